@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/registry/SqliteHive.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace telmaq::test {
+
+inline long setDword(IRegistry& hive, HKEY key, const char* name, std::uint32_t value)
+{
+    return hive.setValue(key, name, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&value), 4);
+}
+
+inline long setText(IRegistry& hive, HKEY key, const char* name, const std::string& text)
+{
+    return hive.setValue(key, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                         static_cast<std::uint32_t>(text.size() + 1));
+}
+
+// The value's bytes, or the registry's code as text when it cannot be read.
+inline std::string readBytes(IRegistry& hive, HKEY key, const char* name, std::uint32_t* type = nullptr)
+{
+    std::uint32_t size = 0;
+    long rc = hive.queryValue(key, name, type, nullptr, &size);
+    if (rc != ERROR_SUCCESS)
+        return "error " + std::to_string(rc);
+    std::string bytes(size, '\0');
+    rc = hive.queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
+    if (rc != ERROR_SUCCESS)
+        return "error " + std::to_string(rc);
+    bytes.resize(size);
+    return bytes;
+}
+
+inline std::string fileContents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeFile(const std::string& path, const std::string& contents)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+}
+
+} // namespace telmaq::test

@@ -1,0 +1,78 @@
+#include "platform/system/SystemClock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace telmaq {
+namespace {
+
+// Runs a test body with TZ set, and puts the old zone back afterwards.
+class ZoneScope
+{
+public:
+    explicit ZoneScope(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ")) {
+            m_had = true;
+            m_old = old;
+        }
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneScope()
+    {
+        if (m_had)
+            ::setenv("TZ", m_old.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool m_had = false;
+    std::string m_old;
+};
+
+TEST(SystemClock, BreaksTimeDownInTheLocalZone)
+{
+    SystemClock clock;
+    // 2023-11-13 07:30:05 UTC was a Monday.
+    const std::int64_t monday = 1'699'860'605;
+    {
+        ZoneScope utc("UTC0");
+        const LocalTime t = clock.localTime(monday);
+        EXPECT_EQ(7, t.hour);
+        EXPECT_EQ(30, t.minute);
+        EXPECT_EQ(5, t.second);
+        EXPECT_EQ(1, t.weekday);
+    }
+    {
+        // Nine hours ahead the same instant is already Monday afternoon; seventeen more and it is Tuesday.
+        ZoneScope tokyo("JST-9");
+        const LocalTime t = clock.localTime(monday + 17 * 3600);
+        EXPECT_EQ(7 + 9 + 17 - 24, t.hour);
+        EXPECT_EQ(2, t.weekday);
+    }
+}
+
+TEST(SystemClock, AgreesWithTheCLibraryAndSleepsAtLeastAsAsked)
+{
+    SystemClock clock;
+    const std::int64_t before = std::time(nullptr);
+    const std::int64_t seconds = clock.now();
+    const std::int64_t ms = clock.nowMs();
+    EXPECT_GE(seconds, before);
+    EXPECT_LE(seconds - before, 5);
+    EXPECT_GE(ms / 1000, before);
+
+    const auto start = std::chrono::steady_clock::now();
+    clock.sleepMs(30);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+} // namespace
+} // namespace telmaq
