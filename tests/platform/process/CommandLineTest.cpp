@@ -1,0 +1,52 @@
+#include "platform/process/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace telmaq {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Words split(const std::string& line)
+{
+    CommandLineWords result = splitCommandLine(line);
+    EXPECT_TRUE(result.ok) << line << ": " << result.error;
+    return result.words;
+}
+
+TEST(CommandLineTest, SplitsLikeAShellWithoutExpanding)
+{
+    EXPECT_EQ(split("prog"), (Words{"prog"}));
+    EXPECT_EQ(split("  prog \t a   b\n"), (Words{"prog", "a", "b"}));
+    EXPECT_EQ(split(""), Words{});
+    EXPECT_EQ(split(" \t "), Words{});
+    // Nothing a shell would expand is touched.
+    EXPECT_EQ(split("echo $HOME *.txt ~ a|b;c >x"), (Words{"echo", "$HOME", "*.txt", "~", "a|b;c", ">x"}));
+}
+
+TEST(CommandLineTest, HonoursQuotesAndBackslashes)
+{
+    EXPECT_EQ(split("'/opt/My Apps/run' --title 'a \"b\" \\c'"),
+              (Words{"/opt/My Apps/run", "--title", "a \"b\" \\c"}));
+    EXPECT_EQ(split("\"a b\" \"say \\\"hi\\\"\" \"back\\\\slash\" \"keep\\n\""),
+              (Words{"a b", "say \"hi\"", "back\\slash", "keep\\n"}));
+    EXPECT_EQ(split("a\\ b c\\\"d \\'e"), (Words{"a b", "c\"d", "'e"}));
+    // Quoted pieces next to each other make one word; empty quotes are a word of their own.
+    EXPECT_EQ(split("pre\"mid\"'post' '' \"\""), (Words{"premidpost", "", ""}));
+    // A backslash before a line break joins the lines, also inside double quotes.
+    EXPECT_EQ(split("one\\\ntwo \"three\\\nfour\""), (Words{"onetwo", "threefour"}));
+    // UTF-8 passes through untouched.
+    EXPECT_EQ(split("メール 'ｱﾌﾟﾘ 起動'"), (Words{"メール", "ｱﾌﾟﾘ 起動"}));
+}
+
+TEST(CommandLineTest, RefusesLinesAShellWouldNotFinish)
+{
+    for (const char* line : {"prog 'open", "prog \"open", "prog \"esc\\\"", "prog trailing\\"}) {
+        CommandLineWords result = splitCommandLine(line);
+        EXPECT_FALSE(result.ok) << line;
+        EXPECT_FALSE(result.error.empty()) << line;
+    }
+}
+
+} // namespace
+} // namespace telmaq
