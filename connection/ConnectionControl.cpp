@@ -1,0 +1,23 @@
+#include "connection/ConnectionControl.h"
+
+#include "connection/DisconnectProcedure.h"
+
+namespace telmaq {
+
+ConnectionControl::ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists,
+                                     RasErrorText& errorText, IProcessLauncher& launcher, IClock& clock)
+    : m_window(window), m_ports{service, lists, errorText, launcher, clock}
+{
+}
+
+void ConnectionControl::Connect()
+{
+    ConnectProcedure(m_window, m_ports).run();
+}
+
+void ConnectionControl::Disconnect()
+{
+    DisconnectProcedure(m_window, m_ports.lists, m_ports.errorText).run();
+}
+
+} // namespace telmaq

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "connection/ConnectProcedure.h"
+#include "connection/DialWindow.h"
+
+namespace telmaq {
+
+// The main window's Connect and Disconnect, over the ports they need. The main window makes
+// one and calls these from its buttons, its system menu and its tick; the callers set
+// m_bConnecting or m_bDisconnecting and m_bInteractive around the call.
+class ConnectionControl
+{
+public:
+    ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists, RasErrorText& errorText,
+                      IProcessLauncher& launcher, IClock& clock);
+
+    // Dials the selected entry and stays until the dial ends, pumping the window's events.
+    void Connect();
+    // Hangs up every dial-up connection.
+    void Disconnect();
+
+private:
+    IDialWindow& m_window;
+    ConnectPorts m_ports;
+};
+
+} // namespace telmaq
