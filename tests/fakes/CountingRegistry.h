@@ -39,6 +39,8 @@ public:
     {
         calls.push_back("set " + std::string(name ? name : ""));
         ++writes;
+        if (name && refuseWritesOf == name)
+            return ERROR_ACCESS_DENIED;
         return m_inner.setValue(key, name, type, data, size);
     }
     long deleteValue(HKEY key, const char* name) override
@@ -62,6 +64,7 @@ public:
     int open = 0;   // handles handed out and not yet closed
     int writes = 0; // setValue calls
     std::vector<std::string> calls;
+    std::string refuseWritesOf; // a value name whose writes fail with ERROR_ACCESS_DENIED
 
 private:
     IRegistry& m_inner;
