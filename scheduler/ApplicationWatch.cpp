@@ -1,0 +1,27 @@
+#include "scheduler/ApplicationWatch.h"
+
+#include "scheduler/Schedule.h"
+#include "scheduler/TickWindow.h"
+
+namespace telmaq {
+
+void watchLaunchedApplication(ITickWindow& window, IProcessLauncher& launcher)
+{
+    DialDlgState& state = window.state();
+    const ProcessHandle process = state.m_hProcess;
+    if (process == kNoProcess || !launcher.hasEnded(process))
+        return;
+
+    state.m_hProcess = kNoProcess;
+    launcher.close(process);
+
+    if (!state.m_bAutoApplication || !state.m_bApplicationDisconnection || anyBusyFlag(state))
+        return;
+    // Held like the buttons hold it, so nothing that Disconnect might let through starts a
+    // second one on top of it.
+    state.m_bDisconnecting = true;
+    window.Disconnect();
+    state.m_bDisconnecting = false;
+}
+
+} // namespace telmaq

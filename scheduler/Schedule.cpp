@@ -1,0 +1,73 @@
+#include "scheduler/Schedule.h"
+
+#include "scheduler/TickWindow.h"
+
+namespace telmaq {
+
+namespace {
+
+bool isTime(const LocalTime& t, int hour, int minute, int second)
+{
+    return t.second == second && t.minute == minute && t.hour == hour;
+}
+
+} // namespace
+
+unsigned WeekdayMask(const DialDlgState& state)
+{
+    unsigned mask = 0;
+    if (state.m_bCheckSun)
+        mask |= 1u << 0;
+    if (state.m_bCheckMon)
+        mask |= 1u << 1;
+    if (state.m_bCheckTue)
+        mask |= 1u << 2;
+    if (state.m_bCheckWed)
+        mask |= 1u << 3;
+    if (state.m_bCheckThu)
+        mask |= 1u << 4;
+    if (state.m_bCheckFri)
+        mask |= 1u << 5;
+    if (state.m_bCheckSat)
+        mask |= 1u << 6;
+    return mask;
+}
+
+bool isDaySelected(unsigned mask, int weekday)
+{
+    return weekday >= 0 && weekday <= 6 && (mask & (1u << weekday)) != 0;
+}
+
+bool anyBusyFlag(const DialDlgState& state)
+{
+    return state.m_bTimeDlgOpen || state.m_bConnecting || state.m_bDisconnecting || state.m_bFileDlgOpen ||
+           state.m_bAboutOpen;
+}
+
+void runScheduledConnectAndDisconnect(ITickWindow& window, const IClock& clock)
+{
+    DialDlgState& state = window.state();
+    if (!state.m_bAutoConnection || anyBusyFlag(state))
+        return;
+
+    // The flag goes up before the clock is read so that ticks handled while Connect pumps
+    // events see the schedule as busy.
+    state.m_bConnecting = true;
+    const LocalTime now = clock.localTime(clock.now());
+    bool connectRan = false;
+    if (isTime(now, state.m_nConnectHour, state.m_nConnectMinute, state.m_nConnectSecond) &&
+        isDaySelected(WeekdayMask(state), now.weekday)) {
+        window.Connect();
+        connectRan = true;
+    }
+    state.m_bConnecting = false;
+
+    if (connectRan || !state.m_bAutoDisconnection)
+        return;
+    state.m_bDisconnecting = true;
+    if (isTime(now, state.m_nDisconnectHour, state.m_nDisconnectMinute, state.m_nDisconnectSecond))
+        window.Disconnect();
+    state.m_bDisconnecting = false;
+}
+
+} // namespace telmaq
