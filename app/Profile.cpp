@@ -5,56 +5,46 @@
 
 namespace telmaq {
 
-// The keys from Software down to one section, opened for one operation and closed with it.
+// The section key, reached for one operation and closed with it.
 class Profile::SectionKey
 {
 public:
-    SectionKey(IRegistry& registry, const char* const* path, int depth) : m_registry(registry)
+    SectionKey(IRegistry& registry, const std::string& path) : m_registry(registry)
     {
-        HKEY parent = HKEY_CURRENT_USER;
-        for (int i = 0; i < depth; ++i) {
-            HKEY next = 0;
-            // Software is there on any desktop that has a registry; our hive starts empty, so
-            // it is created like the rest.
-            if (m_registry.createKey(parent, path[i], KEY_READ | KEY_WRITE, &next) != ERROR_SUCCESS)
-                return;
-            m_opened[m_count++] = next;
-            parent = next;
-        }
-        m_ok = true;
+        // One call for the whole path: the hive walks it within one read of its file. Software
+        // is there on any desktop that has a registry; our hive starts empty, so it is created
+        // like the rest.
+        if (m_registry.createKey(HKEY_CURRENT_USER, path.c_str(), KEY_READ | KEY_WRITE, &m_key) != ERROR_SUCCESS)
+            m_key = 0;
     }
     ~SectionKey()
     {
-        while (m_count > 0)
-            m_registry.closeKey(m_opened[--m_count]);
+        if (m_key)
+            m_registry.closeKey(m_key);
     }
     SectionKey(const SectionKey&) = delete;
     SectionKey& operator=(const SectionKey&) = delete;
 
-    bool ok() const { return m_ok; }
-    HKEY key() const { return m_opened[m_count - 1]; }
+    bool ok() const { return m_key != 0; }
+    HKEY key() const { return m_key; }
 
 private:
     IRegistry& m_registry;
-    HKEY m_opened[4] = {};
-    int m_count = 0;
-    bool m_ok = false;
+    HKEY m_key = 0;
 };
-
-namespace {
-
-constexpr int kDepth = 4;
-
-} // namespace
 
 Profile::Profile(IRegistry& registry, std::string company, std::string application)
     : m_registry(registry), m_company(std::move(company)), m_application(std::move(application))
 {}
 
+std::string Profile::sectionPath(const char* section) const
+{
+    return "Software\\" + m_company + "\\" + m_application + "\\" + section;
+}
+
 std::int32_t Profile::readInt(const char* section, const char* entry, std::int32_t fallback)
 {
-    const char* const path[kDepth] = {"Software", m_company.c_str(), m_application.c_str(), section};
-    SectionKey key(m_registry, path, kDepth);
+    SectionKey key(m_registry, sectionPath(section));
     if (!key.ok())
         return fallback;
     std::uint8_t bytes[4] = {};
@@ -68,8 +58,7 @@ std::int32_t Profile::readInt(const char* section, const char* entry, std::int32
 
 std::string Profile::readText(const char* section, const char* entry, const std::string& fallback)
 {
-    const char* const path[kDepth] = {"Software", m_company.c_str(), m_application.c_str(), section};
-    SectionKey key(m_registry, path, kDepth);
+    SectionKey key(m_registry, sectionPath(section));
     if (!key.ok())
         return fallback;
     std::uint32_t size = 0;
@@ -98,8 +87,7 @@ std::string Profile::readText(const char* section, const char* entry, const std:
 
 bool Profile::writeInt(const char* section, const char* entry, std::int32_t value)
 {
-    const char* const path[kDepth] = {"Software", m_company.c_str(), m_application.c_str(), section};
-    SectionKey key(m_registry, path, kDepth);
+    SectionKey key(m_registry, sectionPath(section));
     if (!key.ok())
         return false;
     const auto raw = static_cast<std::uint32_t>(value);
@@ -110,8 +98,7 @@ bool Profile::writeInt(const char* section, const char* entry, std::int32_t valu
 
 bool Profile::writeText(const char* section, const char* entry, const std::string& text)
 {
-    const char* const path[kDepth] = {"Software", m_company.c_str(), m_application.c_str(), section};
-    SectionKey key(m_registry, path, kDepth);
+    SectionKey key(m_registry, sectionPath(section));
     if (!key.ok())
         return false;
     const std::size_t length = std::strlen(text.c_str());

@@ -31,6 +31,8 @@ public:
 private:
     class SectionKey;
 
+    std::string sectionPath(const char* section) const;
+
     IRegistry& m_registry;
     const std::string m_company;
     const std::string m_application;

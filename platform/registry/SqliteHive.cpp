@@ -111,6 +111,23 @@ long SqliteHive::keyExists(std::int64_t keyId)
 
 long SqliteHive::walk(std::int64_t from, const std::vector<std::string>& names, bool create, std::int64_t* keyId)
 {
+    // Every read transaction costs file-lock calls on the shared WAL index; one transaction
+    // for the whole path instead of one per step keeps a settings read well under the time
+    // the once-a-second tick may spend. (A create runs inside its write transaction already.)
+    if (!create && names.size() > 1 && sqlite3_get_autocommit(m_db)) {
+        Use begin(statement(BeginRead));
+        if (sqlite3_step(begin.get()) == SQLITE_DONE) {
+            const long rc = walkSteps(from, names, false, keyId);
+            Use end(statement(EndRead));
+            sqlite3_step(end.get());
+            return rc;
+        }
+    }
+    return walkSteps(from, names, create, keyId);
+}
+
+long SqliteHive::walkSteps(std::int64_t from, const std::vector<std::string>& names, bool create, std::int64_t* keyId)
+{
     std::int64_t current = from;
     for (const std::string& name : names) {
         std::int64_t child = 0;

@@ -73,6 +73,8 @@ private:
         DeleteSubtreeKeys,
         ListValues,
         ListSubKeys,
+        BeginRead,
+        EndRead,
         StatementCount
     };
     enum class Hive
@@ -91,9 +93,9 @@ private:
     long resolve(HKEY key, Handle* handle) const;
     HKEY addHandle(std::int64_t keyId, std::uint32_t access);
     long walk(std::int64_t from, const std::vector<std::string>& names, bool create, std::int64_t* keyId);
+    long walkSteps(std::int64_t from, const std::vector<std::string>& names, bool create, std::int64_t* keyId);
     long findChild(std::int64_t parent, const std::string& name, std::int64_t* child);
     long keyExists(std::int64_t keyId);
-    long stepDone(Statement statement, bool write);
     long errorFor(int sqliteCode, bool write) const;
     sqlite3_stmt* statement(Statement which);
 

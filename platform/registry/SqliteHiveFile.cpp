@@ -47,6 +47,8 @@ const char* const kStatementText[] = {
     TELMAQ_SUBTREE "DELETE FROM keys WHERE id IN sub",
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY name",
     "SELECT name FROM keys WHERE parent = ?1 ORDER BY name",
+    "BEGIN",
+    "COMMIT",
 };
 #undef TELMAQ_SUBTREE
 

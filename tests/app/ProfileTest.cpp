@@ -27,8 +27,7 @@ TEST_F(ProfileTest, EveryOperationReachesTheSectionAfreshAndClosesIt)
     EXPECT_TRUE(profile.writeText("Settings", "Text", "abc"));
     EXPECT_EQ(0, counting.open) << "a key was left open";
     const std::string access = " " + std::to_string(KEY_READ | KEY_WRITE);
-    const std::vector<std::string> reach = {"create Software" + access, "create wexhal" + access,
-                                            "create telmaq" + access, "create Settings" + access};
+    const std::vector<std::string> reach = {"create Software\\wexhal\\telmaq\\Settings" + access};
     // The first read of a fresh profile makes the section, and each later operation walks to it again.
     std::vector<std::string> expected;
     for (const char* op : {"query Missing", "query Missing", "set Number", "set Text"}) {
