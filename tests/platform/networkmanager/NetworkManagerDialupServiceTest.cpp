@@ -1,5 +1,6 @@
 #include "platform/networkmanager/NetworkManagerDialupService.h"
 #include "platform/networkmanager/NmErrors.h"
+#include "platform/networkmanager/NmWorker.h"
 #include "support/TempEnvironment.h"
 #include "NmMockBus.h"
 
@@ -8,6 +9,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
