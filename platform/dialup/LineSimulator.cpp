@@ -1,1 +1,259 @@
-// Placeholder: filled in by the issue that builds LineSimulator.
+#include "platform/dialup/LineSimulator.h"
+
+#include "platform/dialup/SimulatorErrorText.h"
+
+#include <cstring>
+
+namespace telmaq {
+
+namespace {
+
+// The message number of a dial event, as the service passes it to a RasDialFunc notifier.
+constexpr std::uint32_t kDialEventMessage = 0xCCCD;
+constexpr std::uint32_t kInsufficientBuffer = 122;
+
+std::int64_t wallClockMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+void copyText(char* field, std::size_t size, const std::string& text)
+{
+    const std::size_t n = std::min(size - 1, text.size());
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+std::string fieldText(const char* field, std::size_t size)
+{
+    return std::string(field, ::strnlen(field, size));
+}
+
+// The capacity protocol of both listings: 603 and the size needed when the buffer is too
+// small, else the records written by fill(i, record).
+template <typename Record, typename Fill>
+std::uint32_t answerListing(Record* records, std::uint32_t* bufferSize, std::uint32_t* count, std::size_t n,
+                            Fill fill)
+{
+    if (!bufferSize || !count)
+        return ERROR_INVALID_PARAMETER_RAS;
+    if (records && *bufferSize >= sizeof(Record) && records[0].dwSize != sizeof(Record))
+        return ERROR_INVALID_SIZE;
+    const std::uint64_t needed = static_cast<std::uint64_t>(n) * sizeof(Record);
+    if (needed > 0xFFFFFFFFull)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    *count = static_cast<std::uint32_t>(n);
+    if (!records || *bufferSize < needed) {
+        *bufferSize = static_cast<std::uint32_t>(needed);
+        return n == 0 ? 0 : ERROR_BUFFER_TOO_SMALL;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        std::memset(&records[i], 0, sizeof(Record));
+        records[i].dwSize = sizeof(Record);
+        fill(i, records[i]);
+    }
+    *bufferSize = static_cast<std::uint32_t>(needed);
+    return 0;
+}
+
+} // namespace
+
+LineSimulator::LineSimulator(std::string databasePath)
+    : m_database(std::move(databasePath)), m_worker([this] { run(); })
+{
+}
+
+LineSimulator::~LineSimulator()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_cv.notify_all();
+    m_worker.join();
+    for (const auto& [handle, dial] : m_dials)
+        if (!dial.connected)
+            m_database.removeConnection(handle);
+}
+
+std::uint32_t LineSimulator::enumEntries(RASENTRYNAMEA* entries, std::uint32_t* bufferSize, std::uint32_t* count)
+{
+    std::vector<std::string> names;
+    if (std::uint32_t code = m_database.entryNames(names))
+        return code;
+    return answerListing(entries, bufferSize, count, names.size(), [&](std::size_t i, RASENTRYNAMEA& record) {
+        copyText(record.szEntryName, sizeof record.szEntryName, names[i]);
+    });
+}
+
+std::uint32_t LineSimulator::enumConnections(RASCONNA* connections, std::uint32_t* bufferSize, std::uint32_t* count)
+{
+    std::vector<SimConnection> list;
+    if (std::uint32_t code = m_database.connections(list, wallClockMs()))
+        return code;
+    return answerListing(connections, bufferSize, count, list.size(), [&](std::size_t i, RASCONNA& record) {
+        record.hrasconn = list[i].handle;
+        copyText(record.szEntryName, sizeof record.szEntryName, list[i].entry);
+        copyText(record.szDeviceType, sizeof record.szDeviceType, SimulatorDatabase::kDeviceType);
+        copyText(record.szDeviceName, sizeof record.szDeviceName, list[i].device);
+    });
+}
+
+std::uint32_t LineSimulator::getEntryDialParams(RASDIALPARAMSA* params, bool* passwordRetrieved)
+{
+    if (!params)
+        return ERROR_INVALID_PARAMETER_RAS;
+    if (params->dwSize != sizeof(RASDIALPARAMSA))
+        return ERROR_INVALID_SIZE;
+    SimEntry entry;
+    if (std::uint32_t code = m_database.findEntry(fieldText(params->szEntryName, sizeof params->szEntryName), entry))
+        return code;
+    copyText(params->szPhoneNumber, sizeof params->szPhoneNumber, entry.phone);
+    if (entry.user)
+        copyText(params->szUserName, sizeof params->szUserName, *entry.user);
+    if (entry.password)
+        copyText(params->szPassword, sizeof params->szPassword, *entry.password);
+    if (entry.domain)
+        copyText(params->szDomain, sizeof params->szDomain, *entry.domain);
+    if (passwordRetrieved)
+        *passwordRetrieved = entry.password.has_value();
+    return 0;
+}
+
+std::uint32_t LineSimulator::dial(const RASDIALPARAMSA* params, std::uint32_t notifierType, RasDialFunc notifier,
+                                  HRASCONN* connection)
+{
+    if (!params || !connection || notifierType != 0)
+        return ERROR_INVALID_PARAMETER_RAS;
+    if (params->dwSize != sizeof(RASDIALPARAMSA))
+        return ERROR_INVALID_SIZE;
+    SimulatorDatabase::DialStart start;
+    if (std::uint32_t code =
+            m_database.startDial(fieldText(params->szEntryName, sizeof params->szEntryName), wallClockMs(), start))
+        return code;
+    const auto line = LineBehaviour::parse(start.entry.line);
+    if (!line) {
+        // Only a file edited by hand gets here; the tools refuse such a behaviour.
+        m_database.removeConnection(start.handle);
+        return ERROR_CANNOT_LOAD_PHONEBOOK;
+    }
+    const bool wrongPassword =
+        start.entry.password && *start.entry.password != fieldText(params->szPassword, sizeof params->szPassword);
+
+    Dial dial;
+    dial.notifier = notifier;
+    dial.steps = dialSteps(*line, start.dialNumber, wrongPassword);
+    dial.stepDelay = std::chrono::milliseconds(start.entry.stepMs);
+    dial.drops = line->kind == LineBehaviour::Kind::Drop;
+    dial.dropAfterMs = line->dropAfterMs;
+    dial.due = std::chrono::steady_clock::now();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_dials[start.handle] = std::move(dial);
+        m_dialledHere.insert(start.handle);
+    }
+    *connection = start.handle;
+    m_cv.notify_all();
+    return 0;
+}
+
+std::uint32_t LineSimulator::hangUp(HRASCONN connection)
+{
+    bool known;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        known = m_dials.erase(connection) > 0 || m_dialledHere.count(connection) > 0;
+        // After the hang-up the notifier is never called again: wait out a report that is on
+        // its way, unless the notifier itself is hanging up.
+        if (connection != kNoConnection && std::this_thread::get_id() != m_worker.get_id())
+            m_cv.wait(lock, [&] { return m_delivering != connection; });
+    }
+    const bool removed = connection != kNoConnection && m_database.removeConnection(connection);
+    return removed || known ? 0 : ERROR_INVALID_HANDLE_RAS;
+}
+
+std::uint32_t LineSimulator::getErrorString(std::uint32_t code, char* buffer, std::uint32_t bufferSize)
+{
+    const char* text = simulatorErrorText(code);
+    if (!text)
+        return ERROR_INVALID_PARAMETER_RAS;
+    const std::size_t size = std::strlen(text) + 1;
+    if (!buffer || size > bufferSize)
+        return kInsufficientBuffer;
+    std::memcpy(buffer, text, size);
+    return 0;
+}
+
+bool LineSimulator::recordReport(HRASCONN handle, const DialStep& report, bool drops, std::uint32_t dropAfterMs)
+{
+    if (report.state == RASCS_Disconnected || report.error != 0)
+        return m_database.removeConnection(handle);
+    if (report.state == RASCS_Connected) {
+        const std::int64_t now = wallClockMs();
+        return m_database.markConnected(handle, now, drops ? now + dropAfterMs : 0);
+    }
+    return m_database.connectionExists(handle);
+}
+
+void LineSimulator::run()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_stopping) {
+        if (m_dials.empty()) {
+            m_cv.wait(lock);
+            continue;
+        }
+        auto soonest = m_dials.begin();
+        for (auto it = m_dials.begin(); it != m_dials.end(); ++it)
+            if (it->second.due < soonest->second.due)
+                soonest = it;
+        if (soonest->second.due > std::chrono::steady_clock::now()) {
+            m_cv.wait_until(lock, soonest->second.due);
+            continue;
+        }
+
+        const HRASCONN handle = soonest->first;
+        Dial& due = soonest->second;
+        DialStep report{RASCS_Disconnected, ERROR_REMOTE_DISCONNECTION};
+        if (!due.awaitingDrop)
+            report = due.steps[due.next++];
+        const bool lastReport = due.awaitingDrop || report.error != 0 || due.next >= due.steps.size();
+        const bool startsDropWait = !due.awaitingDrop && report.state == RASCS_Connected && due.drops;
+        const RasDialFunc notifier = due.notifier;
+        const bool drops = due.drops;
+        const std::uint32_t dropAfterMs = due.dropAfterMs;
+        m_delivering = handle;
+
+        lock.unlock();
+        const bool live = recordReport(handle, report, drops, dropAfterMs);
+        lock.lock();
+        // A hang-up while the file was written has taken the dial away: say nothing more.
+        auto current = m_dials.find(handle);
+        if (current != m_dials.end() && live && report.state == RASCS_Connected)
+            current->second.connected = true;
+        bool stillDialling = current != m_dials.end() && !m_stopping;
+        if (stillDialling && live && notifier) {
+            lock.unlock();
+            notifier(kDialEventMessage, report.state, report.error);
+            lock.lock();
+            stillDialling = m_dials.count(handle) > 0;
+        }
+        m_delivering = kNoConnection;
+        m_cv.notify_all();
+        if (!stillDialling)
+            continue;
+        auto it = m_dials.find(handle);
+        if (!live || (lastReport && !startsDropWait)) {
+            m_dials.erase(it);
+        } else if (startsDropWait) {
+            it->second.awaitingDrop = true;
+            it->second.due = std::chrono::steady_clock::now() + std::chrono::milliseconds(dropAfterMs);
+        } else {
+            it->second.due = std::chrono::steady_clock::now() + it->second.stepDelay;
+        }
+    }
+}
+
+} // namespace telmaq

@@ -1,0 +1,497 @@
+#include "platform/dialup/SimulatorDatabase.h"
+
+#include "platform/dialup/LineBehaviour.h"
+#include "platform/dialup/ProcessLiveness.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace telmaq {
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+// Several processes write the file; a writer waits this long for another to finish.
+constexpr int kBusyTimeoutMs = 5000;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS entries(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    name TEXT NOT NULL UNIQUE,
+    phone TEXT NOT NULL DEFAULT '',
+    device TEXT NOT NULL DEFAULT '',
+    user TEXT,
+    password TEXT,
+    domain TEXT,
+    line TEXT NOT NULL DEFAULT 'connect',
+    step_ms INTEGER NOT NULL DEFAULT 300,
+    dials INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS connections(
+    handle INTEGER PRIMARY KEY AUTOINCREMENT,
+    entry TEXT NOT NULL,
+    device TEXT NOT NULL,
+    connected INTEGER NOT NULL DEFAULT 0,
+    pid INTEGER NOT NULL,
+    pid_start TEXT NOT NULL,
+    started_ms INTEGER NOT NULL,
+    connected_ms INTEGER,
+    drop_ms INTEGER NOT NULL DEFAULT 0);
+)sql";
+
+// A prepared statement that finalises itself.
+class Statement
+{
+public:
+    Statement(sqlite3* db, const char* sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return m_rc == SQLITE_OK; }
+    Statement& bind(int i, const std::string& text)
+    {
+        sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& bind(int i, const std::optional<std::string>& text)
+    {
+        if (text)
+            return bind(i, *text);
+        sqlite3_bind_null(m_stmt, i);
+        return *this;
+    }
+    Statement& bind(int i, std::int64_t value)
+    {
+        sqlite3_bind_int64(m_stmt, i, value);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error.
+    int step() { return m_stmt ? sqlite3_step(m_stmt) : m_rc; }
+    std::string text(int column) const
+    {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))) : std::string();
+    }
+    std::optional<std::string> optionalText(int column) const
+    {
+        if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+            return std::nullopt;
+        return text(column);
+    }
+    std::int64_t integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+// A write transaction taken at once, so that two processes that check and then insert (a
+// device in use) cannot both pass the check. Rolled back unless committed.
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(sqlite3* db) : m_db(db)
+    {
+        m_ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~WriteTransaction()
+    {
+        if (m_ok && !m_done)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    bool ok() const { return m_ok; }
+    bool commit()
+    {
+        m_done = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        return m_done;
+    }
+
+private:
+    sqlite3* m_db;
+    bool m_ok = false;
+    bool m_done = false;
+};
+
+bool hasControlCharacters(const std::string& text)
+{
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7f)
+            return true;
+    return false;
+}
+
+std::uint32_t checkText(const std::string& text, std::size_t limit, const char* field, std::string& why)
+{
+    if (text.size() > limit) {
+        why = std::string(field) + " is longer than " + std::to_string(limit) + " bytes";
+        return ERROR_INVALID_PARAMETER_RAS;
+    }
+    if (text.find('\0') != std::string::npos || hasControlCharacters(text)) {
+        why = std::string(field) + " holds a control character";
+        return ERROR_INVALID_PARAMETER_RAS;
+    }
+    return 0;
+}
+
+// The folders up to the file, made private to the user as the file is.
+void makeFolders(const std::string& path)
+{
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0700);
+}
+
+} // namespace
+
+std::uint32_t validateEntry(const SimEntry& entry, std::string& why)
+{
+    if (entry.name.empty()) {
+        why = "the entry name is empty";
+        return ERROR_INVALID_NAME_RAS;
+    }
+    if (entry.name.size() > RAS_MaxEntryName) {
+        why = "the entry name is longer than " + std::to_string(RAS_MaxEntryName) + " bytes";
+        return ERROR_INVALID_NAME_RAS;
+    }
+    if (hasControlCharacters(entry.name) || entry.name.find('\0') != std::string::npos) {
+        why = "the entry name holds a control character";
+        return ERROR_INVALID_NAME_RAS;
+    }
+    if (std::uint32_t code = checkText(entry.phone, RAS_MaxPhoneNumber, "the phone number", why))
+        return code;
+    if (std::uint32_t code = checkText(entry.device, RAS_MaxDeviceName, "the device name", why))
+        return code;
+    if (std::uint32_t code = checkText(entry.user.value_or(""), UNLEN, "the user name", why))
+        return code;
+    if (std::uint32_t code = checkText(entry.password.value_or(""), PWLEN, "the password", why))
+        return code;
+    if (std::uint32_t code = checkText(entry.domain.value_or(""), DNLEN, "the domain", why))
+        return code;
+    if (!LineBehaviour::parse(entry.line)) {
+        why = "unknown line behaviour '" + entry.line + "'";
+        return ERROR_INVALID_PARAMETER_RAS;
+    }
+    if (entry.stepMs > 60000) {
+        why = "the step delay is longer than 60000 ms";
+        return ERROR_INVALID_PARAMETER_RAS;
+    }
+    return 0;
+}
+
+SimulatorDatabase::SimulatorDatabase(std::string path) : m_path(std::move(path))
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    open();
+}
+
+SimulatorDatabase::~SimulatorDatabase()
+{
+    sqlite3_close_v2(m_db);
+}
+
+std::string SimulatorDatabase::lastError() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lastError;
+}
+
+std::uint32_t SimulatorDatabase::fail(std::uint32_t code, const std::string& what)
+{
+    m_lastError = what;
+    return code;
+}
+
+std::uint32_t SimulatorDatabase::failSql(const std::string& what)
+{
+    const int rc = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
+    const std::string detail = m_db ? sqlite3_errmsg(m_db) : "not open";
+    const std::uint32_t code = (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) ? ERROR_CANNOT_LOAD_PHONEBOOK
+                               : (rc == SQLITE_READONLY || rc == SQLITE_BUSY || rc == SQLITE_FULL ||
+                                  rc == SQLITE_IOERR || rc == SQLITE_PERM)
+                                   ? ERROR_CANNOT_WRITE_PHONEBOOK
+                                   : ERROR_CANNOT_LOAD_PHONEBOOK;
+    return fail(code, what + ": " + detail + " (" + m_path + ")");
+}
+
+// Opens the file on first use, and again after a failure, so that a folder made later or a
+// lock that has gone away does not need a restart.
+std::uint32_t SimulatorDatabase::open()
+{
+    if (m_db)
+        return 0;
+    if (m_path.empty())
+        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, "no path for the dial-up database");
+    makeFolders(m_path);
+    // Created by us with the user's access only; SQLite gives its journal files the same mode.
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EACCES && errno != EROFS)
+        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
+    if (fd >= 0)
+        ::close(fd);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + detail);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    m_db = db;
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    int version = -1;
+    {
+        Statement query(db, "PRAGMA user_version");
+        if (query.step() == SQLITE_ROW)
+            version = static_cast<int>(query.integer(0));
+    }
+    if (version < 0) {
+        const std::uint32_t code = failSql("the dial-up database cannot be read");
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return code;
+    }
+    if (version > kSchemaVersion) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " was written by a newer telmaq");
+    }
+    if (version < kSchemaVersion) {
+        const std::string sql = std::string("BEGIN IMMEDIATE;") + kSchema +
+                                "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
+        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const std::uint32_t code = failSql("the dial-up database cannot be set up");
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+            return code;
+        }
+    }
+    return 0;
+}
+
+std::uint32_t SimulatorDatabase::entryNames(std::vector<std::string>& names)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = open())
+        return code;
+    names.clear();
+    Statement query(m_db, "SELECT name FROM entries ORDER BY id");
+    int rc;
+    while ((rc = query.step()) == SQLITE_ROW)
+        names.push_back(query.text(0));
+    return rc == SQLITE_DONE ? 0 : failSql("the phonebook cannot be read");
+}
+
+std::uint32_t SimulatorDatabase::findEntry(const std::string& name, SimEntry& entry)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = open())
+        return code;
+    Statement query(m_db,
+                    "SELECT name, phone, device, user, password, domain, line, step_ms FROM entries WHERE name = ?");
+    query.bind(1, name);
+    const int rc = query.step();
+    if (rc == SQLITE_DONE)
+        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'");
+    if (rc != SQLITE_ROW)
+        return failSql("the phonebook cannot be read");
+    entry.name = query.text(0);
+    entry.phone = query.text(1);
+    entry.device = query.text(2);
+    entry.user = query.optionalText(3);
+    entry.password = query.optionalText(4);
+    entry.domain = query.optionalText(5);
+    entry.line = query.text(6);
+    const std::int64_t step = query.integer(7);
+    entry.stepMs = step < 0 ? 0 : step > 60000 ? 60000 : static_cast<std::uint32_t>(step);
+    return 0;
+}
+
+std::uint32_t SimulatorDatabase::addEntry(const SimEntry& entry)
+{
+    std::string why;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = validateEntry(entry, why))
+        return fail(code, why);
+    if (std::uint32_t code = open())
+        return code;
+    Statement insert(m_db, "INSERT INTO entries(name, phone, device, user, password, domain, line, step_ms) "
+                           "VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.bind(1, entry.name).bind(2, entry.phone).bind(3, entry.device).bind(4, entry.user);
+    insert.bind(5, entry.password).bind(6, entry.domain).bind(7, entry.line).bind(8, std::int64_t{entry.stepMs});
+    const int rc = insert.step();
+    if (rc == SQLITE_CONSTRAINT)
+        return fail(ERROR_ALREADY_EXISTS_RAS, "an entry named '" + entry.name + "' exists already");
+    return rc == SQLITE_DONE ? 0 : failSql("the entry cannot be added");
+}
+
+std::uint32_t SimulatorDatabase::updateEntry(const SimEntry& entry)
+{
+    std::string why;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = validateEntry(entry, why))
+        return fail(code, why);
+    if (std::uint32_t code = open())
+        return code;
+    Statement update(m_db, "UPDATE entries SET phone = ?, device = ?, user = ?, password = ?, domain = ?, "
+                           "line = ?, step_ms = ?, dials = 0 WHERE name = ?");
+    update.bind(1, entry.phone).bind(2, entry.device).bind(3, entry.user).bind(4, entry.password);
+    update.bind(5, entry.domain).bind(6, entry.line).bind(7, std::int64_t{entry.stepMs}).bind(8, entry.name);
+    if (update.step() != SQLITE_DONE)
+        return failSql("the entry cannot be changed");
+    if (sqlite3_changes(m_db) == 0)
+        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'");
+    return 0;
+}
+
+std::uint32_t SimulatorDatabase::removeEntry(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = open())
+        return code;
+    Statement remove(m_db, "DELETE FROM entries WHERE name = ?");
+    remove.bind(1, name);
+    if (remove.step() != SQLITE_DONE)
+        return failSql("the entry cannot be removed");
+    if (sqlite3_changes(m_db) == 0)
+        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'");
+    return 0;
+}
+
+bool SimulatorDatabase::connectionAlive(std::int64_t pid, const std::string& pidStart, bool connected,
+                                        std::int64_t dropAtMs, std::int64_t nowMs) const
+{
+    if (connected)
+        return dropAtMs == 0 || nowMs < dropAtMs;
+    return processAlive(static_cast<pid_t>(pid), pidStart);
+}
+
+std::uint32_t SimulatorDatabase::connections(std::vector<SimConnection>& list, std::int64_t nowMs)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = open())
+        return code;
+    list.clear();
+    std::vector<HRASCONN> gone;
+    {
+        Statement query(m_db, "SELECT handle, entry, device, connected, pid, pid_start, drop_ms FROM connections "
+                              "ORDER BY handle");
+        int rc;
+        while ((rc = query.step()) == SQLITE_ROW) {
+            const auto handle = static_cast<HRASCONN>(query.integer(0));
+            const bool connected = query.integer(3) != 0;
+            if (!connectionAlive(query.integer(4), query.text(5), connected, query.integer(6), nowMs)) {
+                // A line that dropped stays in the file while its dialler lives, so that the
+                // dialler, not we, takes the row and tells its notifier.
+                if (!processAlive(static_cast<pid_t>(query.integer(4)), query.text(5)))
+                    gone.push_back(handle);
+                continue;
+            }
+            list.push_back({handle, query.text(1), query.text(2), connected});
+        }
+        if (rc != SQLITE_DONE)
+            return failSql("the connections cannot be read");
+    }
+    // Clearing what has ended is housekeeping: a file we may only read still lists correctly.
+    for (HRASCONN handle : gone) {
+        Statement remove(m_db, "DELETE FROM connections WHERE handle = ?");
+        remove.bind(1, std::int64_t{handle}).step();
+    }
+    return 0;
+}
+
+std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::int64_t nowMs, DialStart& start)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (std::uint32_t code = open())
+        return code;
+    WriteTransaction transaction(m_db);
+    if (!transaction.ok())
+        return failSql("the dial-up database is busy");
+    std::uint64_t dials = 0;
+    {
+        Statement query(m_db, "SELECT name, phone, device, user, password, domain, line, step_ms, dials "
+                              "FROM entries WHERE name = ?");
+        query.bind(1, entryName);
+        const int rc = query.step();
+        if (rc == SQLITE_DONE)
+            return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entryName + "'");
+        if (rc != SQLITE_ROW)
+            return failSql("the phonebook cannot be read");
+        SimEntry& entry = start.entry;
+        entry.name = query.text(0);
+        entry.phone = query.text(1);
+        entry.device = query.text(2);
+        entry.user = query.optionalText(3);
+        entry.password = query.optionalText(4);
+        entry.domain = query.optionalText(5);
+        entry.line = query.text(6);
+        const std::int64_t step = query.integer(7);
+        entry.stepMs = step < 0 ? 0 : step > 60000 ? 60000 : static_cast<std::uint32_t>(step);
+        const std::int64_t stored = query.integer(8);
+        dials = stored < 0 ? 0 : static_cast<std::uint64_t>(stored);
+    }
+    const std::string device = start.entry.device.empty() ? kDefaultDevice : start.entry.device;
+    {
+        Statement query(m_db, "SELECT connected, pid, pid_start, drop_ms FROM connections WHERE device = ?");
+        query.bind(1, device);
+        int rc;
+        while ((rc = query.step()) == SQLITE_ROW)
+            if (connectionAlive(query.integer(1), query.text(2), query.integer(0) != 0, query.integer(3), nowMs))
+                return fail(ERROR_PORT_ALREADY_OPEN, "the device '" + device + "' is in use");
+        if (rc != SQLITE_DONE)
+            return failSql("the connections cannot be read");
+    }
+    Statement count(m_db, "UPDATE entries SET dials = dials + 1 WHERE name = ?");
+    count.bind(1, entryName);
+    const pid_t pid = ::getpid();
+    Statement insert(m_db, "INSERT INTO connections(entry, device, pid, pid_start, started_ms) VALUES(?, ?, ?, ?, ?)");
+    insert.bind(1, start.entry.name).bind(2, device).bind(3, std::int64_t{pid}).bind(4, processStartTime(pid));
+    insert.bind(5, nowMs);
+    if (count.step() != SQLITE_DONE || insert.step() != SQLITE_DONE)
+        return failSql("the dial cannot be recorded");
+    const sqlite3_int64 handle = sqlite3_last_insert_rowid(m_db);
+    if (handle <= 0 || handle > 0xFFFFFFFFll)
+        return fail(ERROR_CANNOT_WRITE_PHONEBOOK, "no connection handle is left");
+    if (!transaction.commit())
+        return failSql("the dial cannot be recorded");
+    start.handle = static_cast<HRASCONN>(handle);
+    start.dialNumber = dials + 1;
+    return 0;
+}
+
+bool SimulatorDatabase::markConnected(HRASCONN handle, std::int64_t nowMs, std::int64_t dropAtMs)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (open())
+        return false;
+    Statement update(m_db, "UPDATE connections SET connected = 1, connected_ms = ?, drop_ms = ? WHERE handle = ?");
+    update.bind(1, nowMs).bind(2, dropAtMs).bind(3, std::int64_t{handle});
+    return update.step() == SQLITE_DONE && sqlite3_changes(m_db) > 0;
+}
+
+bool SimulatorDatabase::connectionExists(HRASCONN handle)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (open())
+        return false;
+    Statement query(m_db, "SELECT 1 FROM connections WHERE handle = ?");
+    query.bind(1, std::int64_t{handle});
+    return query.step() == SQLITE_ROW;
+}
+
+bool SimulatorDatabase::removeConnection(HRASCONN handle)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (open())
+        return false;
+    Statement remove(m_db, "DELETE FROM connections WHERE handle = ?");
+    remove.bind(1, std::int64_t{handle});
+    return remove.step() == SQLITE_DONE && sqlite3_changes(m_db) > 0;
+}
+
+} // namespace telmaq
