@@ -209,21 +209,23 @@ void LineSimulator::run()
         for (auto it = m_dials.begin(); it != m_dials.end(); ++it)
             if (it->second.due < soonest->second.due)
                 soonest = it;
-        if (soonest->second.due > std::chrono::steady_clock::now()) {
-            m_cv.wait_until(lock, soonest->second.due);
+        // A copy: a hang-up may take the dial away while we wait.
+        const SteadyTime due = soonest->second.due;
+        if (due > std::chrono::steady_clock::now()) {
+            m_cv.wait_until(lock, due);
             continue;
         }
 
         const HRASCONN handle = soonest->first;
-        Dial& due = soonest->second;
+        Dial& dial = soonest->second;
         DialStep report{RASCS_Disconnected, ERROR_REMOTE_DISCONNECTION};
-        if (!due.awaitingDrop)
-            report = due.steps[due.next++];
-        const bool lastReport = due.awaitingDrop || report.error != 0 || due.next >= due.steps.size();
-        const bool startsDropWait = !due.awaitingDrop && report.state == RASCS_Connected && due.drops;
-        const RasDialFunc notifier = due.notifier;
-        const bool drops = due.drops;
-        const std::uint32_t dropAfterMs = due.dropAfterMs;
+        if (!dial.awaitingDrop)
+            report = dial.steps[dial.next++];
+        const bool lastReport = dial.awaitingDrop || report.error != 0 || dial.next >= dial.steps.size();
+        const bool startsDropWait = !dial.awaitingDrop && report.state == RASCS_Connected && dial.drops;
+        const RasDialFunc notifier = dial.notifier;
+        const bool drops = dial.drops;
+        const std::uint32_t dropAfterMs = dial.dropAfterMs;
         m_delivering = handle;
 
         lock.unlock();
