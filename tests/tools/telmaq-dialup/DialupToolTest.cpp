@@ -1,0 +1,139 @@
+#include "DialupToolRun.h"
+
+#include "platform/registry/SqliteHive.h"
+
+namespace telmaq {
+namespace {
+
+using test::DialupToolTest;
+
+TEST_F(DialupToolTest, HelpEverywhereAndMistakesOnStandardError)
+{
+    const auto help = tool({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: telmaq-dialup"), std::string::npos);
+    for (const char* command : {"demo", "entries", "add", "set", "remove", "show", "default", "redial", "dial",
+                                "connections", "hangup"}) {
+        const auto run = tool({command, "--help"});
+        EXPECT_EQ(run.status, 0) << command;
+        EXPECT_NE(run.out.find(std::string("telmaq-dialup ") + command), std::string::npos) << command;
+        EXPECT_TRUE(run.err.empty()) << command;
+    }
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{}, {"frobnicate"}, {"add"}, {"add", "x", "--line", "sometimes"},
+          {"add", "x", "--step-ms", "-5"}, {"add", "x", "--colour", "red"}, {"hangup"}, {"hangup", "a", "--all"},
+          {"redial", "--on", "--off"}, {"redial", "--wait", "1:75"}, {"redial", "--tries", "many"}}) {
+        const auto run = tool(wrong);
+        EXPECT_EQ(run.status, 2) << testing::PrintToString(wrong);
+        EXPECT_FALSE(run.err.empty()) << testing::PrintToString(wrong);
+        EXPECT_TRUE(run.out.empty()) << testing::PrintToString(wrong);
+    }
+}
+
+TEST_F(DialupToolTest, EntriesAreAddedChangedShownAndRemoved)
+{
+    EXPECT_EQ(tool({"add", "自宅", "--phone", "0312345678", "--user", "taro", "--password", "ひみつ", "--domain",
+                    "HOME", "--line", "busy:2", "--step-ms", "0"})
+                  .status,
+              0);
+    EXPECT_EQ(tool({"add", "会社", "--device=modem-b"}).status, 0);
+    EXPECT_EQ(tool({"entries"}).out, "自宅\n会社\n");
+
+    auto shown = tool({"show", "自宅"});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.out, "name: 自宅\nphone: 0312345678\ndevice: telmaq-modem0\nuser: taro\npassword: stored\n"
+                         "domain: HOME\nline: busy:2\nstep-ms: 0\n");
+    EXPECT_EQ(shown.out.find("ひみつ"), std::string::npos);
+
+    EXPECT_EQ(tool({"set", "自宅", "--no-password", "--line", "drop:1.5"}).status, 0);
+    shown = tool({"show", "自宅"});
+    EXPECT_NE(shown.out.find("password: not stored\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("line: drop:1.5\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("user: taro\n"), std::string::npos);
+    EXPECT_NE(tool({"show", "会社"}).out.find("user: (not stored)\npassword: not stored\n"), std::string::npos);
+
+    // Refusals leave the phonebook as it was.
+    const auto duplicate = tool({"add", "会社"});
+    EXPECT_EQ(duplicate.status, 1);
+    EXPECT_NE(duplicate.err.find("exists"), std::string::npos);
+    EXPECT_EQ(tool({"add", std::string(257, 'x')}).status, 1);
+    EXPECT_EQ(tool({"set", "nowhere", "--phone", "1"}).status, 1);
+    EXPECT_EQ(tool({"show", "nowhere"}).status, 1);
+    EXPECT_EQ(tool({"remove", "nowhere"}).status, 1);
+    EXPECT_EQ(tool({"entries"}).out, "自宅\n会社\n");
+
+    EXPECT_EQ(tool({"remove", "自宅"}).status, 0);
+    EXPECT_EQ(tool({"entries"}).out, "会社\n");
+}
+
+TEST_F(DialupToolTest, DemoSeedsAnEmptyPhonebookOnlyAndSetsTheDefault)
+{
+    const auto first = tool({"demo"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_FALSE(first.out.empty());
+    const std::string entries = tool({"entries"}).out;
+    std::vector<std::string> names;
+    for (std::size_t start = 0, end; (end = entries.find('\n', start)) != std::string::npos; start = end + 1)
+        names.push_back(entries.substr(start, end - start));
+    ASSERT_GE(names.size(), 8u);
+
+    std::string lines;
+    int withoutPassword = 0;
+    for (const std::string& name : names) {
+        const std::string shown = tool({"show", name}).out;
+        lines += shown.substr(shown.find("line: "));
+        withoutPassword += shown.find("password: not stored") != std::string::npos;
+        EXPECT_EQ(shown.find("user: (not stored)"), std::string::npos) << name;
+    }
+    for (const char* behaviour : {"connect", "busy\n", "busy:", "no-answer", "no-dialtone", "no-modem", "auth-fail",
+                                  "drop:"})
+        EXPECT_NE(lines.find(std::string("line: ") + behaviour), std::string::npos) << behaviour;
+    EXPECT_EQ(withoutPassword, 1);
+    EXPECT_EQ(tool({"default"}).out, names.front() + "\n");
+
+    // A second run adds nothing and keeps a default set by the user.
+    EXPECT_EQ(tool({"default", "自分で選んだ"}).status, 0);
+    const auto second = tool({"demo"});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(tool({"entries"}).out, entries);
+    EXPECT_EQ(tool({"default"}).out, "自分で選んだ\n");
+}
+
+TEST_F(DialupToolTest, DefaultEntryAndRedialSettingsLiveInTheHive)
+{
+    const auto unset = tool({"default"});
+    EXPECT_EQ(unset.status, 1);
+    EXPECT_FALSE(unset.err.empty());
+    // Setting does not check the phonebook.
+    EXPECT_EQ(tool({"default", "まだない接続先"}).status, 0);
+    EXPECT_EQ(tool({"default"}).out, "まだない接続先\n");
+
+    EXPECT_EQ(tool({"redial"}).out, "redial: off\ntries: 0\nwait: 0:00 (0 seconds)\n");
+    EXPECT_EQ(tool({"redial", "--on", "--tries", "3", "--wait", "1:30"}).status, 0);
+    EXPECT_EQ(tool({"redial"}).out, "redial: on\ntries: 3\nwait: 1:30 (90 seconds)\n");
+    EXPECT_EQ(tool({"redial", "--wait", "75"}).status, 0);
+    EXPECT_EQ(tool({"redial", "--off"}).status, 0);
+
+    SqliteHive hive(env.hivePath());
+    HKEY key = 0;
+    ASSERT_EQ(hive.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_READ, &key), ERROR_SUCCESS);
+    auto number = [&](const char* name) {
+        std::uint32_t type = 0, value = 0, size = sizeof value;
+        EXPECT_EQ(hive.queryValue(key, name, &type, reinterpret_cast<std::uint8_t*>(&value), &size), ERROR_SUCCESS);
+        EXPECT_EQ(type, REG_DWORD) << name;
+        return value;
+    };
+    EXPECT_EQ(number("EnableRedial"), 0u);
+    EXPECT_EQ(number("RedialTry"), 3u);
+    EXPECT_EQ(number("RedialWait"), (1u << 16) | 15u);
+    char profile[300] = {};
+    std::uint32_t type = 0, size = sizeof profile;
+    ASSERT_EQ(hive.queryValue(key, "InternetProfile", &type, reinterpret_cast<std::uint8_t*>(profile), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_STREQ(profile, "まだない接続先");
+    hive.closeKey(key);
+}
+
+} // namespace
+} // namespace telmaq

@@ -1,0 +1,79 @@
+#include "tools/telmaq-dialup/DialupCommands.h"
+
+#include <ostream>
+
+namespace telmaq::dialuptool {
+
+namespace {
+
+constexpr const char* kDemoUsage =
+    "usage: telmaq-dialup demo\n"
+    "When the phonebook is empty, fills it with sample entries, one for every line behaviour,\n"
+    "and makes the first the default entry when none is set. Prints what it did.\n";
+
+struct Sample
+{
+    const char* name;
+    const char* line;
+    const char* phone;
+    const char* user;
+    const char* password; // nullptr: not stored
+};
+
+// Every entry shares the one modem, as on a machine with a single line.
+constexpr Sample kSamples[] = {
+    {"テレマック・インターネット", "connect", "0570-000-001", "taro", "himitsu"},
+    {"会社のアクセスポイント", "busy:2", "03-0000-0002", "yamada", "kaisha"},
+    {"いつも話中", "busy", "06-0000-0003", "guest", "guest"},
+    {"応答のない接続先", "no-answer", "011-000-0004", "guest", "guest"},
+    {"発信音のない回線", "no-dialtone", "092-000-0005", "guest", "guest"},
+    {"モデムなし", "no-modem", "052-000-0006", "guest", "guest"},
+    {"パスワード違い", "auth-fail", "045-000-0007", "hanako", "machigai"},
+    {"途中で切れる回線", "drop:30", "022-000-0008", "guest", "guest"},
+    {"パスワード未保存", "connect", "075-000-0009", "jiro", nullptr},
+};
+
+} // namespace
+
+int demoCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
+{
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, {}, {}, kDemoUsage, args, context); answer >= 0)
+        return answer;
+    if (!args.words.empty())
+        return usageError(context, "demo takes no arguments", kDemoUsage);
+    SimulatorDatabase& database = context.simulator.database();
+    std::vector<std::string> names;
+    if (database.entryNames(names))
+        return failWith(context, database.lastError());
+    if (!names.empty()) {
+        context.out << "The phonebook has " << names.size() << " entries already; nothing added.\n";
+    } else {
+        for (const Sample& sample : kSamples) {
+            SimEntry entry;
+            entry.name = sample.name;
+            entry.phone = sample.phone;
+            entry.user = sample.user;
+            if (sample.password)
+                entry.password = sample.password;
+            entry.line = sample.line;
+            if (database.addEntry(entry))
+                return failWith(context, database.lastError());
+            context.out << "Added " << sample.name << " (" << sample.line
+                        << (sample.password ? "" : ", no password stored") << ")\n";
+        }
+        names.clear();
+        database.entryNames(names);
+    }
+    const std::string current = readDefaultEntry(context.hive);
+    if (!current.empty()) {
+        context.out << "The default entry is " << current << "; left as it is.\n";
+    } else if (!names.empty()) {
+        if (const long rc = writeDefaultEntry(context.hive, names.front()))
+            return failWith(context, "the default entry cannot be set (code " + std::to_string(rc) + ")");
+        context.out << "Set the default entry to " << names.front() << ".\n";
+    }
+    return kDialupToolOk;
+}
+
+} // namespace telmaq::dialuptool

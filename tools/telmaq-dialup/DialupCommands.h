@@ -1,0 +1,41 @@
+#pragma once
+
+#include "tools/telmaq-dialup/DialupTool.h"
+#include "tools/telmaq-dialup/ToolArguments.h"
+
+namespace telmaq::dialuptool {
+
+// One function per command. Each parses its own arguments, prints its help on --help, and
+// answers an exit code.
+int entriesCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int addCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int setCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int removeCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int showCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int defaultCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int redialCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int dialCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int connectionsCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int hangupCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int demoCommand(const std::vector<std::string>& args, DialupToolContext& context);
+
+// Parses args for a command; on --help prints usage to out and answers kDialupToolOk, on a
+// mistake prints it with the usage to err and answers kDialupToolUsage, else answers -1.
+int parseOrAnswer(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
+                  const std::set<std::string>& flagOptions, const char* usage, ToolArguments& parsed,
+                  DialupToolContext& context);
+
+// Prints "telmaq-dialup: message" to err and answers kDialupToolFailed.
+int failWith(DialupToolContext& context, const std::string& message);
+int usageError(DialupToolContext& context, const std::string& message, const char* usage);
+
+// The service's text for a code, in the form every command prints it.
+std::string codeText(DialupToolContext& context, std::uint32_t code);
+
+// The hive's RemoteAccess key, for the default entry and the redial settings.
+constexpr const char* kRemoteAccessKey = "RemoteAccess";
+// The default entry, or "" when none is set.
+std::string readDefaultEntry(IRegistry& hive);
+long writeDefaultEntry(IRegistry& hive, const std::string& entry);
+
+} // namespace telmaq::dialuptool

@@ -1,0 +1,101 @@
+#include "tools/telmaq-dialup/DialupTool.h"
+
+#include "dialup/RasErrorText.h"
+#include "tools/telmaq-dialup/DialupCommands.h"
+
+#include <map>
+#include <ostream>
+
+namespace telmaq {
+
+namespace dialuptool {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: telmaq-dialup COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Manages the line simulator's phonebook, the default entry and the redial settings, and\n"
+    "dials, lists and hangs up connections.\n"
+    "\n"
+    "commands:\n"
+    "  demo                      seed a sample phonebook when it is empty\n"
+    "  entries                   list the phonebook entries, one per line\n"
+    "  add NAME [OPTIONS]        add an entry\n"
+    "  set NAME [OPTIONS]        change an entry\n"
+    "  remove NAME               remove an entry\n"
+    "  show NAME                 show an entry (the password only as stored / not stored)\n"
+    "  default [NAME]            print or set the default entry\n"
+    "  redial [--on|--off] [--tries N] [--wait SECONDS|M:SS]\n"
+    "                            print or set the redial settings\n"
+    "  dial NAME                 dial an entry with its stored credentials\n"
+    "  connections               list the active connections, entry name first\n"
+    "  hangup NAME | --all       hang up an entry's connection, or every connection\n"
+    "\n"
+    "COMMAND --help tells more about each command.\n";
+
+} // namespace
+
+int parseOrAnswer(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
+                  const std::set<std::string>& flagOptions, const char* usage, ToolArguments& parsed,
+                  DialupToolContext& context)
+{
+    std::string error;
+    if (!parseArguments(args, valueOptions, flagOptions, parsed, error))
+        return usageError(context, error, usage);
+    if (parsed.help) {
+        context.out << usage;
+        return kDialupToolOk;
+    }
+    return -1;
+}
+
+int failWith(DialupToolContext& context, const std::string& message)
+{
+    context.err << "telmaq-dialup: " << message << '\n';
+    return kDialupToolFailed;
+}
+
+int usageError(DialupToolContext& context, const std::string& message, const char* usage)
+{
+    context.err << "telmaq-dialup: " << message << '\n' << usage;
+    return kDialupToolUsage;
+}
+
+std::string codeText(DialupToolContext& context, std::uint32_t code)
+{
+    RasErrorText texts(context.simulator);
+    return "error " + std::to_string(code) + ": " + texts.GetRasErrorText(code);
+}
+
+} // namespace dialuptool
+
+int runDialupTool(const std::vector<std::string>& args, DialupToolContext& context)
+{
+    using Command = int (*)(const std::vector<std::string>&, DialupToolContext&);
+    static const std::map<std::string, Command> commands = {
+        {"demo", dialuptool::demoCommand},
+        {"entries", dialuptool::entriesCommand},
+        {"add", dialuptool::addCommand},
+        {"set", dialuptool::setCommand},
+        {"remove", dialuptool::removeCommand},
+        {"show", dialuptool::showCommand},
+        {"default", dialuptool::defaultCommand},
+        {"redial", dialuptool::redialCommand},
+        {"dial", dialuptool::dialCommand},
+        {"connections", dialuptool::connectionsCommand},
+        {"hangup", dialuptool::hangupCommand},
+    };
+    if (args.empty())
+        return dialuptool::usageError(context, "no command given", dialuptool::kUsage);
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        context.out << dialuptool::kUsage;
+        return kDialupToolOk;
+    }
+    const auto found = commands.find(args[0]);
+    if (found == commands.end())
+        return dialuptool::usageError(context, "unknown command '" + args[0] + "'", dialuptool::kUsage);
+    return found->second(std::vector<std::string>(args.begin() + 1, args.end()), context);
+}
+
+} // namespace telmaq

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/dialup/LineSimulator.h"
+#include "platform/registry/Registry.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace telmaq {
+
+// Exit codes of telmaq-dialup.
+constexpr int kDialupToolOk = 0;
+constexpr int kDialupToolFailed = 1; // the service or the hive refused, or a dial failed
+constexpr int kDialupToolUsage = 2;  // the command line is wrong
+
+// What telmaq-dialup works on: the simulator's phonebook and lines, and the hive that holds
+// the default entry and the redial settings.
+struct DialupToolContext
+{
+    LineSimulator& simulator;
+    IRegistry& hive;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs one telmaq-dialup command (arguments without the program name); answers the exit code.
+int runDialupTool(const std::vector<std::string>& args, DialupToolContext& context);
+
+} // namespace telmaq

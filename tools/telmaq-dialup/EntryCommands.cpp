@@ -1,0 +1,179 @@
+#include "tools/telmaq-dialup/DialupCommands.h"
+
+#include <ostream>
+
+namespace telmaq::dialuptool {
+
+namespace {
+
+constexpr const char* kEntriesUsage = "usage: telmaq-dialup entries\n"
+                                      "Prints the phonebook entries, one name per line, in phonebook order.\n";
+constexpr const char* kEntryOptions =
+    "options:\n"
+    "  --phone NUMBER       phone number (up to 128 bytes)\n"
+    "  --device NAME        modem the entry dials with (default: the one modem, telmaq-modem0)\n"
+    "  --user NAME          stored user name\n"
+    "  --password TEXT      stored password\n"
+    "  --domain NAME        stored domain (up to 15 bytes)\n"
+    "  --no-user, --no-password, --no-domain\n"
+    "                       forget the stored user name, password or domain\n"
+    "  --line BEHAVIOUR     connect, busy, busy:N, no-answer, no-dialtone, no-modem,\n"
+    "                       auth-fail or drop:SECONDS (default connect)\n"
+    "  --step-ms MS         delay between two progress reports of a dial, 0 to 60000\n"
+    "                       (default 300)\n";
+constexpr const char* kAddUsage = "usage: telmaq-dialup add NAME [OPTIONS]\n"
+                                  "Adds an entry at the end of the phonebook.\n";
+constexpr const char* kSetUsage = "usage: telmaq-dialup set NAME [OPTIONS]\n"
+                                  "Changes the options given and keeps the others. Changing an entry\n"
+                                  "starts its count of busy dials again.\n";
+constexpr const char* kRemoveUsage = "usage: telmaq-dialup remove NAME\n"
+                                     "Removes an entry from the phonebook.\n";
+constexpr const char* kShowUsage = "usage: telmaq-dialup show NAME\n"
+                                   "Shows an entry; the password only as stored or not stored.\n";
+
+const std::set<std::string> kEntryValueOptions = {"--phone", "--device", "--user",   "--password",
+                                                  "--domain", "--line",  "--step-ms"};
+const std::set<std::string> kEntryFlagOptions = {"--no-user", "--no-password", "--no-domain"};
+
+std::string usageWithOptions(const char* usage)
+{
+    return std::string(usage) + kEntryOptions;
+}
+
+// Applies the options given to entry; false with a reason for a value that cannot be.
+bool applyOptions(const ToolArguments& args, SimEntry& entry, std::string& error)
+{
+    if (args.has("--user") && args.has("--no-user")) {
+        error = "--user and --no-user together";
+        return false;
+    }
+    if (args.has("--password") && args.has("--no-password")) {
+        error = "--password and --no-password together";
+        return false;
+    }
+    if (args.has("--domain") && args.has("--no-domain")) {
+        error = "--domain and --no-domain together";
+        return false;
+    }
+    if (auto v = args.value("--phone"))
+        entry.phone = *v;
+    if (auto v = args.value("--device"))
+        entry.device = *v;
+    if (auto v = args.value("--user"))
+        entry.user = *v;
+    if (auto v = args.value("--password"))
+        entry.password = *v;
+    if (auto v = args.value("--domain"))
+        entry.domain = *v;
+    if (args.has("--no-user"))
+        entry.user.reset();
+    if (args.has("--no-password"))
+        entry.password.reset();
+    if (args.has("--no-domain"))
+        entry.domain.reset();
+    if (auto v = args.value("--line")) {
+        if (!LineBehaviour::parse(*v)) {
+            error = "unknown line behaviour '" + *v + "'";
+            return false;
+        }
+        entry.line = *v;
+    }
+    if (auto v = args.value("--step-ms")) {
+        const auto ms = parseNumber(*v, 0, 60000);
+        if (!ms) {
+            error = "--step-ms wants a number of milliseconds from 0 to 60000";
+            return false;
+        }
+        entry.stepMs = static_cast<std::uint32_t>(*ms);
+    }
+    return true;
+}
+
+int writeEntry(const std::vector<std::string>& rawArgs, DialupToolContext& context, bool adding)
+{
+    const std::string usage = usageWithOptions(adding ? kAddUsage : kSetUsage);
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, kEntryValueOptions, kEntryFlagOptions, usage.c_str(), args, context);
+        answer >= 0)
+        return answer;
+    if (args.words.size() != 1)
+        return usageError(context, "give one entry name", usage.c_str());
+    SimEntry entry;
+    entry.name = args.words[0];
+    SimulatorDatabase& database = context.simulator.database();
+    if (!adding) {
+        if (database.findEntry(entry.name, entry))
+            return failWith(context, database.lastError());
+    }
+    std::string error;
+    if (!applyOptions(args, entry, error))
+        return usageError(context, error, usage.c_str());
+    const std::uint32_t code = adding ? database.addEntry(entry) : database.updateEntry(entry);
+    if (code)
+        return failWith(context, database.lastError());
+    return kDialupToolOk;
+}
+
+} // namespace
+
+int entriesCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
+{
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, {}, {}, kEntriesUsage, args, context); answer >= 0)
+        return answer;
+    if (!args.words.empty())
+        return usageError(context, "entries takes no arguments", kEntriesUsage);
+    std::vector<std::string> names;
+    if (context.simulator.database().entryNames(names))
+        return failWith(context, context.simulator.database().lastError());
+    for (const std::string& name : names)
+        context.out << name << '\n';
+    return kDialupToolOk;
+}
+
+int addCommand(const std::vector<std::string>& args, DialupToolContext& context)
+{
+    return writeEntry(args, context, true);
+}
+
+int setCommand(const std::vector<std::string>& args, DialupToolContext& context)
+{
+    return writeEntry(args, context, false);
+}
+
+int removeCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
+{
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, {}, {}, kRemoveUsage, args, context); answer >= 0)
+        return answer;
+    if (args.words.size() != 1)
+        return usageError(context, "give one entry name", kRemoveUsage);
+    if (context.simulator.database().removeEntry(args.words[0]))
+        return failWith(context, context.simulator.database().lastError());
+    return kDialupToolOk;
+}
+
+int showCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
+{
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, {}, {}, kShowUsage, args, context); answer >= 0)
+        return answer;
+    if (args.words.size() != 1)
+        return usageError(context, "give one entry name", kShowUsage);
+    SimEntry entry;
+    if (context.simulator.database().findEntry(args.words[0], entry))
+        return failWith(context, context.simulator.database().lastError());
+    std::ostream& out = context.out;
+    out << "name: " << entry.name << '\n';
+    out << "phone: " << entry.phone << '\n';
+    out << "device: " << (entry.device.empty() ? std::string(SimulatorDatabase::kDefaultDevice) : entry.device)
+        << '\n';
+    out << "user: " << (entry.user ? *entry.user : "(not stored)") << '\n';
+    out << "password: " << (entry.password ? "stored" : "not stored") << '\n';
+    out << "domain: " << (entry.domain ? *entry.domain : "(not stored)") << '\n';
+    out << "line: " << entry.line << '\n';
+    out << "step-ms: " << entry.stepMs << '\n';
+    return kDialupToolOk;
+}
+
+} // namespace telmaq::dialuptool

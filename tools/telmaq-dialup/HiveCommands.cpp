@@ -1,0 +1,188 @@
+#include "tools/telmaq-dialup/DialupCommands.h"
+
+#include <cstring>
+#include <optional>
+#include <ostream>
+
+namespace telmaq::dialuptool {
+
+namespace {
+
+constexpr const char* kDefaultUsage =
+    "usage: telmaq-dialup default [NAME]\n"
+    "Prints the default entry (RemoteAccess\\InternetProfile), or sets it to NAME. Setting does\n"
+    "not check that the entry exists.\n";
+constexpr const char* kRedialUsage =
+    "usage: telmaq-dialup redial [--on|--off] [--tries N] [--wait SECONDS|M:SS]\n"
+    "Prints the redial settings, or sets those given: redial a busy line at all\n"
+    "(EnableRedial), how many times (RedialTry), and the wait before each redial (RedialWait).\n";
+
+// A key below RemoteAccess that closes itself.
+class RemoteAccessKey
+{
+public:
+    RemoteAccessKey(IRegistry& hive, bool forWriting) : m_hive(hive)
+    {
+        m_rc = forWriting ? hive.createKey(HKEY_CURRENT_USER, kRemoteAccessKey, KEY_ALL_ACCESS, &m_key)
+                          : hive.openKey(HKEY_CURRENT_USER, kRemoteAccessKey, KEY_READ, &m_key);
+    }
+    ~RemoteAccessKey()
+    {
+        if (m_rc == ERROR_SUCCESS)
+            m_hive.closeKey(m_key);
+    }
+    RemoteAccessKey(const RemoteAccessKey&) = delete;
+    RemoteAccessKey& operator=(const RemoteAccessKey&) = delete;
+
+    long rc() const { return m_rc; }
+
+    std::optional<std::uint32_t> number(const char* name)
+    {
+        if (m_rc != ERROR_SUCCESS)
+            return std::nullopt;
+        std::uint32_t type = REG_NONE, value = 0, size = sizeof value;
+        if (m_hive.queryValue(m_key, name, &type, reinterpret_cast<std::uint8_t*>(&value), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD || size != sizeof value)
+            return std::nullopt;
+        return value;
+    }
+    long setNumber(const char* name, std::uint32_t value)
+    {
+        return m_hive.setValue(m_key, name, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&value), sizeof value);
+    }
+    std::string text(const char* name)
+    {
+        if (m_rc != ERROR_SUCCESS)
+            return {};
+        std::uint8_t data[RAS_MaxEntryName + 1] = {};
+        std::uint32_t type = REG_NONE, size = sizeof data;
+        if (m_hive.queryValue(m_key, name, &type, data, &size) != ERROR_SUCCESS || type != REG_SZ)
+            return {};
+        return std::string(reinterpret_cast<const char*>(data), ::strnlen(reinterpret_cast<const char*>(data), size));
+    }
+    long setText(const char* name, const std::string& text)
+    {
+        return m_hive.setValue(m_key, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                               static_cast<std::uint32_t>(text.size() + 1));
+    }
+
+private:
+    IRegistry& m_hive;
+    HKEY m_key = 0;
+    long m_rc;
+};
+
+std::string hiveFailure(long rc)
+{
+    return "the settings hive refused the change (code " + std::to_string(rc) + ")";
+}
+
+// SECONDS or M:SS, as (minutes, seconds) the way RedialWait holds them.
+std::optional<std::pair<std::uint32_t, std::uint32_t>> parseWait(const std::string& text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        const auto seconds = parseNumber(text, 0, 65535L * 60 + 59);
+        if (!seconds)
+            return std::nullopt;
+        return std::make_pair(static_cast<std::uint32_t>(*seconds / 60), static_cast<std::uint32_t>(*seconds % 60));
+    }
+    const std::string secondsText = text.substr(colon + 1);
+    const auto minutes = parseNumber(text.substr(0, colon), 0, 65535);
+    const auto seconds = secondsText.size() == 2 ? parseNumber(secondsText, 0, 59) : std::nullopt;
+    if (!minutes || !seconds)
+        return std::nullopt;
+    return std::make_pair(static_cast<std::uint32_t>(*minutes), static_cast<std::uint32_t>(*seconds));
+}
+
+} // namespace
+
+std::string readDefaultEntry(IRegistry& hive)
+{
+    RemoteAccessKey key(hive, false);
+    return key.text("InternetProfile");
+}
+
+long writeDefaultEntry(IRegistry& hive, const std::string& entry)
+{
+    RemoteAccessKey key(hive, true);
+    if (key.rc() != ERROR_SUCCESS)
+        return key.rc();
+    return key.setText("InternetProfile", entry);
+}
+
+int defaultCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
+{
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, {}, {}, kDefaultUsage, args, context); answer >= 0)
+        return answer;
+    if (args.words.size() > 1)
+        return usageError(context, "give at most one entry name", kDefaultUsage);
+    if (args.words.empty()) {
+        const std::string entry = readDefaultEntry(context.hive);
+        if (entry.empty())
+            return failWith(context, "no default entry is set");
+        context.out << entry << '\n';
+        return kDialupToolOk;
+    }
+    const std::string& entry = args.words[0];
+    if (entry.empty() || entry.size() > RAS_MaxEntryName)
+        return usageError(context, "an entry name has 1 to 256 bytes", kDefaultUsage);
+    if (const long rc = writeDefaultEntry(context.hive, entry))
+        return failWith(context, hiveFailure(rc));
+    return kDialupToolOk;
+}
+
+int redialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
+{
+    ToolArguments args;
+    if (int answer = parseOrAnswer(rawArgs, {"--tries", "--wait"}, {"--on", "--off"}, kRedialUsage, args, context);
+        answer >= 0)
+        return answer;
+    if (!args.words.empty())
+        return usageError(context, "unexpected argument '" + args.words[0] + "'", kRedialUsage);
+    if (args.has("--on") && args.has("--off"))
+        return usageError(context, "--on and --off together", kRedialUsage);
+    std::optional<long> tries;
+    if (auto v = args.value("--tries")) {
+        tries = parseNumber(*v, 0, 999999);
+        if (!tries)
+            return usageError(context, "--tries wants a number from 0 to 999999", kRedialUsage);
+    }
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> wait;
+    if (auto v = args.value("--wait")) {
+        wait = parseWait(*v);
+        if (!wait)
+            return usageError(context, "--wait wants SECONDS or M:SS", kRedialUsage);
+    }
+
+    const bool changing = args.has("--on") || args.has("--off") || tries || wait;
+    if (changing) {
+        RemoteAccessKey key(context.hive, true);
+        long rc = key.rc();
+        if (rc == ERROR_SUCCESS && (args.has("--on") || args.has("--off")))
+            rc = key.setNumber("EnableRedial", args.has("--on") ? 1 : 0);
+        if (rc == ERROR_SUCCESS && tries)
+            rc = key.setNumber("RedialTry", static_cast<std::uint32_t>(*tries));
+        if (rc == ERROR_SUCCESS && wait)
+            rc = key.setNumber("RedialWait", (wait->first << 16) | wait->second);
+        if (rc != ERROR_SUCCESS)
+            return failWith(context, hiveFailure(rc));
+        return kDialupToolOk;
+    }
+
+    RemoteAccessKey key(context.hive, false);
+    const auto enabled = key.number("EnableRedial");
+    const auto count = key.number("RedialTry");
+    const auto rawWait = key.number("RedialWait");
+    const std::uint32_t minutes = rawWait ? *rawWait >> 16 : 0;
+    const std::uint32_t seconds = rawWait ? *rawWait & 0xFFFF : 0;
+    const std::uint64_t total = std::uint64_t{minutes} * 60 + seconds;
+    context.out << "redial: " << (enabled.value_or(0) ? "on" : "off") << '\n';
+    context.out << "tries: " << count.value_or(0) << '\n';
+    context.out << "wait: " << total / 60 << ':' << (total % 60 < 10 ? "0" : "") << total % 60 << " (" << total
+                << " seconds)\n";
+    return kDialupToolOk;
+}
+
+} // namespace telmaq::dialuptool

@@ -1,0 +1,54 @@
+#include "tools/telmaq-dialup/ToolArguments.h"
+
+namespace telmaq::dialuptool {
+
+bool parseArguments(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
+                    const std::set<std::string>& flagOptions, ToolArguments& parsed, std::string& error)
+{
+    bool onlyWords = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyWords || arg.size() < 2 || arg[0] != '-') {
+            parsed.words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyWords = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+            continue;
+        }
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (valueOptions.count(name)) {
+            if (equals != std::string::npos) {
+                parsed.values[name] = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                parsed.values[name] = args[++i];
+            } else {
+                error = name + " needs a value";
+                return false;
+            }
+        } else if (flagOptions.count(name) && equals == std::string::npos) {
+            parsed.flags.insert(name);
+        } else {
+            error = "unknown option " + arg;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<long> parseNumber(const std::string& text, long low, long high)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const long value = std::stol(text);
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace telmaq::dialuptool
