@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -242,6 +243,8 @@ std::uint32_t SimulatorDatabase::open()
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     m_db = db;
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    // With WAL this still never corrupts the file; a power cut may only lose the last change.
+    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     int version = -1;
     {
         Statement query(db, "PRAGMA user_version");
@@ -377,6 +380,7 @@ std::uint32_t SimulatorDatabase::connections(std::vector<SimConnection>& list, s
         return code;
     list.clear();
     std::vector<HRASCONN> gone;
+    std::map<std::pair<std::int64_t, std::string>, bool> owners;
     {
         Statement query(m_db, "SELECT handle, entry, device, connected, pid, pid_start, drop_ms FROM connections "
                               "ORDER BY handle");
@@ -384,13 +388,23 @@ std::uint32_t SimulatorDatabase::connections(std::vector<SimConnection>& list, s
         while ((rc = query.step()) == SQLITE_ROW) {
             const auto handle = static_cast<HRASCONN>(query.integer(0));
             const bool connected = query.integer(3) != 0;
-            if (!connectionAlive(query.integer(4), query.text(5), connected, query.integer(6), nowMs)) {
-                // A line that dropped stays in the file while its dialler lives, so that the
-                // dialler, not we, takes the row and tells its notifier.
-                if (!processAlive(static_cast<pid_t>(query.integer(4)), query.text(5)))
-                    gone.push_back(handle);
+            const std::int64_t dropAt = query.integer(6);
+            const bool dropped = connected && dropAt != 0 && nowMs >= dropAt;
+            if (connected && !dropped) {
+                list.push_back({handle, query.text(1), query.text(2), true});
                 continue;
             }
+            // Most rows of a listing come from a handful of processes: ask the kernel once each.
+            const auto owner = std::make_pair(query.integer(4), query.text(5));
+            auto known = owners.find(owner);
+            if (known == owners.end())
+                known = owners.emplace(owner, processAlive(static_cast<pid_t>(owner.first), owner.second)).first;
+            // A line that dropped stays in the file while its dialler lives, so that the
+            // dialler, not we, takes the row and tells its notifier.
+            if (!known->second)
+                gone.push_back(handle);
+            if (dropped || !known->second)
+                continue;
             list.push_back({handle, query.text(1), query.text(2), connected});
         }
         if (rc != SQLITE_DONE)
