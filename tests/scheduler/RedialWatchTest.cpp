@@ -57,19 +57,6 @@ TEST_F(RedialWatch, EachValueAloneIsNoticed)
     EXPECT_EQ(window.updateDataToControls, 3);
 }
 
-TEST_F(RedialWatch, MissingSettingsReadAsRedialOff)
-{
-    state().m_bRedial = true;
-    state().m_nRedialWait = 30;
-    state().m_nRedialTry = 2;
-    removeRemoteAccess();
-    tick.OnTimer();
-    EXPECT_FALSE(state().m_bRedial);
-    EXPECT_EQ(state().m_nRedialWait, 0);
-    EXPECT_EQ(state().m_nRedialTry, 0);
-    EXPECT_EQ(state().m_strRedialText, "【リダイヤルなし】");
-}
-
 TEST(RedialText, ShowsMinutesSecondsAndTries)
 {
     EXPECT_EQ(FormatRedialText(true, 0, 0), "【リダイヤルあり】\n 0分 0秒 / 0回");

@@ -1,4 +1,3 @@
-#include "scheduler/Schedule.h"
 #include "scheduler/TickFixture.h"
 
 namespace telmaq::test {
@@ -25,29 +24,6 @@ TEST_F(ScheduledConnect, RunsOnlyInTheSetSecondOfASelectedWeekday)
     EXPECT_TRUE(window.connects[0].connecting);
     EXPECT_FALSE(state().m_bConnecting);
     EXPECT_FALSE(state().m_bDisconnecting);
-}
-
-TEST_F(ScheduledConnect, EveryMatchingTickRunsTheConnect)
-{
-    // Nothing records that a time was served: two ticks in the set second both connect.
-    scheduleConnect(7, 30, 0);
-    state().m_bCheckWed = true;
-    tickAt(kWednesday, 7, 30, 0);
-    clock.advanceMs(600);
-    tick.OnTimer();
-    EXPECT_EQ(window.connects.size(), 2u);
-}
-
-TEST_F(ScheduledConnect, WeekdayMaskFollowsTheCheckBoxes)
-{
-    state().m_bCheckSun = true;
-    state().m_bCheckSat = true;
-    EXPECT_EQ(WeekdayMask(state()), 0x41u);
-    EXPECT_TRUE(isDaySelected(0x41u, kSunday));
-    EXPECT_TRUE(isDaySelected(0x41u, kSaturday));
-    EXPECT_FALSE(isDaySelected(0x41u, kMonday));
-    EXPECT_FALSE(isDaySelected(0x7Fu, 7));
-    EXPECT_FALSE(isDaySelected(0x7Fu, -1));
 }
 
 TEST_F(ScheduledConnect, NoWeekdayCheckedNeverConnectsButDisconnectsEveryDay)

@@ -1,33 +1,17 @@
 #include "ui/SecondTimer.h"
 
-#include "platform/system/Clock.h"
+#include "platform/system/SystemClock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <set>
-#include <thread>
 
 namespace telmaq::test {
 namespace {
-
-// The wall clock itself: the timer is about the real second.
-class WallClock : public IClock
-{
-public:
-    std::int64_t now() const override { return nowMs() / 1000; }
-    std::int64_t nowMs() const override
-    {
-        using namespace std::chrono;
-        return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-    }
-    LocalTime localTime(std::int64_t) const override { return {}; }
-    void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-};
 
 // Runs the event loop until done() holds or a generous time-out passes; answers done().
 bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 60000)
@@ -41,7 +25,7 @@ bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 60000
 
 TEST(SecondTimer, TicksOncePerSecond)
 {
-    WallClock clock;
+    SystemClock clock;
     std::multiset<std::int64_t> seconds;
     SecondTimer timer(clock, [&] { seconds.insert(clock.now()); });
     timer.start();
@@ -57,7 +41,7 @@ TEST(SecondTimer, KeepsTickingWhileATickDispatchesEvents)
 {
     // A scheduled connect or the restart notice runs a nested event loop inside the tick;
     // the ticks meanwhile must still come.
-    WallClock clock;
+    SystemClock clock;
     int ticks = 0;
     int nestedTicks = 0;
     bool inside = false;
@@ -79,7 +63,7 @@ TEST(SecondTimer, KeepsTickingWhileATickDispatchesEvents)
 
 TEST(SecondTimer, StopsFromInsideATick)
 {
-    WallClock clock;
+    SystemClock clock;
     int ticks = 0;
     SecondTimer* self = nullptr;
     SecondTimer timer(clock, [&] {
