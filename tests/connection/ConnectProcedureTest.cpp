@@ -1,0 +1,238 @@
+#include "ConnectFixture.h"
+
+#include "connection/ConnectProcedure.h"
+#include "connection/DialStatusText.h"
+
+#include <functional>
+
+namespace telmaq::test {
+namespace {
+
+using ConnectProcedureTest = ConnectFixture;
+
+const char* const kWarningTitle = "telmaq - 警告";
+const char* const kErrorTitle = "telmaq - エラー";
+
+TEST_F(ConnectProcedureTest, RefusesWhileAnyConnectionExists)
+{
+    fake.addConnection("他社の回線");
+    connect();
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].text, "「他社の回線」に接続されています");
+    EXPECT_EQ(window.boxes[0].title, kWarningTitle);
+    EXPECT_EQ(window.boxes[0].style, MB_ICONINFORMATION);
+    EXPECT_EQ(window.viewCount(), 0u);
+    EXPECT_EQ(fake.dialCalls(), 0);
+
+    fake.failNextEnumConnections(ERROR_HARDWARE_FAILURE);
+    connect();
+    ASSERT_EQ(window.boxes.size(), 2u);
+    EXPECT_EQ(window.boxes[1].text, textFor(ERROR_HARDWARE_FAILURE));
+    EXPECT_EQ(window.boxes[1].title, kErrorTitle);
+    EXPECT_EQ(window.boxes[1].style, MB_ICONEXCLAMATION);
+    EXPECT_EQ(window.viewCount(), 0u);
+    EXPECT_EQ(fake.dialCalls(), 0);
+}
+
+TEST_F(ConnectProcedureTest, OpensThePlacedDialogAndShowsEveryReport)
+{
+    oneReportPerPass();
+    window.clientRect = {1700, 100, 2100, 400};
+    connect();
+
+    ASSERT_EQ(window.viewCount(), 1u);
+    FakeConnectingView& dialog = *window.view();
+    EXPECT_TRUE(dialog.placed);
+    EXPECT_EQ(dialog.placedX, 1920 - 300);
+    EXPECT_EQ(dialog.placedY, 250 - 40);
+    EXPECT_EQ(dialog.captions, std::vector<std::string>{"telmaq - プロバイダ に接続中"});
+
+    std::vector<std::string> expected;
+    for (const FakeDialupService::Report& report : FakeDialupService::connectingScript())
+        expected.push_back(dialStatusText(report.state));
+    EXPECT_EQ(dialog.statusTexts, expected);
+    EXPECT_TRUE(window.boxes.empty());
+    expectDialogsClosedCleanly();
+    EXPECT_TRUE(window.dlg.m_bKeepDialing) << "only the dialog's own Cancel clears the flag";
+
+    // The dial went out with the stored parameters and notifier type 0; the connection stays.
+    ASSERT_EQ(fake.dialCalls(), 1);
+    EXPECT_STREQ(fake.dialParams()[0].szUserName, "taro");
+    EXPECT_EQ(fake.dialNotifierTypes()[0], 0u);
+    EXPECT_EQ(fake.connections().size(), 1u);
+    EXPECT_TRUE(fake.hungUp().empty());
+}
+
+TEST_F(ConnectProcedureTest, WaitsForReportsInsteadOfSpinning)
+{
+    // Reports come from another thread with pauses; the loop must sleep in the window's wait
+    // and be woken by each report. A wait that ran out would move the fake clock on, so an
+    // unchanged clock shows that every wait was ended by a wake-up.
+    window.realWaitCapMs = 60'000;
+    fake.holdReports();
+    std::thread releaser([this] {
+        for (std::size_t i = 1; i <= FakeDialupService::connectingScript().size(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            fake.releaseReports(1);
+            ASSERT_TRUE(fake.waitForDeliveries(i));
+        }
+    });
+    const std::int64_t before = clock.nowMs();
+    connect();
+    releaser.join();
+
+    EXPECT_EQ(clock.nowMs(), before);
+    EXPECT_EQ(window.pumps, 1) << "only the pass that ends the dial pumps without waiting";
+    EXPECT_GT(window.waitsByMs[ConnectProcedure::kReportWaitMs], 0);
+    EXPECT_EQ(window.view()->statusTexts.back(), "Connected");
+    EXPECT_TRUE(window.boxes.empty());
+}
+
+TEST_F(ConnectProcedureTest, EntryWithoutStoredCredentialsIsNotDialled)
+{
+    fake.addEntry("パスワードなし", {std::string("0120"), std::string("taro"), {}, {}});
+    fake.addEntry("ユーザー名なし", {std::string("0120"), {}, std::string("secret"), {}});
+    for (const char* entry : {"パスワードなし", "ユーザー名なし"}) {
+        window.boxes.clear();
+        window.dlg.m_strEntry = entry;
+        connect();
+        ASSERT_EQ(window.boxes.size(), 1u) << entry;
+        EXPECT_EQ(window.boxes[0].text, "ユーザー名またはパスワードが設定されていません");
+        EXPECT_EQ(window.boxes[0].title, kWarningTitle);
+    }
+    EXPECT_EQ(fake.dialCalls(), 0);
+    expectDialogsClosedCleanly();
+}
+
+TEST_F(ConnectProcedureTest, LoadAndDialFailuresCloseTheDialogFirstThenTell)
+{
+    fake.failNextGetParams(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    fake.setErrorString(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "電話帳エントリが見つかりません");
+    connect();
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{"電話帳エントリが見つかりません"});
+    EXPECT_EQ(window.events.back(), "box:電話帳エントリが見つかりません");
+    EXPECT_EQ(window.events[window.events.size() - 2], "destroy");
+    EXPECT_EQ(fake.dialCalls(), 0);
+
+    // A dial that fails may still leave a handle behind; it is hung up.
+    window.boxes.clear();
+    fake.failNextDial(ERROR_PORT_ALREADY_OPEN, true);
+    connect();
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{"通信ポートが使用中です"});
+    EXPECT_EQ(fake.hungUp(), std::vector<HRASCONN>{fake.lastDialHandle()});
+    // The service's own text for 676 shows only when the dial itself answers it.
+    window.boxes.clear();
+    fake.failNextDial(ERROR_LINE_BUSY, false);
+    connect();
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{"接続先が話中です"});
+    EXPECT_EQ(fake.hungUp().size(), 1u) << "no handle, nothing to hang up";
+    expectDialogsClosedCleanly();
+}
+
+TEST_F(ConnectProcedureTest, ReportedErrorsAndDisconnectedEndTheDial)
+{
+    struct Case
+    {
+        FakeDialupService::Script script;
+        std::vector<std::string> boxes;
+        bool hungUp;
+    };
+    const Case cases[] = {
+        {FakeDialupService::failingScript(ERROR_AUTHENTICATION_FAILURE),
+         {"ユーザー名またはパスワードが間違っています"},
+         true},
+        {FakeDialupService::failingScript(ERROR_NO_DIALTONE), {textFor(ERROR_NO_DIALTONE)}, true},
+        {{{RASCS_OpenPort, 0}, {RASCS_Disconnected, 0}}, {}, false},
+    };
+    for (const Case& c : cases) {
+        window.boxes.clear();
+        fake.clearConnections();
+        const std::size_t hangUpsBefore = fake.hungUp().size();
+        fake.scriptDial(c.script);
+        connect();
+        EXPECT_EQ(boxTexts(), c.boxes);
+        EXPECT_EQ(fake.hungUp().size() - hangUpsBefore, c.hungUp ? 1u : 0u);
+        // A report with an error never shows a status text of its own.
+        EXPECT_EQ(count(window.lastView()->statusTexts, "ダイヤル中"), 0u);
+    }
+    expectDialogsClosedCleanly();
+}
+
+TEST_F(ConnectProcedureTest, CancelEndsSilentlyAndNeverTouchesTheGoneDialog)
+{
+    // The first call connects and launches, so the record's last state is Connected.
+    window.dlg.m_bAutoApplication = true;
+    window.dlg.m_strApplicationFile = "mailer";
+    connect();
+    ASSERT_EQ(launcher.started.size(), 1u);
+    window.dlg.m_hProcess = kNoProcess;
+    fake.clearConnections();
+
+    oneReportPerPass();
+    int passes = 0;
+    window.onPass = [this, &passes](int) {
+        if (++passes <= 3)
+            releaseOne();
+        else
+            window.lastView()->clickCancel();
+    };
+    connect();
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(fake.hungUp(), std::vector<HRASCONN>{fake.lastDialHandle()});
+    EXPECT_EQ(launcher.started.size(), 1u) << "a cancelled dial never starts the application";
+    EXPECT_TRUE(window.lastView()->destroyedByUser);
+    EXPECT_EQ(window.lastView()->usedAfterDestroy, 0);
+    EXPECT_EQ(window.lastView()->statusTexts.size(), 3u);
+    EXPECT_FALSE(DialNotification::instance().isActive());
+}
+
+TEST_F(ConnectProcedureTest, QuittingHangsUpAndClosesWithoutAWord)
+{
+    oneReportPerPass();
+    window.onPass = [this](int pass) {
+        if (pass <= 2)
+            releaseOne();
+        else
+            window.quitting = true;
+    };
+    connect();
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(fake.hungUp(), std::vector<HRASCONN>{fake.lastDialHandle()});
+    EXPECT_TRUE(window.view()->destroyed);
+    EXPECT_FALSE(window.view()->destroyedByUser);
+    expectDialogsClosedCleanly();
+}
+
+TEST_F(ConnectProcedureTest, AScheduledConnectIsSilentWhateverGoesWrong)
+{
+    window.dlg.m_bInteractive = false;
+    window.dlg.m_bAutoApplication = true;
+    window.dlg.m_bApplicationDisconnection = true;
+    window.dlg.m_strApplicationFile = "/no/such/program";
+    launcher.failStart = true;
+    fake.addEntry("パスワードなし", {std::string("0120"), std::string("taro"), {}, {}});
+
+    const std::vector<std::function<void()>> failures = {
+        [&] { fake.addConnection("他社の回線"); },
+        [&] { fake.failNextEnumConnections(ERROR_HARDWARE_FAILURE); },
+        [&] { fake.failNextGetParams(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY); },
+        [&] { window.dlg.m_strEntry = "パスワードなし"; },
+        [&] { fake.failNextDial(ERROR_PORT_ALREADY_OPEN, true); },
+        [&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_LINE_BUSY)); },
+        [&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_NO_ANSWER)); },
+        [&] {}, // connects, then the application cannot be started
+    };
+    for (const auto& failure : failures) {
+        fake.clearConnections();
+        window.dlg.m_strEntry = kEntry;
+        failure();
+        connect();
+    }
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(launcher.started.size(), 1u);
+    EXPECT_TRUE(fake.connections().empty()) << "the failed launch still hangs up";
+    expectDialogsClosedCleanly();
+}
+
+} // namespace
+} // namespace telmaq::test
