@@ -4,8 +4,7 @@
 
 namespace telmaq {
 
-void launchApplicationAfterConnect(IDialWindow& window, DialupLists& lists, IProcessLauncher& launcher,
-                                   IClock& clock)
+void launchApplicationAfterConnect(IDialWindow& window, DialupLists& lists, IProcessLauncher& launcher, IClock& clock)
 {
     DialDlgState& state = window.state();
     if (!state.m_bAutoApplication || state.m_hProcess != kNoProcess || state.m_strApplicationFile.empty())

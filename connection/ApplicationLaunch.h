@@ -11,7 +11,6 @@ namespace telmaq {
 // set, a command line given and no launched application still known. Its handle goes to
 // m_hProcess for the tick to watch. When it cannot be started and the connection is meant to
 // end with the application, every connection is hung up after a second.
-void launchApplicationAfterConnect(IDialWindow& window, DialupLists& lists, IProcessLauncher& launcher,
-                                   IClock& clock);
+void launchApplicationAfterConnect(IDialWindow& window, DialupLists& lists, IProcessLauncher& launcher, IClock& clock);
 
 } // namespace telmaq

@@ -42,8 +42,7 @@ private:
 
 ConnectProcedure::ConnectProcedure(IDialWindow& window, const ConnectPorts& ports)
     : m_window(window), m_ports(ports), m_session(ports.service)
-{
-}
+{}
 
 void ConnectProcedure::run()
 {

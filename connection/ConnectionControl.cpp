@@ -7,8 +7,7 @@ namespace telmaq {
 ConnectionControl::ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists,
                                      RasErrorText& errorText, IProcessLauncher& launcher, IClock& clock)
     : m_window(window), m_ports{service, lists, errorText, launcher, clock}
-{
-}
+{}
 
 void ConnectionControl::Connect()
 {

@@ -29,9 +29,8 @@ ScreenPoint connectingDialogPosition(const ScreenRect& dialog, bool mainIconic, 
 
 void placeConnectingDialog(IDialWindow& window, IConnectingView& dialog)
 {
-    const ScreenPoint at = connectingDialogPosition(dialog.windowRect(), window.isIconic(),
-                                                    window.clientRectOnScreen(), window.screenWidth(),
-                                                    window.screenHeight());
+    const ScreenPoint at = connectingDialogPosition(dialog.windowRect(), window.isIconic(), window.clientRectOnScreen(),
+                                                    window.screenWidth(), window.screenHeight());
     dialog.placeInFront(at.x, at.y);
 }
 

@@ -6,8 +6,7 @@ namespace telmaq {
 
 DisconnectProcedure::DisconnectProcedure(IDialWindow& window, DialupLists& lists, RasErrorText& errorText)
     : m_window(window), m_lists(lists), m_errorText(errorText)
-{
-}
+{}
 
 void DisconnectProcedure::run()
 {

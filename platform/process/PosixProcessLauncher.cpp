@@ -154,11 +154,10 @@ void PosixProcessLauncher::close(ProcessHandle process)
 
 void PosixProcessLauncher::reapForgotten()
 {
-    m_forgotten.erase(std::remove_if(m_forgotten.begin(), m_forgotten.end(),
-                                     [](ProcessHandle pid) {
-                                         return pollChild(static_cast<pid_t>(pid)) != WaitAnswer::Running;
-                                     }),
-                      m_forgotten.end());
+    m_forgotten.erase(
+        std::remove_if(m_forgotten.begin(), m_forgotten.end(),
+                       [](ProcessHandle pid) { return pollChild(static_cast<pid_t>(pid)) != WaitAnswer::Running; }),
+        m_forgotten.end());
 }
 
 } // namespace telmaq

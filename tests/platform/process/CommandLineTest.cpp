@@ -26,8 +26,7 @@ TEST(CommandLineTest, SplitsLikeAShellWithoutExpanding)
 
 TEST(CommandLineTest, HonoursQuotesAndBackslashes)
 {
-    EXPECT_EQ(split("'/opt/My Apps/run' --title 'a \"b\" \\c'"),
-              (Words{"/opt/My Apps/run", "--title", "a \"b\" \\c"}));
+    EXPECT_EQ(split("'/opt/My Apps/run' --title 'a \"b\" \\c'"), (Words{"/opt/My Apps/run", "--title", "a \"b\" \\c"}));
     EXPECT_EQ(split("\"a b\" \"say \\\"hi\\\"\" \"back\\\\slash\" \"keep\\n\""),
               (Words{"a b", "say \"hi\"", "back\\slash", "keep\\n"}));
     EXPECT_EQ(split("a\\ b c\\\"d \\'e"), (Words{"a b", "c\"d", "'e"}));

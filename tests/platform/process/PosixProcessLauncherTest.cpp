@@ -87,8 +87,8 @@ TEST_F(PosixProcessLauncherTest, PassesWordsEnvironmentAndDirectoryWithoutAShell
     fs::current_path(env.dir());
 
     // Were a shell involved, $HOME and the ; would be interpreted; they arrive as text.
-    const std::string line = "sh -c 'printf \"%s|\" \"$@\" \"$TELMAQ_LAUNCH_PROBE\" \"$(pwd)\" > \"$0\"' " + quoted(out) +
-                             " 'a b' \"c\\\"d\" '$HOME;x' ''";
+    const std::string line = "sh -c 'printf \"%s|\" \"$@\" \"$TELMAQ_LAUNCH_PROBE\" \"$(pwd)\" > \"$0\"' " +
+                             quoted(out) + " 'a b' \"c\\\"d\" '$HOME;x' ''";
     std::string error;
     const ProcessHandle pid = launcher.start(line, &error);
     fs::current_path(before);
