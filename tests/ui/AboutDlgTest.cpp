@@ -1,0 +1,63 @@
+#include "ui/CAboutDlg.h"
+#include "ui/ProgramIcon.h"
+#include "ui/WindowStyles.h"
+
+#include "fakes/MessageBoxRecorder.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace telmaq {
+namespace {
+
+TEST(AboutDlg, ShowsTheIconNameVersionAndNotice)
+{
+    test::MessageBoxRecorder boxes;
+    CAboutDlg about(boxes);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    int pictures = 0;
+    QStringList texts;
+    for (const QLabel* label : about.findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull())
+            ++pictures;
+        else
+            texts << label->text();
+    }
+    EXPECT_EQ(pictures, 1);
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("telmaq")));
+    EXPECT_TRUE(texts[0].endsWith(QStringLiteral("Version 2.6")));
+    EXPECT_FALSE(texts[1].trimmed().isEmpty());
+}
+
+TEST(AboutDlg, OkAndEscBothCloseIt)
+{
+    test::MessageBoxRecorder boxes;
+    CAboutDlg first(boxes);
+    QTimer::singleShot(0, &first, [&] { qobject_cast<QPushButton*>(first.GetDlgItem(IDOK))->click(); });
+    EXPECT_EQ(first.DoModal(), IDOK);
+
+    CAboutDlg second(boxes);
+    QTimer::singleShot(0, &second, [&] { QTest::keyClick(&second, Qt::Key_Escape); });
+    EXPECT_EQ(second.DoModal(), IDCANCEL);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(ProgramIcon, IsBuiltInFromSixteenToTwoHundredFiftySixPixels)
+{
+    const QIcon icon = programIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int size : {16, 32, 48, 256}) {
+        const QPixmap pixmap = icon.pixmap(size, size);
+        EXPECT_EQ(pixmap.size(), QSize(size, size)) << size;
+    }
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16)));
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
+}
+
+} // namespace
+} // namespace telmaq
