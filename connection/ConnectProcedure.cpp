@@ -160,6 +160,7 @@ void ConnectProcedure::awaitNotification()
                 m_notification.stopListening();
             } else {
                 m_waitStart = m_ports.clock.now();
+                m_countdownShown.clear();
                 m_loop = LoopState::RedialCountdown;
             }
         } else {
@@ -169,6 +170,7 @@ void ConnectProcedure::awaitNotification()
     }
 
     m_dialog->setStatusText(dialStatusText(report.state));
+    m_countdownShown.clear();
     if (dialStatusEndsWait(report.state))
         m_notification.stopListening();
 }
@@ -184,7 +186,13 @@ void ConnectProcedure::redialCountdown()
     if (elapsed >= wait) {
         m_loop = LoopState::StartDial;
     } else {
-        m_dialog->setStatusText(countdownText(m_dialCount, elapsed, wait - elapsed));
+        // The text changes once a second but the loop passes ten times a second; painting the
+        // same text again would only cost time.
+        std::string text = countdownText(m_dialCount, elapsed, wait - elapsed);
+        if (text != m_countdownShown) {
+            m_dialog->setStatusText(text);
+            m_countdownShown = std::move(text);
+        }
     }
     // Reports during a wait belong to the line already hung up.
     m_notification.drop();

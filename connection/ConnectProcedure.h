@@ -10,6 +10,7 @@
 #include "platform/system/Clock.h"
 
 #include <cstdint>
+#include <string>
 
 namespace telmaq {
 
@@ -80,6 +81,8 @@ private:
     LoopState m_loop = LoopState::StartDial;
     std::int32_t m_dialCount = 0;
     std::int64_t m_waitStart = 0;
+    // The countdown text on the screen, so that an unchanged one is not painted again.
+    std::string m_countdownShown;
     // The last report acted on, so that the outcome and the launch follow that report alone.
     DialReport m_acted;
 };
