@@ -43,9 +43,9 @@ double median(std::vector<double> values)
 
 struct Figures
 {
-    double firstMs;  // a fresh list: one call too small, grown, called again
-    double againMs;  // the median of later listings into the grown buffer
-    double namesMs;  // reading every name by index once
+    double firstMs; // a fresh list: one call too small, grown, called again
+    double againMs; // the median of later listings into the grown buffer
+    double namesMs; // reading every name by index once
 };
 
 Figures measure(const std::function<std::uint32_t()>& list, const std::function<void()>& readNames, int samples)
