@@ -75,10 +75,10 @@ int main(int argc, char** argv)
 
     NoDial owner;
     CConnectingDlg* connecting = CConnectingDlg::create(owner, boxes, nullptr);
-    connecting->setCaption("プロバイダ に接続中");
+    connecting->setCaption("telmaq - プロバイダ に接続中");
     connecting->setStatusText("ﾕｰｻﾞｰ名とﾊﾟｽﾜｰﾄﾞを確認中 . . .");
     ok = save(*connecting, dir, "connecting-129.png") && ok;
-    connecting->setStatusText("リダイヤル 2 / 3 回目\n残り 45 秒");
+    connecting->setStatusText("ダイヤル 2\nリダイヤルまであと 45 秒");
     ok = save(*connecting, dir, "connecting-129-redial.png") && ok;
     connecting->destroy();
 

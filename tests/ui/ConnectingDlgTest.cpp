@@ -80,10 +80,10 @@ TEST_F(ConnectingDlgTest, ShowsCaptionAndStatusIncludingTheTwoCountdownLines)
     EXPECT_EQ(tracked->windowTitle(), QStringLiteral("ﾌﾟﾛﾊﾞｲﾀﾞ に接続"));
     view->setStatusText("ダイヤル中 . . .");
     EXPECT_EQ(tracked->GetDlgItemText(IDC_STATUS), "ダイヤル中 . . .");
-    view->setStatusText("リダイヤル 1 回目\n残り 30 秒");
+    view->setStatusText("ダイヤル 1\nリダイヤルまであと 30 秒");
     auto* status = qobject_cast<QLabel*>(tracked->GetDlgItem(IDC_STATUS));
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->text(), QStringLiteral("リダイヤル 1 回目\n残り 30 秒"));
+    EXPECT_EQ(status->text(), QStringLiteral("ダイヤル 1\nリダイヤルまであと 30 秒"));
     // Both lines fit the control.
     EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing());
 
