@@ -119,20 +119,6 @@ TEST_F(ConnectRedialTest, CountdownSwitchesFormAfterSixtySecondsWaited)
     EXPECT_LE(window.pumps, 3);
 }
 
-TEST_F(ConnectRedialTest, LongWaitsShowMinutesAndSeconds)
-{
-    window.dlg.m_nRedialTry = 1;
-    window.dlg.m_nRedialWait = 300;
-    fake.scriptDial(FakeDialupService::failingScript(ERROR_LINE_BUSY));
-    fake.scriptDial(FakeDialupService::connectingScript());
-    connect();
-    const std::vector<std::string> texts = distinctStatusTexts();
-    EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 241 秒"), 1u);
-    EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 240 秒"), 0u);
-    EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 3 分 59 秒"), 1u);
-    EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 0 分 1 秒"), 1u);
-}
-
 TEST_F(ConnectRedialTest, ZeroWaitRedialsAtTheNextPassWithoutCountdown)
 {
     window.dlg.m_nRedialTry = 1;

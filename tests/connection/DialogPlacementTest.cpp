@@ -1,7 +1,5 @@
 #include "connection/DialogPlacement.h"
 
-#include "fakes/FakeDialWindow.h"
-
 #include <gtest/gtest.h>
 
 namespace telmaq {
@@ -37,23 +35,6 @@ TEST(DialogPlacementTest, CentresOnTheClientAreaAndKeepsOnScreen)
         EXPECT_EQ(at.x, c.expectedX) << c.what;
         EXPECT_EQ(at.y, c.expectedY) << c.what;
     }
-}
-
-TEST(DialogPlacementTest, PlacesTheOpenDialogFromItsOwnFrame)
-{
-    test::FakeDialWindow window;
-    window.clientRect = {1800, 0, 2200, 300};
-    window.dialogRect = {40, 40, 340, 120}; // where it first appeared; only its size counts
-    IConnectingView* dialog = window.createConnectingDialog();
-    placeConnectingDialog(window, *dialog);
-    EXPECT_TRUE(window.lastView()->placed);
-    EXPECT_EQ(window.lastView()->placedX, 1620);
-    EXPECT_EQ(window.lastView()->placedY, 110);
-
-    window.iconic = true;
-    placeConnectingDialog(window, *dialog);
-    EXPECT_EQ(window.lastView()->placedX, 810);
-    EXPECT_EQ(window.lastView()->placedY, 500);
 }
 
 } // namespace

@@ -41,16 +41,5 @@ TEST_F(DisconnectProcedureTest, TellsTheUserOnlyWhenThereIsNothingOrTheListingFa
     EXPECT_TRUE(fake.hungUp().empty());
 }
 
-TEST_F(DisconnectProcedureTest, LeavesTheLaunchedApplicationAndTheDialFlagAlone)
-{
-    fake.addConnection("プロバイダ");
-    window.dlg.m_hProcess = 777;
-    window.dlg.m_bKeepDialing = true;
-    control.Disconnect();
-    EXPECT_EQ(window.dlg.m_hProcess, 777);
-    EXPECT_TRUE(window.dlg.m_bKeepDialing);
-    EXPECT_TRUE(fake.connections().empty());
-}
-
 } // namespace
 } // namespace telmaq::test
