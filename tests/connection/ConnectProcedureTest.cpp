@@ -88,6 +88,17 @@ TEST_F(ConnectProcedureTest, WaitsForReportsInsteadOfSpinning)
     EXPECT_TRUE(window.boxes.empty());
 }
 
+TEST_F(ConnectProcedureTest, WithoutItsDialogNothingIsDialled)
+{
+    // The user could not cancel a dial that has no dialog.
+    window.failCreateDialog = true;
+    connect();
+    EXPECT_EQ(fake.dialCalls(), 0);
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_FALSE(window.dlg.m_bKeepDialing);
+    EXPECT_FALSE(DialNotification::instance().isActive());
+}
+
 TEST_F(ConnectProcedureTest, EntryWithoutStoredCredentialsIsNotDialled)
 {
     fake.addEntry("パスワードなし", {std::string("0120"), std::string("taro"), {}, {}});

@@ -89,6 +89,8 @@ public:
 
     IConnectingView* createConnectingDialog() override
     {
+        if (failCreateDialog)
+            return nullptr;
         m_views.push_back(std::make_unique<FakeConnectingView>(*this, dialogRect));
         log("create");
         return m_views.back().get();
@@ -161,6 +163,8 @@ public:
     ScreenRect dialogRect{0, 0, 300, 80};
     ScreenRect clientRect{100, 100, 500, 400};
     bool iconic = false;
+    // When set, the connecting dialog cannot be made.
+    bool failCreateDialog = false;
     int screenW = 1920;
     int screenH = 1080;
     int realWaitCapMs = 2;
