@@ -28,6 +28,7 @@ void UpDownControl::setBuddy(QLineEdit* buddy)
     if (m_buddy)
         m_buddy->removeEventFilter(this);
     m_buddy = buddy;
+    m_watched = buddy;
     if (m_buddy)
         m_buddy->installEventFilter(this);
 }
@@ -63,7 +64,9 @@ void UpDownControl::stepBy(int delta)
 
 bool UpDownControl::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The type first: a buddy being destroyed still sends events through here, and must not
+    // be looked at as an edit any more then.
+    if (event->type() == QEvent::KeyPress && watched == m_watched && m_buddy && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Up) {
             stepBy(1);

@@ -40,6 +40,7 @@ private:
     QToolButton* m_up;
     QToolButton* m_down;
     QPointer<QLineEdit> m_buddy;
+    const QObject* m_watched = nullptr; // compared only, never dereferenced
     int m_lower = 0;
     int m_upper = 100;
     int m_position = 0;
