@@ -7,7 +7,10 @@ namespace telmaq {
 
 std::int64_t SystemClock::now() const
 {
-    return static_cast<std::int64_t>(std::time(nullptr));
+    // Not time(): on Linux it reads the coarse clock, which lags the precise one by up to a
+    // kernel tick, so just after a second begins it can still answer the second before. A
+    // timer lined up on nowMs() would then read the old second and the schedule miss one.
+    return nowMs() / 1000;
 }
 
 std::int64_t SystemClock::nowMs() const

@@ -74,5 +74,20 @@ TEST(SystemClock, AgreesWithTheCLibraryAndSleepsAtLeastAsAsked)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
 }
 
+TEST(SystemClock, SecondsAndMillisecondsAreOneClock)
+{
+    // Across at least one turn of the second, a reading in seconds never lags one in
+    // milliseconds taken before it.
+    SystemClock clock;
+    const auto start = std::chrono::steady_clock::now();
+    int behind = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1100)) {
+        const std::int64_t ms = clock.nowMs();
+        if (clock.now() < ms / 1000)
+            ++behind;
+    }
+    EXPECT_EQ(behind, 0);
+}
+
 } // namespace
 } // namespace telmaq
