@@ -41,6 +41,7 @@ std::optional<NmProfile> dialupProfileFrom(const QString& path, const NmSettings
     profile.path = path;
     profile.id = text(settings, "connection", "id");
     profile.uuid = text(settings, "connection", "uuid");
+    profile.interfaceName = text(settings, "connection", "interface-name");
     const QString type = text(settings, "connection", "type");
 
     if (type == QLatin1String("gsm") || type == QLatin1String("cdma")) {

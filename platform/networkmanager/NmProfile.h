@@ -34,6 +34,7 @@ struct NmProfile
     QString userName;
     QString phoneNumber;
     QString secretSetting; // the setting whose secrets hold the password
+    QString interfaceName; // connection.interface-name, the PPP interface of a PPPoE profile
 };
 
 // The profile as a phonebook entry, or nothing when it is not of a dial-up kind, has no usable

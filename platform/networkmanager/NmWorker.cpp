@@ -205,12 +205,17 @@ bool NmWorker::profileIsActive(const QString& profilePath, std::uint32_t* code)
     return false;
 }
 
-std::uint32_t NmWorker::chooseDevice(const NmProfile& profile, QString* device)
+std::uint32_t NmWorker::chooseDevice(const NmProfile& profile, QString* activateOn, QString* follow)
 {
-    *device = QStringLiteral("/");
-    if (profile.kind == NmKind::Vpn || profile.kind == NmKind::Pppoe)
-        return 0; // NetworkManager picks the base device, or makes the PPP one
-    const NmReply devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetDevices"));
+    *activateOn = QStringLiteral("/");
+    follow->clear();
+    if (profile.kind == NmKind::Vpn)
+        return 0; // a VPN runs over whatever device carries the route; its own state is enough
+    // GetAllDevices includes the PPP device NetworkManager keeps, not yet realised, for a
+    // PPPoE profile; older versions only know GetDevices.
+    NmReply devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetAllDevices"));
+    if (!devices.ok() && !managerFailure(devices.code))
+        devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetDevices"));
     if (!devices.ok())
         return devices.code;
     const std::uint32_t wantedType = profile.kind == NmKind::BluetoothDun ? kDeviceTypeBluetooth : kDeviceTypeModem;
@@ -222,17 +227,25 @@ std::uint32_t NmWorker::chooseDevice(const NmProfile& profile, QString* device)
             continue;
         const QVariantMap props = reply.first().toMap();
         const std::uint32_t state = props.value(QStringLiteral("State")).toUInt();
-        if (objectPaths(props.value(QStringLiteral("AvailableConnections"))).contains(profile.path))
+        if (profile.kind == NmKind::Pppoe) {
+            // NetworkManager keeps the PPP device of a PPPoE profile under the profile's
+            // interface name; it makes the device itself when activating.
+            if (props.value(QStringLiteral("Interface")).toString() == profile.interfaceName)
+                forProfile.emplace_back(path, state);
+        } else if (objectPaths(props.value(QStringLiteral("AvailableConnections"))).contains(profile.path)) {
             forProfile.emplace_back(path, state);
-        else if (props.value(QStringLiteral("DeviceType")).toUInt() == wantedType)
+        } else if (props.value(QStringLiteral("DeviceType")).toUInt() == wantedType) {
             ofKind.emplace_back(path, state);
+        }
     }
     const auto& candidates = forProfile.empty() ? ofKind : forProfile;
     if (candidates.empty())
         return 0; // let NetworkManager say which device it lacks
     for (const auto& [path, state] : candidates) {
         if (!deviceBusy(state)) {
-            *device = path;
+            *follow = path;
+            if (profile.kind != NmKind::Pppoe)
+                *activateOn = path;
             return 0;
         }
     }
@@ -250,14 +263,14 @@ std::uint32_t NmWorker::dial(const QString& name, RasDialFunc notifier, HRASCONN
     if (code != 0)
         return code;
     QString device;
-    if ((code = chooseDevice(profile, &device)) != 0)
+    QString follow;
+    if ((code = chooseDevice(profile, &device, &follow)) != 0)
         return code;
 
     const std::uint64_t serial = m_nextSerial++;
     Dial& dial = m_dials[serial];
     dial.notifier = notifier;
-    if (profile.kind != NmKind::Vpn && device != QLatin1String("/"))
-        dial.devicePath = device;
+    dial.devicePath = follow;
     queueReports(serial, dial.progress.started());
 
     // The signals of this activation that arrive while the call is under way wait in this

@@ -68,7 +68,9 @@ private:
         std::deque<DialReport> pending;
     };
 
-    std::uint32_t chooseDevice(const NmProfile& profile, QString* device);
+    // The device to activate the profile on ("/": NetworkManager's choice) and the one whose
+    // state changes the dial follows (empty: none known yet).
+    std::uint32_t chooseDevice(const NmProfile& profile, QString* activateOn, QString* follow);
     bool profileIsActive(const QString& profilePath, std::uint32_t* code);
     void queueReports(std::uint64_t serial, const std::vector<DialReport>& reports);
     void deliver(std::uint64_t serial);
