@@ -119,8 +119,9 @@ TEST_F(NetworkManagerSystemTest, APppoeDialWithoutPppEndsInAnErrorWithAText)
     }
     EXPECT_NE(code, 0u);
     // Without the kernel's PPP, NetworkManager cannot start PPP: the hardware-failure code.
-    if (::access("/dev/ppp", F_OK) != 0)
+    if (::access("/dev/ppp", F_OK) != 0) {
         EXPECT_EQ(code, ERROR_HARDWARE_FAILURE);
+    }
     const std::string text = textOf(service, code);
     EXPECT_FALSE(text.empty()) << "code " << code;
     std::printf("PPPoE dial without PPP: code %u, \"%s\"\n", static_cast<unsigned>(code), text.c_str());
