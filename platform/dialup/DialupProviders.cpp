@@ -1,8 +1,5 @@
 #include "platform/dialup/DialupProviders.h"
 
-#include "platform/dialup/LineSimulator.h"
-#include "platform/system/UserPaths.h"
-
 #include <cctype>
 #include <cstdlib>
 #include <vector>
@@ -26,7 +23,7 @@ std::string hiveProvider(IRegistry& registry)
     std::vector<std::uint8_t> data(64);
     std::uint32_t type = REG_NONE;
     auto size = static_cast<std::uint32_t>(data.size());
-    const long rc = registry.queryValue(key, "Provider", &type, data.data(), &size);
+    const long rc = registry.queryValue(key, kProviderValue, &type, data.data(), &size);
     registry.closeKey(key);
     if (rc != ERROR_SUCCESS || type != REG_SZ || size > data.size())
         return {};
@@ -44,9 +41,10 @@ std::string configuredDialupProvider(IRegistry& registry)
     return stored.empty() ? "simulator" : lowerCase(stored);
 }
 
-std::unique_ptr<IDialupService> openDialupService(IRegistry& /*registry*/)
+bool isKnownDialupProvider(const std::string& name)
 {
-    return std::make_unique<LineSimulator>(dialupDatabasePath());
+    const std::string lower = lowerCase(name);
+    return lower == kSimulatorProvider || lower == kNetworkManagerProvider;
 }
 
 } // namespace telmaq

@@ -140,8 +140,8 @@ std::uint32_t NetworkManagerDialupService::getEntryDialParams(RASDIALPARAMSA* pa
         return nm::ERROR_INVALID_PARAMETER;
     if (params->dwSize != sizeof(RASDIALPARAMSA))
         return ERROR_INVALID_SIZE;
-    const QString name = QString::fromUtf8(params->szEntryName, static_cast<qsizetype>(strnlen(
-                                                                    params->szEntryName, sizeof params->szEntryName)));
+    const QString name = QString::fromUtf8(
+        params->szEntryName, static_cast<qsizetype>(strnlen(params->szEntryName, sizeof params->szEntryName)));
     nm::NmProfile profile;
     std::optional<QString> password;
     const std::uint32_t code = onWorker<std::uint32_t>([&] {
@@ -177,8 +177,8 @@ std::uint32_t NetworkManagerDialupService::dial(const RASDIALPARAMSA* params, st
         return ERROR_INVALID_SIZE;
     if (notifierType != 0)
         return nm::ERROR_NM_UNSUPPORTED_NOTIFIER;
-    const QString name = QString::fromUtf8(params->szEntryName, static_cast<qsizetype>(strnlen(
-                                                                    params->szEntryName, sizeof params->szEntryName)));
+    const QString name = QString::fromUtf8(
+        params->szEntryName, static_cast<qsizetype>(strnlen(params->szEntryName, sizeof params->szEntryName)));
     // NetworkManager dials with the secrets it keeps for the profile (or asks its agent for);
     // the user name and password of the record are not passed on.
     return onWorker<std::uint32_t>([&] { return m_worker->dial(name, notifier, connection); });

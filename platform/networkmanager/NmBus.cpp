@@ -29,8 +29,7 @@ QDBusConnection open(const std::string& address, const QString& name)
 
 NmBus::NmBus(const std::string& address, int timeoutMs)
     : m_name(uniqueConnectionName()), m_connection(open(address, m_name)), m_timeoutMs(timeoutMs)
-{
-}
+{}
 
 NmBus::~NmBus()
 {
@@ -61,8 +60,8 @@ NmReply NmBus::call(const QString& path, const QString& interface, const QString
 
 NmReply NmBus::property(const QString& path, const QString& interface, const QString& name)
 {
-    NmReply reply = call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                         {interface, name});
+    NmReply reply =
+        call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"), {interface, name});
     if (reply.ok() && !reply.arguments.isEmpty())
         reply.arguments[0] = reply.arguments[0].value<QDBusVariant>().variant();
     return reply;
@@ -70,8 +69,8 @@ NmReply NmBus::property(const QString& path, const QString& interface, const QSt
 
 NmReply NmBus::properties(const QString& path, const QString& interface)
 {
-    NmReply reply = call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"),
-                         {interface});
+    NmReply reply =
+        call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"), {interface});
     if (reply.ok() && !reply.arguments.isEmpty() && reply.arguments[0].canConvert<QDBusArgument>()) {
         QVariantMap map;
         reply.arguments[0].value<QDBusArgument>() >> map;

@@ -66,7 +66,8 @@ std::uint32_t codeForDBusError(const std::string& name)
 {
     // The bus has no NetworkManager on it, or there is no bus at all.
     if (endsWith(name, ".ServiceUnknown") || endsWith(name, ".NameHasNoOwner") || endsWith(name, ".NoServer") ||
-        endsWith(name, ".Disconnected") || endsWith(name, ".NoNetwork") || name.rfind("org.freedesktop.DBus.Error.Spawn", 0) == 0)
+        endsWith(name, ".Disconnected") || endsWith(name, ".NoNetwork") ||
+        name.rfind("org.freedesktop.DBus.Error.Spawn", 0) == 0)
         return ERROR_MANAGER_UNREACHABLE;
     if (endsWith(name, ".NoReply") || endsWith(name, ".Timeout") || endsWith(name, ".TimedOut"))
         return ERROR_NM_NO_REPLY;

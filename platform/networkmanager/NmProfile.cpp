@@ -57,8 +57,8 @@ std::optional<NmProfile> dialupProfileFrom(const QString& path, const NmSettings
             return std::nullopt;
         profile.kind = NmKind::BluetoothDun;
         // A DUN profile carries its modem settings in a gsm or cdma setting of its own.
-        profile.secretSetting = has(settings, "cdma") && !has(settings, "gsm") ? QStringLiteral("cdma")
-                                                                                : QStringLiteral("gsm");
+        profile.secretSetting =
+            has(settings, "cdma") && !has(settings, "gsm") ? QStringLiteral("cdma") : QStringLiteral("gsm");
     } else if (type == QLatin1String("vpn")) {
         profile.kind = NmKind::Vpn;
         profile.secretSetting = type;

@@ -61,8 +61,7 @@ QString activePathForHandle(HRASCONN handle)
 }
 
 NmWorker::NmWorker(std::string busAddress, int timeoutMs) : m_busAddress(std::move(busAddress)), m_timeoutMs(timeoutMs)
-{
-}
+{}
 
 NmWorker::~NmWorker() = default;
 
@@ -315,7 +314,8 @@ std::uint32_t NmWorker::hangUp(HRASCONN connection)
     const QString path = activePathForHandle(connection);
     const NmReply reply = m_bus->properties(path, kActiveInterface);
     if (!reply.ok())
-        return managerFailure(reply.code) || reply.code == ERROR_NM_NOT_AUTHORIZED ? reply.code : ERROR_INVALID_HANDLE_RAS;
+        return managerFailure(reply.code) || reply.code == ERROR_NM_NOT_AUTHORIZED ? reply.code
+                                                                                   : ERROR_INVALID_HANDLE_RAS;
     const QVariantMap props = reply.first().toMap();
     const QString type = props.value(QStringLiteral("Type")).toString();
     if (!mayBeDialupType(type))
@@ -362,7 +362,8 @@ void NmWorker::queueReports(std::uint64_t serial, const std::vector<DialReport>&
     Dial& dial = m_dials.at(serial);
     dial.pending.insert(dial.pending.end(), reports.begin(), reports.end());
     // Delivered from the event loop, never from inside a call: a notifier may hang up.
-    QMetaObject::invokeMethod(this, [this, serial] { deliver(serial); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, serial] { deliver(serial); }, Qt::QueuedConnection);
 }
 
 void NmWorker::deliver(std::uint64_t serial)

@@ -18,6 +18,7 @@ int dialCommand(const std::vector<std::string>& args, DialupToolContext& context
 int connectionsCommand(const std::vector<std::string>& args, DialupToolContext& context);
 int hangupCommand(const std::vector<std::string>& args, DialupToolContext& context);
 int demoCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int providerCommand(const std::vector<std::string>& args, DialupToolContext& context);
 
 // Parses args for a command; on --help prints usage to out and answers kDialupToolOk, on a
 // mistake prints it with the usage to err and answers kDialupToolUsage, else answers -1.

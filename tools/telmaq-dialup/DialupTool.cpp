@@ -31,6 +31,7 @@ constexpr const char* kUsage =
     "  dial NAME                 dial an entry with its stored credentials\n"
     "  connections               list the active connections, entry name first\n"
     "  hangup NAME | --all       hang up an entry's connection, or every connection\n"
+    "  provider [NAME]           print or set the dial-up provider (simulator, networkmanager)\n"
     "\n"
     "COMMAND --help tells more about each command.\n";
 
@@ -85,6 +86,7 @@ int runDialupTool(const std::vector<std::string>& args, DialupToolContext& conte
         {"dial", dialuptool::dialCommand},
         {"connections", dialuptool::connectionsCommand},
         {"hangup", dialuptool::hangupCommand},
+        {"provider", dialuptool::providerCommand},
     };
     if (args.empty())
         return dialuptool::usageError(context, "no command given", dialuptool::kUsage);

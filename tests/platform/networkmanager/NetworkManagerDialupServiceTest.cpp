@@ -1,8 +1,8 @@
 #include "platform/networkmanager/NetworkManagerDialupService.h"
+#include "NmMockBus.h"
 #include "platform/networkmanager/NmErrors.h"
 #include "platform/networkmanager/NmWorker.h"
 #include "support/TempEnvironment.h"
-#include "NmMockBus.h"
 
 #include <gtest/gtest.h>
 
@@ -107,8 +107,7 @@ bool eventually(const std::function<bool()>& condition)
 
 QList<ScriptStep> failingWith(uint deviceReason)
 {
-    return {{"device", 40, 0, 20}, {"device", 50, 0, 20}, {"device", 120, deviceReason, 20},
-            {"active", 4, 3, 10}};
+    return {{"device", 40, 0, 20}, {"device", 50, 0, 20}, {"device", 120, deviceReason, 20}, {"active", 4, 3, 10}};
 }
 
 } // namespace
@@ -221,11 +220,10 @@ TEST_F(NetworkManagerServiceTest, OnlyDialupProfilesAreEntries)
     bus.addProfile(settings({{"connection", {{"id", "DSL"}, {"type", "pppoe"}, {"interface-name", "ppp0"}}},
                              {"pppoe", {{"parent", "eth0"}}}}));
     bus.addProfile(settings({{"connection", {{"id", "DSL on eth0"}, {"type", "pppoe"}}}, {"pppoe", {}}}));
-    bus.addProfile(settings({{"connection", {{"id", "Phone DUN"}, {"type", "bluetooth"}}},
-                             {"bluetooth", {{"type", "dun"}}},
-                             {"gsm", {}}}));
-    bus.addProfile(settings({{"connection", {{"id", "Phone PAN"}, {"type", "bluetooth"}}},
-                             {"bluetooth", {{"type", "panu"}}}}));
+    bus.addProfile(settings(
+        {{"connection", {{"id", "Phone DUN"}, {"type", "bluetooth"}}}, {"bluetooth", {{"type", "dun"}}}, {"gsm", {}}}));
+    bus.addProfile(
+        settings({{"connection", {{"id", "Phone PAN"}, {"type", "bluetooth"}}}, {"bluetooth", {{"type", "panu"}}}}));
     bus.addProfile(settings({{"connection", {{"id", "Office VPN"}, {"type", "vpn"}}}}));
     bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}));
     bus.addProfile(settings({{"connection", {{"id", "Home Wi-Fi"}, {"type", "802-11-wireless"}}}}));
@@ -262,8 +260,8 @@ TEST_F(NetworkManagerServiceTest, ConnectionsAreTheActiveDialupOnesWithHandlesEv
 {
     const QString mobile = addGsm(QStringLiteral("Mobile"), modem);
     const QString eth = bus.addDevice(QStringLiteral("eth0"), QStringLiteral("eth0"), kEthernet);
-    const QString wired = bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}),
-                                         {}, eth);
+    const QString wired =
+        bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}), {}, eth);
     bus.activate(wired, eth);
     const QString active = bus.activate(mobile, modem);
     ASSERT_TRUE(eventually([&] {
@@ -355,12 +353,19 @@ TEST_F(NetworkManagerServiceTest, ASuccessfulDialReportsEveryStageOnTheProviders
 TEST_F(NetworkManagerServiceTest, EachDeviceFailureReasonGivesItsCode)
 {
     const QString mobile = addGsm(QStringLiteral("Mobile"), modem);
-    const std::vector<std::pair<uint, std::uint32_t>> cases = {
-        {23, ERROR_LINE_BUSY},        {24, ERROR_NO_DIALTONE},     {25, ERROR_NO_ANSWER},
-        {26, ERROR_NO_ANSWER},        {27, ERROR_NO_ANSWER},       {28, ERROR_HARDWARE_FAILURE},
-        {43, ERROR_HARDWARE_FAILURE}, {44, ERROR_HARDWARE_FAILURE}, {52, ERROR_HARDWARE_FAILURE},
-        {57, ERROR_HARDWARE_FAILURE}, {12, ERROR_HARDWARE_FAILURE}, {7, ERROR_AUTHENTICATION_FAILURE},
-        {5, nm::ERROR_NM_DEVICE_REASON_BASE + 5}};
+    const std::vector<std::pair<uint, std::uint32_t>> cases = {{23, ERROR_LINE_BUSY},
+                                                               {24, ERROR_NO_DIALTONE},
+                                                               {25, ERROR_NO_ANSWER},
+                                                               {26, ERROR_NO_ANSWER},
+                                                               {27, ERROR_NO_ANSWER},
+                                                               {28, ERROR_HARDWARE_FAILURE},
+                                                               {43, ERROR_HARDWARE_FAILURE},
+                                                               {44, ERROR_HARDWARE_FAILURE},
+                                                               {52, ERROR_HARDWARE_FAILURE},
+                                                               {57, ERROR_HARDWARE_FAILURE},
+                                                               {12, ERROR_HARDWARE_FAILURE},
+                                                               {7, ERROR_AUTHENTICATION_FAILURE},
+                                                               {5, nm::ERROR_NM_DEVICE_REASON_BASE + 5}};
     for (const auto& [reason, code] : cases) {
         bus.script(mobile, failingWith(reason));
         const std::vector<Report> reports = dialToEnd("Mobile");
@@ -414,8 +419,12 @@ TEST_F(NetworkManagerServiceTest, RefusedActivationsAnswerTheDialAtOnce)
 TEST_F(NetworkManagerServiceTest, ADropThatNobodyAskedForIsARemoteDisconnection)
 {
     const QString mobile = addGsm(QStringLiteral("Mobile"), modem);
-    bus.script(mobile, {{"device", 40, 0, 20}, {"device", 100, 0, 20}, {"active", 2, 0, 10},
-                        {"device", 110, 13, 100}, {"device", 30, 13, 10}, {"active", 4, 3, 10}});
+    bus.script(mobile, {{"device", 40, 0, 20},
+                        {"device", 100, 0, 20},
+                        {"active", 2, 0, 10},
+                        {"device", 110, 13, 100},
+                        {"device", 30, 13, 10},
+                        {"active", 4, 3, 10}});
     ReportLog::instance().clear();
     HRASCONN connection = kNoConnection;
     ASSERT_EQ(dial("Mobile", &connection), 0u);
@@ -454,15 +463,15 @@ TEST_F(NetworkManagerServiceTest, HangingUpEndsTheConnectionAndItsReports)
 TEST_F(NetworkManagerServiceTest, HangUpNeverTouchesTheOrdinaryNetwork)
 {
     const QString eth = bus.addDevice(QStringLiteral("eth0"), QStringLiteral("eth0"), kEthernet);
-    const QString wired = bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}),
-                                         {}, eth);
+    const QString wired =
+        bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}), {}, eth);
     const QString active = bus.activate(wired, eth);
     EXPECT_EQ(service().hangUp(nm::handleForActivePath(active)), ERROR_INVALID_HANDLE_RAS);
     settle();
-    EXPECT_EQ(bus.property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
-                           QStringLiteral("Id"))
-                  .toString(),
-              QStringLiteral("Wired"));
+    EXPECT_EQ(
+        bus.property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"), QStringLiteral("Id"))
+            .toString(),
+        QStringLiteral("Wired"));
 }
 
 TEST_F(NetworkManagerServiceTest, AProfileOrDeviceInUseGivesPortAlreadyOpen)

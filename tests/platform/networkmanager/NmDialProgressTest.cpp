@@ -1,5 +1,5 @@
-#include "platform/dialup/DialupService.h"
 #include "platform/networkmanager/NmDialProgress.h"
+#include "platform/dialup/DialupService.h"
 #include "platform/networkmanager/NmErrors.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +27,8 @@ void append(std::vector<DialReport>& all, const std::vector<DialReport>& more)
 }
 
 const std::vector<std::uint32_t> kFullSequence = {
-    RASCS_OpenPort,       RASCS_PortOpened,          RASCS_ConnectDevice, RASCS_DeviceConnected,
-    RASCS_AllDevicesConnected, RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
+    RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
+    RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
 
 } // namespace
 
@@ -53,7 +53,7 @@ TEST(NmDialProgress, SkippedStagesAreReportedOnTheWayAndNothingGoesBack)
     std::vector<DialReport> all = progress.started();
     append(all, progress.deviceStateChanged(70, 0)); // straight to addresses: PPP has authenticated
     append(all, progress.deviceStateChanged(50, 0)); // late or repeated changes say nothing new
-    append(all, progress.activeStateChanged(2, 0)); // a VPN knows only its active connection
+    append(all, progress.activeStateChanged(2, 0));  // a VPN knows only its active connection
     EXPECT_EQ(states(all), kFullSequence);
 }
 

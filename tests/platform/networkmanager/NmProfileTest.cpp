@@ -57,8 +57,8 @@ TEST(NmProfile, NamesMustFitAnEntryRecord)
 
 TEST(NmProfile, UserNameNumberAndPasswordComeFromTheKindsOwnSetting)
 {
-    auto gsm = dialupProfileFrom(
-        QStringLiteral("/p"), profile("gsm", "Mobile", {{"gsm", {{"username", "alice"}, {"number", "*99#"}}}}));
+    auto gsm = dialupProfileFrom(QStringLiteral("/p"),
+                                 profile("gsm", "Mobile", {{"gsm", {{"username", "alice"}, {"number", "*99#"}}}}));
     ASSERT_TRUE(gsm);
     EXPECT_EQ(gsm->userName, QStringLiteral("alice"));
     EXPECT_EQ(gsm->phoneNumber, QStringLiteral("*99#"));
@@ -66,9 +66,9 @@ TEST(NmProfile, UserNameNumberAndPasswordComeFromTheKindsOwnSetting)
     EXPECT_EQ(passwordFromSecrets(*gsm, {{"gsm", {{"password", "s3cret"}}}}), QStringLiteral("s3cret"));
     EXPECT_FALSE(passwordFromSecrets(*gsm, {{"gsm", {}}}));
 
-    auto dun = dialupProfileFrom(QStringLiteral("/p"), profile("bluetooth", "Phone",
-                                                               {{"bluetooth", {{"type", "dun"}}},
-                                                                {"cdma", {{"username", "bob"}}}}));
+    auto dun = dialupProfileFrom(
+        QStringLiteral("/p"),
+        profile("bluetooth", "Phone", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {{"username", "bob"}}}}));
     ASSERT_TRUE(dun);
     EXPECT_EQ(dun->secretSetting, QStringLiteral("cdma"));
     EXPECT_EQ(dun->userName, QStringLiteral("bob"));

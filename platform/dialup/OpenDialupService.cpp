@@ -1,0 +1,16 @@
+#include "platform/dialup/DialupProviders.h"
+
+#include "platform/dialup/LineSimulator.h"
+#include "platform/networkmanager/NetworkManagerDialupService.h"
+#include "platform/system/UserPaths.h"
+
+namespace telmaq {
+
+std::unique_ptr<IDialupService> openDialupService(IRegistry& registry)
+{
+    if (configuredDialupProvider(registry) == kNetworkManagerProvider)
+        return std::make_unique<NetworkManagerDialupService>();
+    return std::make_unique<LineSimulator>(dialupDatabasePath());
+}
+
+} // namespace telmaq

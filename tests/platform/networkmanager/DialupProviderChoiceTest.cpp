@@ -1,0 +1,75 @@
+#include "platform/dialup/DialupProviders.h"
+#include "platform/dialup/LineSimulator.h"
+#include "platform/networkmanager/NetworkManagerDialupService.h"
+#include "platform/networkmanager/NmErrors.h"
+#include "platform/registry/SqliteHive.h"
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace telmaq;
+
+namespace {
+
+// The environment variables one test changes, put back after it.
+class ProviderChoiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Never the machine's own system bus: a socket that is not there.
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (env.dir() / "no-system-bus").string()).c_str(), 1);
+        ::unsetenv("TELMAQ_DIALUP_PROVIDER");
+    }
+    void TearDown() override
+    {
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        ::unsetenv("TELMAQ_DIALUP_PROVIDER");
+    }
+
+    void storeProvider(const char* name)
+    {
+        SqliteHive hive(env.hivePath());
+        HKEY key = 0;
+        ASSERT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+        ASSERT_EQ(hive.setValue(key, "Provider", REG_SZ, reinterpret_cast<const std::uint8_t*>(name),
+                                static_cast<std::uint32_t>(std::strlen(name) + 1)),
+                  ERROR_SUCCESS);
+        hive.closeKey(key);
+    }
+
+    test::TempEnvironment env;
+};
+
+} // namespace
+
+TEST_F(ProviderChoiceTest, TheSimulatorUnlessNetworkManagerIsChosen)
+{
+    SqliteHive hive(env.hivePath());
+    EXPECT_NE(dynamic_cast<LineSimulator*>(openDialupService(hive).get()), nullptr);
+    storeProvider("no-such-provider");
+    EXPECT_NE(dynamic_cast<LineSimulator*>(openDialupService(hive).get()), nullptr);
+}
+
+TEST_F(ProviderChoiceTest, TheHiveOrTheEnvironmentChoosesNetworkManager)
+{
+    SqliteHive hive(env.hivePath());
+    storeProvider("networkmanager");
+    auto fromHive = openDialupService(hive);
+    ASSERT_NE(dynamic_cast<NetworkManagerDialupService*>(fromHive.get()), nullptr);
+    // On the system bus it was given, which has no NetworkManager here.
+    std::uint32_t size = 0, count = 0;
+    EXPECT_EQ(fromHive->enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
+    fromHive.reset();
+
+    storeProvider("simulator");
+    ::setenv("TELMAQ_DIALUP_PROVIDER", "NetworkManager", 1);
+    EXPECT_NE(dynamic_cast<NetworkManagerDialupService*>(openDialupService(hive).get()), nullptr);
+    ::setenv("TELMAQ_DIALUP_PROVIDER", "simulator", 1);
+    storeProvider("networkmanager");
+    EXPECT_NE(dynamic_cast<LineSimulator*>(openDialupService(hive).get()), nullptr);
+}
