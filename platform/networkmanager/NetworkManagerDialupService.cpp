@@ -99,6 +99,8 @@ std::uint32_t NetworkManagerDialupService::enumEntries(RASENTRYNAMEA* entries, s
     std::uint32_t code = 0;
     if (!checkRoom(sizeof(RASENTRYNAMEA), profiles.size(), bufferSize, count, &code))
         return code;
+    if (!entries && !profiles.empty())
+        return nm::ERROR_INVALID_PARAMETER; // room claimed, but nowhere to write
     for (std::size_t i = 0; i < profiles.size(); ++i) {
         std::memset(&entries[i], 0, sizeof(RASENTRYNAMEA));
         entries[i].dwSize = sizeof(RASENTRYNAMEA);
@@ -121,6 +123,8 @@ std::uint32_t NetworkManagerDialupService::enumConnections(RASCONNA* connections
     std::uint32_t code = 0;
     if (!checkRoom(sizeof(RASCONNA), active.size(), bufferSize, count, &code))
         return code;
+    if (!connections && !active.empty())
+        return nm::ERROR_INVALID_PARAMETER;
     for (std::size_t i = 0; i < active.size(); ++i) {
         RASCONNA& record = connections[i];
         std::memset(&record, 0, sizeof record);

@@ -250,6 +250,9 @@ TEST_F(NetworkManagerServiceTest, ListingFollowsTheCapacityProtocol)
     size = 0;
     EXPECT_EQ(service().enumEntries(nullptr, &size, &count), ERROR_BUFFER_TOO_SMALL);
     EXPECT_EQ(size, 2 * sizeof(RASENTRYNAMEA));
+    // Room claimed without a buffer is refused, not written through.
+    size = 10 * sizeof(RASENTRYNAMEA);
+    EXPECT_EQ(service().enumEntries(nullptr, &size, &count), nm::ERROR_INVALID_PARAMETER);
     RASENTRYNAMEA wrong[2]{};
     wrong[0].dwSize = 100;
     size = sizeof wrong;
