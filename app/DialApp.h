@@ -1,13 +1,21 @@
 #pragma once
 
+#include "app/MainWindowFactory.h"
 #include "app/Profile.h"
 #include "connection/DialDlgState.h"
 #include "platform/registry/Registry.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace telmaq {
+
+class DialupLists;
+class IInstanceLock;
+class IMessageBox;
+class RasErrorText;
+class SystemDialupSettings;
 
 // The settings as they were loaded at start-up, kept to write back only what has changed.
 // Every setting except the window position, in this order.
@@ -34,6 +42,17 @@ struct LoadedSettings
     std::int32_t nIconic = 0;
 };
 
+// What start-up needs besides the settings store.
+struct StartUpPorts
+{
+    IInstanceLock& instanceLock;
+    DialupLists& dialupLists;
+    RasErrorText& rasErrorText;
+    SystemDialupSettings& dialupSettings;
+    IMessageBox& messageBox;
+    IMainWindowFactory& mainWindows;
+};
+
 // The application object: start-up and shutdown, and the settings store under
 // HKEY_CURRENT_USER\Software\wexhal\telmaq\Settings.
 class CDialApp
@@ -44,6 +63,15 @@ public:
     static constexpr const char* kSection = "Settings";
 
     explicit CDialApp(IRegistry& registry) : m_profile(registry, kRegistryKey, kAppName) {}
+    CDialApp(IRegistry& registry, const StartUpPorts& ports) : CDialApp(registry) { m_ports.emplace(ports); }
+
+    // The program's whole working life: the single-copy guard, the checks of dial-up
+    // networking, loading, the main window's modal run and saving. Always false: there is no
+    // message loop to run afterwards.
+    bool StartUp();
+
+    // Runs after StartUp on every path; answers the process exit code.
+    int ShutDown();
 
     // Reads every setting into the main window's members, defaults for what is missing or
     // unreadable, flags made 0 or 1, and keeps a copy for SaveSettings.
@@ -57,8 +85,12 @@ public:
     const LoadedSettings& loadedSettings() const { return m_loaded; }
 
 private:
+    void startUpMessage(const std::string& text);
+
     Profile m_profile;
     LoadedSettings m_loaded;
+    std::optional<StartUpPorts> m_ports;
+    bool m_bGuarded = false;
 };
 
 } // namespace telmaq

@@ -1,0 +1,73 @@
+#include "app/DialApp.h"
+
+#include "connection/DialWindow.h"
+#include "dialup/DialupLists.h"
+#include "dialup/RasErrorText.h"
+#include "dialup/SystemDialupSettings.h"
+#include "platform/system/InstanceLock.h"
+#include "ui/MessageBox.h"
+
+namespace telmaq {
+
+namespace {
+
+const char kAppName[] = "telmaq";
+const char kNoDialupNetworking[] = "ダイヤルアップネットワークの設定がありません";
+
+} // namespace
+
+void CDialApp::startUpMessage(const std::string& text)
+{
+    // No window of ours is showing yet, so the box has no owner.
+    m_ports->messageBox.show(nullptr, text, kAppName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CDialApp::StartUp()
+{
+    if (!m_ports)
+        return false;
+
+    // The guard comes before anything else: a second copy must leave no trace, not even a
+    // created hive file, and must not disturb the copy that runs.
+    switch (m_ports->instanceLock.acquire()) {
+    case IInstanceLock::Result::HeldByAnother:
+        return false;
+    case IInstanceLock::Result::Acquired:
+        m_bGuarded = true;
+        break;
+    case IInstanceLock::Result::Unavailable:
+        // Better one copy too many than none at all.
+        break;
+    }
+
+    const std::uint32_t code = m_ports->dialupLists.EnumEntries();
+    if (code != 0) {
+        startUpMessage(m_ports->rasErrorText.GetRasErrorText(code));
+        return false;
+    }
+    if (m_ports->dialupLists.entryCount() <= 0) {
+        startUpMessage(kNoDialupNetworking);
+        return false;
+    }
+
+    std::unique_ptr<IMainWindow> window = m_ports->mainWindows.createMainWindow();
+    const char* profile = m_ports->dialupSettings.ReadInternetProfile();
+    window->state().m_strEntry = profile ? profile : "";
+    if (window->state().m_strEntry.empty()) {
+        startUpMessage(kNoDialupNetworking);
+        return false;
+    }
+
+    LoadSettings(window->state());
+    window->runModal();
+    SaveSettings(window->state());
+    return false;
+}
+
+int CDialApp::ShutDown()
+{
+    // The lock goes with the process, crash or not; there is nothing of ours to write here.
+    return 0;
+}
+
+} // namespace telmaq
