@@ -19,7 +19,7 @@ const char kNoDialupNetworking[] = "ダイヤルアップネットワークの�
 void CDialApp::startUpMessage(const std::string& text)
 {
     // No window of ours is showing yet, so the box has no owner.
-    m_ports->messageBox.show(nullptr, text, kAppName, MB_OK | MB_ICONEXCLAMATION);
+    m_ports->messageBox.messageBox(nullptr, text, kAppName, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CDialApp::StartUp()
