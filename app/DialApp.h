@@ -90,7 +90,6 @@ private:
     Profile m_profile;
     LoadedSettings m_loaded;
     std::optional<StartUpPorts> m_ports;
-    bool m_bGuarded = false;
 };
 
 } // namespace telmaq

@@ -11,7 +11,6 @@ namespace telmaq {
 
 namespace {
 
-const char kAppName[] = "telmaq";
 const char kNoDialupNetworking[] = "ダイヤルアップネットワークの設定がありません";
 
 } // namespace
@@ -33,7 +32,6 @@ bool CDialApp::StartUp()
     case IInstanceLock::Result::HeldByAnother:
         return false;
     case IInstanceLock::Result::Acquired:
-        m_bGuarded = true;
         break;
     case IInstanceLock::Result::Unavailable:
         // Better one copy too many than none at all.
@@ -50,7 +48,7 @@ bool CDialApp::StartUp()
         return false;
     }
 
-    std::unique_ptr<IMainWindow> window = m_ports->mainWindows.createMainWindow();
+    std::unique_ptr<IMainWindow> window = m_ports->mainWindows.createMainWindow(*this);
     const char* profile = m_ports->dialupSettings.ReadInternetProfile();
     window->state().m_strEntry = profile ? profile : "";
     if (window->state().m_strEntry.empty()) {

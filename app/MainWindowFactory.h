@@ -6,6 +6,8 @@
 
 namespace telmaq {
 
+class CDialApp;
+
 // The main window as start-up sees it: the members it fills before the run and reads back
 // after it, and the modal run itself.
 class IMainWindow
@@ -25,7 +27,8 @@ class IMainWindowFactory
 {
 public:
     virtual ~IMainWindowFactory() = default;
-    virtual std::unique_ptr<IMainWindow> createMainWindow() = 0;
+    // app is the application object that the window has save the settings at the session's end.
+    virtual std::unique_ptr<IMainWindow> createMainWindow(CDialApp& app) = 0;
 };
 
 } // namespace telmaq

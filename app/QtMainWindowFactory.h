@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/MainWindowFactory.h"
+#include "ui/DialDlg.h"
+
+namespace telmaq {
+
+// Makes the real main window, CDialDlg, over the program's ports.
+class QtMainWindowFactory : public IMainWindowFactory
+{
+public:
+    explicit QtMainWindowFactory(const DialDlgPorts& ports) : m_ports(ports) {}
+
+    std::unique_ptr<IMainWindow> createMainWindow(CDialApp& app) override;
+
+private:
+    DialDlgPorts m_ports;
+};
+
+} // namespace telmaq

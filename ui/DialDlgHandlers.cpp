@@ -1,0 +1,211 @@
+#include "ui/DialDlg.h"
+
+#include "dialup/SystemDialupSettings.h"
+#include "ui/CTimeDlg.h"
+#include "ui/MessageBox.h"
+#include "ui/SortedComboBox.h"
+#include "ui/SystemMenu.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace telmaq {
+
+namespace {
+
+const char kConnectTimeCaption[] = "自動接続時刻の設定";
+const char kDisconnectTimeCaption[] = "自動切断時刻の設定";
+const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
+
+// On Linux a program has no extension: the first filter lists what may be run, the second
+// every file, with or without a dot in its name.
+const char kApplicationFilter[] = "Application Files (*)";
+const char kAllFilesFilter[] = "All Files (*)";
+
+} // namespace
+
+void CDialDlg::BindHandlers()
+{
+    onClicked(IDC_AUTO_CONNECTION, [this] { OnAutoConnection(); });
+    onClicked(IDC_AUTO_DISCONNECTION, [this] { OnAutoDisconnection(); });
+    onClicked(IDC_AUTO_APPLICATION, [this] { OnAutoApplication(); });
+    for (int id : {IDC_CHECK_SUN, IDC_CHECK_MON, IDC_CHECK_TUE, IDC_CHECK_WED, IDC_CHECK_THU, IDC_CHECK_FRI,
+                   IDC_CHECK_SAT, IDC_APPLICATION_DISCONNECTION, IDC_ICONIC})
+        onClicked(id, [this] { OnPullControls(); });
+    onEditChange(IDC_APPLICATION_FILE, [this] {
+        if (!m_pushing)
+            OnPullControls();
+    });
+    onSelChange(IDC_ENTRY, [this] { OnSelchangeEntry(); });
+    onClicked(IDC_SET_CONNECT_TIME, [this] { OnSetConnectTime(); });
+    onClicked(IDC_SET_DISCONNECT_TIME, [this] { OnSetDisconnectTime(); });
+    onClicked(IDC_BROWSE, [this] { OnBrowse(); });
+    onClicked(IDC_CONNECT, [this] { OnConnectButton(); });
+    onClicked(IDC_DISCONNECT, [this] { OnDisconnectButton(); });
+    onClicked(IDC_HELP, [this] { OnHelp(); });
+}
+
+void CDialDlg::OnAutoConnection()
+{
+    UpdateData(true);
+    applyEnablingRules(true, true, false);
+}
+
+void CDialDlg::OnAutoDisconnection()
+{
+    UpdateData(true);
+    applyEnablingRules(false, true, false);
+}
+
+void CDialDlg::OnAutoApplication()
+{
+    UpdateData(true);
+    applyEnablingRules(false, false, true);
+}
+
+void CDialDlg::OnPullControls()
+{
+    UpdateData(true);
+}
+
+void CDialDlg::OnSelchangeEntry()
+{
+    const int selected = m_cbEntry->currentIndex();
+    m_strEntry = m_cbEntry->currentText().toStdString();
+    for (int p = 0; p < m_cbEntry->count(); ++p)
+        m_systemMenu->checkEntry(p, p == selected);
+    m_ports.dialupSettings.WriteInternetProfile(m_strEntry);
+}
+
+bool CDialDlg::runTimeDialog(const char* caption, std::int32_t& hour, std::int32_t& minute, std::int32_t& second)
+{
+    m_bTimeDlgOpen = true;
+    CTimeDlg dlg(m_ports.messageBoxes, this);
+    dlg.m_strCaption = caption;
+    dlg.m_nHour = hour;
+    dlg.m_nMinute = minute;
+    dlg.m_nSecond = second;
+    const bool ok = dlg.DoModal() == IDOK;
+    if (ok) {
+        hour = dlg.m_nHour;
+        minute = dlg.m_nMinute;
+        second = dlg.m_nSecond;
+    }
+    m_bTimeDlgOpen = false;
+    return ok;
+}
+
+void CDialDlg::OnSetConnectTime()
+{
+    if (busy())
+        return;
+    if (runTimeDialog(kConnectTimeCaption, m_nConnectHour, m_nConnectMinute, m_nConnectSecond)) {
+        m_strConnectTime = formatTime(m_nConnectHour, m_nConnectMinute, m_nConnectSecond);
+        UpdateData(false);
+    }
+}
+
+void CDialDlg::OnSetDisconnectTime()
+{
+    if (busy())
+        return;
+    if (runTimeDialog(kDisconnectTimeCaption, m_nDisconnectHour, m_nDisconnectMinute, m_nDisconnectSecond)) {
+        m_strDisconnectTime = formatTime(m_nDisconnectHour, m_nDisconnectMinute, m_nDisconnectSecond);
+        UpdateData(false);
+    }
+}
+
+void CDialDlg::OnBrowse()
+{
+    if (busy())
+        return;
+    m_bFileDlgOpen = true;
+    // Qt's own dialog on every desktop: the portal dialogs know nothing of the filter for
+    // programs below.
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters({QString::fromLatin1(kApplicationFilter), QString::fromLatin1(kAllFilesFilter)});
+    dialog.selectNameFilter(QString::fromLatin1(kApplicationFilter));
+    const QDir::Filters everything = QDir::AllDirs | QDir::Files | QDir::Drives | QDir::NoDot;
+    dialog.setFilter(everything | QDir::Executable);
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, everything](const QString& filter) {
+        dialog.setFilter(filter == QLatin1String(kApplicationFilter) ? everything | QDir::Executable : everything);
+    });
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        m_strApplicationFile = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath().toStdString();
+        UpdateData(false);
+    }
+    m_bFileDlgOpen = false;
+}
+
+void CDialDlg::OnConnectButton()
+{
+    if (busy())
+        return;
+    m_bConnecting = true;
+    m_bInteractive = true;
+    Connect();
+    m_bInteractive = false;
+    m_bConnecting = false;
+}
+
+void CDialDlg::OnDisconnectButton()
+{
+    if (busy())
+        return;
+    m_bDisconnecting = true;
+    m_bInteractive = true;
+    Disconnect();
+    m_bInteractive = false;
+    m_bDisconnecting = false;
+}
+
+QString CDialDlg::helpFilePath()
+{
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    return program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
+}
+
+void CDialDlg::helpFailed()
+{
+    m_ports.messageBoxes.messageBox(nullptr, kHelpFailed, kApplicationName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CDialDlg::OnHelp()
+{
+    const QString path = helpFilePath();
+    if (!QFileInfo(path).isFile()) {
+        helpFailed();
+        return;
+    }
+    // The desktop's opener answers only once it has handed the file on (or failed to); the
+    // window does not wait for it.
+    auto* opener = new QProcess(this);
+    connect(opener, &QProcess::errorOccurred, this, [this, opener](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            helpFailed();
+            opener->deleteLater();
+        }
+    });
+    connect(opener, &QProcess::finished, this, [this, opener](int exitCode, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || exitCode != 0)
+            helpFailed();
+        opener->deleteLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {path});
+}
+
+void CDialDlg::OnCancel()
+{
+    if (busy())
+        return;
+    UpdateData(true);
+    EndDialog(IDCANCEL);
+}
+
+} // namespace telmaq
