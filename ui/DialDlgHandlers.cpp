@@ -5,6 +5,7 @@
 #include "ui/MessageBox.h"
 #include "ui/SortedComboBox.h"
 #include "ui/SystemMenu.h"
+#include "ui/WindowStyles.h"
 
 #include <QCoreApplication>
 #include <QDir>

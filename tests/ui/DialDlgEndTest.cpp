@@ -1,0 +1,64 @@
+// The end of the main window's run: the moved flag at destruction and at the session's end.
+#include "DialDlgTestSupport.h"
+
+namespace telmaq::test {
+namespace {
+
+class DialDlgEnd : public DialDlgTest
+{
+protected:
+    void SetUp() override
+    {
+        addEntries({"A"});
+        setProfile("A");
+        open([](CDialDlg& d) {
+            d.m_nWindowLeft = 100;
+            d.m_nWindowTop = 50;
+        });
+    }
+};
+
+TEST_F(DialDlgEnd, AWindowThatStayedPutIsNotMoved)
+{
+    dlg->OnDestroy();
+    EXPECT_FALSE(dlg->m_bMoved);
+    EXPECT_EQ(dlg->m_nWindowLeft, 100);
+    EXPECT_EQ(dlg->m_nWindowTop, 50);
+}
+
+TEST_F(DialDlgEnd, AHorizontalMoveTakesTheNewPosition)
+{
+    dlg->move(140, 50);
+    dlg->OnDestroy();
+    EXPECT_TRUE(dlg->m_bMoved);
+    EXPECT_EQ(dlg->m_nWindowLeft, 140);
+    EXPECT_EQ(dlg->m_nWindowTop, 50);
+}
+
+TEST_F(DialDlgEnd, MovingAndMovingBackIsNoMove)
+{
+    dlg->move(300, 200);
+    dlg->move(100, 50);
+    dlg->OnDestroy();
+    EXPECT_FALSE(dlg->m_bMoved);
+}
+
+TEST_F(DialDlgEnd, TheSessionsEndTakesThePositionAndSavesOnce)
+{
+    dlg->move(100, 75);
+    dlg->m_bCheckSun = false;
+    dlg->OnEndSession();
+
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_TRUE(saves[0].m_bMoved);
+    EXPECT_EQ(saves[0].m_nWindowTop, 75);
+    EXPECT_FALSE(saves[0].m_bCheckSun);
+
+    // The log-off was cancelled after all: closing later compares with the new position.
+    dlg->OnDestroy();
+    EXPECT_EQ(dlg->m_nWindowTop, 75);
+    EXPECT_EQ(saves.size(), 1u);
+}
+
+} // namespace
+} // namespace telmaq::test

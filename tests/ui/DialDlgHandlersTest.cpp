@@ -1,0 +1,319 @@
+// The main window's handlers: the time-setting dialogs, browse, the busy guards, choosing the
+// entry from the list and from the system menu, About, help, connect and disconnect.
+#include "DialDlgTestSupport.h"
+
+#include "ui/CAboutDlg.h"
+#include "ui/CTimeDlg.h"
+
+#include <QFileDialog>
+#include <QMenu>
+
+namespace telmaq::test {
+namespace {
+
+class DialDlgHandlers : public DialDlgTest
+{
+protected:
+    void SetUp() override
+    {
+        addEntries({"Gamma", "Alpha", "Beta"});
+        setProfile("Alpha");
+        open([](CDialDlg& d) {
+            d.m_bAutoConnection = true;
+            d.m_bAutoDisconnection = true;
+            d.m_bAutoApplication = true;
+            d.m_nConnectHour = 6;
+            d.m_nConnectMinute = 30;
+            d.m_nDisconnectHour = 23;
+            d.m_strApplicationFile = "/usr/bin/keep";
+        });
+    }
+};
+
+// ---- the time-setting dialogs
+
+TEST_F(DialDlgHandlers, TimeDialogOkTakesTheNewTime)
+{
+    std::string caption;
+    int shownHour = -1;
+    ModalWatcher watcher([&](QWidget* w) {
+        auto* time = qobject_cast<CTimeDlg*>(w);
+        ASSERT_NE(time, nullptr);
+        caption = time->windowTitle().toStdString();
+        shownHour = time->m_nHour;
+        EXPECT_TRUE(dlg->m_bTimeDlgOpen);
+        time->m_nHour = 8;
+        time->m_nMinute = 15;
+        time->m_nSecond = 9;
+        time->UpdateData(false);
+        time->accept();
+    });
+    click(IDC_SET_CONNECT_TIME);
+
+    EXPECT_EQ(watcher.seen, 1);
+    EXPECT_EQ(caption, "自動接続時刻の設定");
+    EXPECT_EQ(shownHour, 6);
+    EXPECT_EQ(dlg->m_nConnectHour, 8);
+    EXPECT_EQ(dlg->m_nConnectMinute, 15);
+    EXPECT_EQ(dlg->m_nConnectSecond, 9);
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_CONNECT_TIME), "08：15：09");
+    EXPECT_FALSE(dlg->m_bTimeDlgOpen);
+    EXPECT_EQ(dlg->m_nDisconnectHour, 23);
+}
+
+TEST_F(DialDlgHandlers, TimeDialogCancelKeepsTheTime)
+{
+    std::string caption;
+    ModalWatcher watcher([&](QWidget* w) {
+        auto* time = qobject_cast<CTimeDlg*>(w);
+        ASSERT_NE(time, nullptr);
+        caption = time->windowTitle().toStdString();
+        time->m_nHour = 1;
+        time->UpdateData(false);
+        time->reject();
+    });
+    click(IDC_SET_DISCONNECT_TIME);
+
+    EXPECT_EQ(watcher.seen, 1);
+    EXPECT_EQ(caption, "自動切断時刻の設定");
+    EXPECT_EQ(dlg->m_nDisconnectHour, 23);
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_DISCONNECT_TIME), "23：00：00");
+    EXPECT_FALSE(dlg->m_bTimeDlgOpen);
+}
+
+// ---- browse
+
+TEST_F(DialDlgHandlers, BrowseCancelledKeepsTheApplication)
+{
+    bool flagWhileOpen = false;
+    ModalWatcher watcher([&](QWidget* w) {
+        auto* files = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(files, nullptr);
+        flagWhileOpen = dlg->m_bFileDlgOpen;
+        EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(files->nameFilters().size(), 2);
+        files->reject();
+    });
+    click(IDC_BROWSE);
+
+    EXPECT_EQ(watcher.seen, 1);
+    EXPECT_TRUE(flagWhileOpen);
+    EXPECT_FALSE(dlg->m_bFileDlgOpen);
+    EXPECT_EQ(dlg->m_strApplicationFile, "/usr/bin/keep");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/keep");
+}
+
+TEST_F(DialDlgHandlers, BrowseTakesTheChosenProgramWithoutAnExtension)
+{
+    const std::string program = (env.dir() / "mytool").string();
+    {
+        std::FILE* f = std::fopen(program.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    ::chmod(program.c_str(), 0755);
+    ModalWatcher watcher([&](QWidget* w) {
+        auto* files = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(files, nullptr);
+        files->selectFile(QString::fromStdString(program));
+        files->accept();
+    });
+    click(IDC_BROWSE);
+
+    EXPECT_EQ(watcher.seen, 1);
+    EXPECT_EQ(dlg->m_strApplicationFile, program);
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), program);
+}
+
+// ---- the busy guards
+
+TEST_F(DialDlgHandlers, ButtonsAreIgnoredWhileAConnectRuns)
+{
+    dlg->m_bConnecting = true;
+    ModalWatcher watcher([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+
+    click(IDC_CONNECT);
+    click(IDC_DISCONNECT);
+    click(IDC_BROWSE);
+    click(IDC_SET_CONNECT_TIME);
+    click(IDC_SET_DISCONNECT_TIME);
+    click(2); // exit
+    dlg->OnSysCommand(IDM_CONNECT);
+    dlg->OnSysCommand(IDM_DISCONNECT);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(watcher.seen, 0) << "a dialog opened: " << watcher.seenClass;
+    EXPECT_EQ(service.totalCalls(), 1) << "only start-up's listing of the entries";
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->m_bConnecting);
+    EXPECT_FALSE(dlg->m_bInteractive);
+    EXPECT_FALSE(dlg->m_bDisconnecting);
+}
+
+TEST_F(DialDlgHandlers, ExitIsIgnoredWhileADisconnectRunsAndWorksAfterwards)
+{
+    dlg->m_bDisconnecting = true;
+    click(2);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg->isVisible());
+
+    dlg->m_bDisconnecting = false;
+    click(2);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), IDCANCEL);
+}
+
+TEST_F(DialDlgHandlers, AboutOpensEvenWhileAConnectRuns)
+{
+    dlg->m_bConnecting = true;
+    bool flagWhileOpen = false;
+    ModalWatcher watcher([&](QWidget* w) {
+        flagWhileOpen = dlg->m_bAboutOpen;
+        static_cast<QDialog*>(w)->reject();
+    });
+    dlg->OnSysCommand(IDM_ABOUTBOX);
+
+    EXPECT_EQ(watcher.seen, 1);
+    EXPECT_EQ(watcher.seenClass, "telmaq::CAboutDlg");
+    EXPECT_TRUE(flagWhileOpen);
+    EXPECT_FALSE(dlg->m_bAboutOpen);
+}
+
+// ---- choosing the entry
+
+TEST_F(DialDlgHandlers, ChoosingFromTheListMovesTheCheckMarkAndWritesTheDefault)
+{
+    chooseFromList(2);
+
+    EXPECT_EQ(dlg->m_strEntry, "Gamma");
+    EXPECT_EQ(profile(), "Gamma");
+    EXPECT_FALSE(dlg->systemMenu().isEntryChecked(0));
+    EXPECT_FALSE(dlg->systemMenu().isEntryChecked(1));
+    EXPECT_TRUE(dlg->systemMenu().isEntryChecked(2));
+}
+
+TEST_F(DialDlgHandlers, ChoosingFromTheSubMenuSelectsInTheListAndWritesTheDefault)
+{
+    dlg->systemMenu().entryMenu()->actions().at(2)->trigger();
+
+    EXPECT_EQ(dlg->currentEntry(), 2);
+    EXPECT_EQ(dlg->m_strEntry, "Gamma");
+    EXPECT_EQ(profile(), "Gamma");
+    for (int p = 0; p < 3; ++p)
+        EXPECT_EQ(dlg->systemMenu().isEntryChecked(p), p == 2) << p;
+}
+
+TEST_F(DialDlgHandlers, ChoosingTheSelectedEntryAgainWritesItAgain)
+{
+    // Another program changed the default; choosing our selection puts ours back.
+    setProfile("Elsewhere");
+    dlg->OnSysCommand(IDM_ENTRY_FIRST); // Alpha, already selected
+
+    EXPECT_EQ(dlg->currentEntry(), 0);
+    EXPECT_TRUE(dlg->systemMenu().isEntryChecked(0));
+    EXPECT_EQ(profile(), "Alpha");
+}
+
+TEST_F(DialDlgHandlers, EntryCommandsTakeTheLowBitsOff)
+{
+    dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 + 7); // 0x67: the second entry
+    EXPECT_EQ(dlg->m_strEntry, "Beta");
+}
+
+TEST_F(DialDlgHandlers, IdsPastTheListedEntriesSelectNothing)
+{
+    dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 * 3);
+    EXPECT_EQ(dlg->currentEntry(), 0);
+    EXPECT_EQ(profile(), "Alpha");
+}
+
+// ---- help, connect and disconnect
+
+TEST_F(DialDlgHandlers, MissingHelpFileGivesTheMessage)
+{
+    ASSERT_FALSE(QFileInfo::exists(CDialDlg::helpFilePath()));
+    click(IDC_HELP);
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "ﾍﾙﾌﾟの起動に失敗しました。");
+    EXPECT_EQ(boxes.shown[0].title, "telmaq");
+    EXPECT_EQ(boxes.shown[0].style, 0x30u);
+}
+
+TEST_F(DialDlgHandlers, HelpFileIsTheProgramsNameWithHlp)
+{
+    const QString path = CDialDlg::helpFilePath();
+    EXPECT_TRUE(path.endsWith(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + ".HLP"));
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(QCoreApplication::applicationFilePath()).absolutePath());
+}
+
+TEST_F(DialDlgHandlers, DisconnectButtonWithoutAConnectionSaysSo)
+{
+    click(IDC_DISCONNECT);
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "接続されていません");
+    EXPECT_EQ(boxes.shown[0].owner, dlg.get());
+    EXPECT_FALSE(dlg->m_bDisconnecting);
+    EXPECT_FALSE(dlg->m_bInteractive);
+}
+
+TEST_F(DialDlgHandlers, ConnectButtonDialsTheSelectedEntry)
+{
+    chooseFromList(1);
+    click(IDC_CONNECT);
+
+    ASSERT_EQ(service.dialCalls(), 1);
+    EXPECT_STREQ(service.dialParams().at(0).szEntryName, "Beta");
+    EXPECT_FALSE(dlg->m_bConnecting);
+    EXPECT_FALSE(dlg->m_bInteractive);
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(service.connections().size(), 1u);
+    EXPECT_EQ(service.connections()[0].entry, "Beta");
+}
+
+TEST_F(DialDlgHandlers, SystemMenuDisconnectHangsUp)
+{
+    service.addConnection("Alpha");
+    dlg->OnSysCommand(IDM_DISCONNECT);
+    EXPECT_EQ(service.hungUp().size(), 1u);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// ---- the window commands of the system menu
+
+TEST_F(DialDlgHandlers, MinimiseAndRestoreFromTheSystemMenu)
+{
+    dlg->OnSysCommand(SC_MINIMIZE);
+    EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized(); }));
+    dlg->OnSysCommand(SC_RESTORE);
+    EXPECT_TRUE(waitUntil([this] { return !dlg->isMinimized(); }));
+}
+
+TEST_F(DialDlgHandlers, CloseFromTheSystemMenuIsTheExit)
+{
+    dlg->OnSysCommand(SC_CLOSE);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), IDCANCEL);
+}
+
+TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
+{
+    service.addEntries(3900, "e");
+    setProfile("e0");
+    open();
+    ASSERT_EQ(dlg->entryCount(), 3900);
+    ASSERT_EQ(dlg->systemMenu().entryItemCount(), CSystemMenu::kMaxEntryItems);
+
+    const int before = dlg->currentEntry();
+    dlg->OnSysCommand(SC_SIZE);     // would have been entry 3,835 without the cap
+    dlg->OnSysCommand(SC_MAXIMIZE); // entry 3,836
+    EXPECT_EQ(dlg->currentEntry(), before);
+    EXPECT_EQ(profile(), "e0");
+
+    dlg->OnSysCommand(0xEFF0); // the last listed entry still works
+    EXPECT_EQ(dlg->currentEntry(), 3834);
+}
+
+} // namespace
+} // namespace telmaq::test
