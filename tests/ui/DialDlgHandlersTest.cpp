@@ -46,7 +46,7 @@ TEST_F(DialDlgHandlers, TimeDialogOkTakesTheNewTime)
         time->m_nMinute = 15;
         time->m_nSecond = 9;
         time->UpdateData(false);
-        time->accept();
+        static_cast<QDialog*>(time)->accept();
     });
     click(IDC_SET_CONNECT_TIME);
 
@@ -70,7 +70,7 @@ TEST_F(DialDlgHandlers, TimeDialogCancelKeepsTheTime)
         caption = time->windowTitle().toStdString();
         time->m_nHour = 1;
         time->UpdateData(false);
-        time->reject();
+        static_cast<QDialog*>(time)->reject();
     });
     click(IDC_SET_DISCONNECT_TIME);
 
@@ -92,7 +92,7 @@ TEST_F(DialDlgHandlers, BrowseCancelledKeepsTheApplication)
         flagWhileOpen = dlg->m_bFileDlgOpen;
         EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFile);
         EXPECT_EQ(files->nameFilters().size(), 2);
-        files->reject();
+        static_cast<QDialog*>(files)->reject();
     });
     click(IDC_BROWSE);
 
@@ -116,7 +116,7 @@ TEST_F(DialDlgHandlers, BrowseTakesTheChosenProgramWithoutAnExtension)
         auto* files = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(files, nullptr);
         files->selectFile(QString::fromStdString(program));
-        files->accept();
+        static_cast<QDialog*>(files)->accept();
     });
     click(IDC_BROWSE);
 
@@ -130,6 +130,7 @@ TEST_F(DialDlgHandlers, BrowseTakesTheChosenProgramWithoutAnExtension)
 TEST_F(DialDlgHandlers, ButtonsAreIgnoredWhileAConnectRuns)
 {
     dlg->m_bConnecting = true;
+    const int callsBefore = service.totalCalls();
     ModalWatcher watcher([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
 
     click(IDC_CONNECT);
@@ -143,7 +144,7 @@ TEST_F(DialDlgHandlers, ButtonsAreIgnoredWhileAConnectRuns)
     QCoreApplication::processEvents();
 
     EXPECT_EQ(watcher.seen, 0) << "a dialog opened: " << watcher.seenClass;
-    EXPECT_EQ(service.totalCalls(), 1) << "only start-up's listing of the entries";
+    EXPECT_EQ(service.totalCalls(), callsBefore);
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_TRUE(dlg->m_bConnecting);
     EXPECT_FALSE(dlg->m_bInteractive);
