@@ -1,6 +1,7 @@
 // telmaq: the one place where the program's real ports are made and wired together.
 
 #include "app/DialApp.h"
+#include "app/LazyDialupService.h"
 #include "app/MessageLog.h"
 #include "app/QtMainWindowFactory.h"
 #include "dialup/DialupLists.h"
@@ -42,13 +43,13 @@ int main(int argc, char** argv)
         loggedBoxes = std::make_unique<LoggingMessageBox>(shownBoxes, log.toStdString());
     IMessageBox& messageBoxes = loggedBoxes ? static_cast<IMessageBox&>(*loggedBoxes) : shownBoxes;
 
-    std::unique_ptr<IDialupService> service = openDialupService(hive);
-    DialupLists lists(*service);
-    RasErrorText errorText(*service);
+    LazyDialupService service([&hive] { return openDialupService(hive); });
+    DialupLists lists(service);
+    RasErrorText errorText(service);
     SystemDialupSettings dialupSettings(hive);
 
     QtMainWindowFactory mainWindows(
-        DialDlgPorts{*service, lists, errorText, dialupSettings, launcher, clock, messageBoxes});
+        DialDlgPorts{service, lists, errorText, dialupSettings, launcher, clock, messageBoxes});
     CDialApp app(hive, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows});
 
     app.StartUp();

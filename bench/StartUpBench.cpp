@@ -23,6 +23,7 @@
 #include "platform/system/SystemClock.h"
 #include "support/TempEnvironment.h"
 #include "ui/DialDlg.h"
+#include "ui/SystemMenu.h"
 
 #include <QApplication>
 #include <QTimer>

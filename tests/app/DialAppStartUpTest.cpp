@@ -1,6 +1,7 @@
 // Start-up and shutdown over fakes: the single-copy guard, the checks of dial-up networking,
 // loading before the run and saving after it, and nothing in the hive when start-up stops.
 #include "app/DialApp.h"
+#include "app/LazyDialupService.h"
 #include "dialup/DialupLists.h"
 #include "dialup/RasErrorText.h"
 #include "dialup/SystemDialupSettings.h"
@@ -143,6 +144,40 @@ TEST_F(StartUp, WithoutAGuardTheProgramStillRuns)
     EXPECT_FALSE(runStartUp());
     EXPECT_EQ(windows.runs, 1);
     EXPECT_EQ(lock.calls(), 1);
+}
+
+TEST(LazyDialupServiceTest, TheServiceOpensAtItsFirstUseAndOnlyOnce)
+{
+    int opened = 0;
+    LazyDialupService lazy([&opened] {
+        ++opened;
+        auto service = std::make_unique<FakeDialupService>();
+        service->addEntry("A");
+        return service;
+    });
+    DialupLists lists(lazy);
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(lazy.isOpen());
+
+    EXPECT_EQ(lists.EnumEntries(), 0u);
+    EXPECT_EQ(lists.EnumConnections(), 0u);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(lists.entryCount(), 1);
+}
+
+TEST_F(StartUp, ASecondCopyNeverOpensTheDialupService)
+{
+    lock.setAnswer(IInstanceLock::Result::HeldByAnother);
+    int opened = 0;
+    LazyDialupService lazy([&opened] {
+        ++opened;
+        return std::make_unique<FakeDialupService>();
+    });
+    DialupLists lazyLists(lazy);
+    RasErrorText lazyText(lazy);
+    CDialApp app(hive, StartUpPorts{lock, lazyLists, lazyText, settings, boxes, windows});
+    EXPECT_FALSE(app.StartUp());
+    EXPECT_EQ(opened, 0);
 }
 
 // ---- the checks of dial-up networking
