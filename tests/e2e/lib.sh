@@ -121,6 +121,15 @@ send_keys() {
     xdotool key --clearmodifiers "$@"
 }
 
+# wait_for_box PID: waits until a message box titled "telmaq" shows (it is logged just before
+# it appears); its id lands in BOX.
+box_shown() { [ -n "$(windows_of "$1" telmaq)" ]; }
+wait_for_box() {
+    local pid=$1
+    wait_for "$E2E_TIMEOUT" "the message box on the screen" box_shown "$pid"
+    BOX=$(windows_of "$pid" telmaq | head -n1)
+}
+
 # The message log: one line per message box, "title<TAB>style<TAB>text".
 messages() { cat "$TELMAQ_MESSAGE_LOG" 2>/dev/null || true; }
 message_logged() { grep -qF -- "$1" "$TELMAQ_MESSAGE_LOG" 2>/dev/null; }

@@ -11,9 +11,11 @@ start_telmaq
 pid=$TELMAQ_PID
 wait_for "$E2E_TIMEOUT" "the start-up message" message_logged "ダイヤルアップネットワークの設定がありません"
 message_logged "telmaq	48	ダイヤルアップネットワークの設定がありません" || fail "message title or style: $(messages)"
+wait_for_box "$pid"
+sleep 0.5
 box=$(windows_of "$pid" telmaq)
 [ "$(echo "$box" | grep -c .)" = 1 ] || fail "expected the message box alone, got windows: $box"
-send_keys "$box" Return
+send_keys "$BOX" Return
 wait_for "$E2E_TIMEOUT" "the program to end after the message" has_exited "$pid"
 wexhal_key_exists && fail "a start-up that stopped created Software\\wexhal"
 pass "an empty phonebook gives the message and no main window"
@@ -25,9 +27,11 @@ dialup default >/dev/null 2>&1 && [ -n "$(dialup default)" ] && fail "the phoneb
 start_telmaq
 pid=$TELMAQ_PID
 wait_for "$E2E_TIMEOUT" "the start-up message" message_logged "ダイヤルアップネットワークの設定がありません"
+wait_for_box "$pid"
+sleep 0.5
 box=$(windows_of "$pid" telmaq)
 [ "$(echo "$box" | grep -c .)" = 1 ] || fail "expected the message box alone, got windows: $box"
-send_keys "$box" Return
+send_keys "$BOX" Return
 wait_for "$E2E_TIMEOUT" "the program to end after the message" has_exited "$pid"
 wexhal_key_exists && fail "a start-up without a default entry created Software\\wexhal"
 pass "no default entry gives the message and no main window"
