@@ -143,7 +143,7 @@ void CDialDlg::fillEntryList()
 int CDialDlg::selectStartEntry()
 {
     int index = m_cbEntry->findStringExact(QString::fromStdString(m_strEntry));
-    if (index < 0) {
+    if (index < 0 && m_cbEntry->count() > 0) {
         index = 0;
         m_strEntry = m_cbEntry->itemText(0).toStdString();
         m_ports.dialupSettings.WriteInternetProfile(m_strEntry);
