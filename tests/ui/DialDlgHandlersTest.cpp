@@ -5,6 +5,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CTimeDlg.h"
 
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
 
@@ -296,6 +297,17 @@ TEST_F(DialDlgHandlers, CloseFromTheSystemMenuIsTheExit)
     dlg->OnSysCommand(SC_CLOSE);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), IDCANCEL);
+}
+
+TEST_F(DialDlgHandlers, TheSystemMenuIsTheWindowsContextMenu)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(dlg.get(), &event);
+    EXPECT_TRUE(waitUntil([this] { return dlg->systemMenu().menu()->isVisible(); }));
+    // Opening it grays Maximise and Size.
+    EXPECT_FALSE(dlg->systemMenu().action(SC_MAXIMIZE)->isEnabled());
+    EXPECT_FALSE(dlg->systemMenu().action(SC_SIZE)->isEnabled());
+    dlg->systemMenu().menu()->hide();
 }
 
 TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
