@@ -17,40 +17,34 @@
 
 namespace telmaq::test {
 
-// The fake service, seen through a window that also notes the handle each dial starts from.
+// The fake service, noting the handle each dial starts from.
 class HandleCheckingService : public IDialupService
 {
 public:
-    explicit HandleCheckingService(FakeDialupService& inner) : m_inner(inner) {}
-
-    std::uint32_t enumEntries(RASENTRYNAMEA* e, std::uint32_t* size, std::uint32_t* count) override
+    explicit HandleCheckingService(FakeDialupService& inner) : m(inner) {}
+    std::uint32_t enumEntries(RASENTRYNAMEA* e, std::uint32_t* s, std::uint32_t* n) override
     {
-        return m_inner.enumEntries(e, size, count);
+        return m.enumEntries(e, s, n);
     }
-    std::uint32_t enumConnections(RASCONNA* c, std::uint32_t* size, std::uint32_t* count) override
+    std::uint32_t enumConnections(RASCONNA* c, std::uint32_t* s, std::uint32_t* n) override
     {
-        return m_inner.enumConnections(c, size, count);
+        return m.enumConnections(c, s, n);
     }
-    std::uint32_t getEntryDialParams(RASDIALPARAMSA* params, bool* retrieved) override
+    std::uint32_t getEntryDialParams(RASDIALPARAMSA* p, bool* r) override { return m.getEntryDialParams(p, r); }
+    std::uint32_t dial(const RASDIALPARAMSA* p, std::uint32_t t, RasDialFunc f, HRASCONN* c) override
     {
-        return m_inner.getEntryDialParams(params, retrieved);
+        handlesAtDial.push_back(c ? *c : 0xFFFFFFFF);
+        return m.dial(p, t, f, c);
     }
-    std::uint32_t dial(const RASDIALPARAMSA* params, std::uint32_t type, RasDialFunc notifier,
-                       HRASCONN* connection) override
+    std::uint32_t hangUp(HRASCONN c) override { return m.hangUp(c); }
+    std::uint32_t getErrorString(std::uint32_t c, char* b, std::uint32_t s) override
     {
-        handlesAtDial.push_back(connection ? *connection : 0xFFFFFFFF);
-        return m_inner.dial(params, type, notifier, connection);
+        return m.getErrorString(c, b, s);
     }
-    std::uint32_t hangUp(HRASCONN connection) override { return m_inner.hangUp(connection); }
-    std::uint32_t getErrorString(std::uint32_t code, char* buffer, std::uint32_t size) override
-    {
-        return m_inner.getErrorString(code, buffer, size);
-    }
-
     std::vector<HRASCONN> handlesAtDial;
 
 private:
-    FakeDialupService& m_inner;
+    FakeDialupService& m;
 };
 
 // A main window in the middle of the user's Connect, over a fake service with one entry that
@@ -71,7 +65,6 @@ protected:
     }
 
     void connect() { control.Connect(); }
-
     // Lets the fake hand over one report per pass of the loop, so that every report is seen
     // on its own and the texts come in a fixed order.
     void oneReportPerPass()
@@ -96,14 +89,11 @@ protected:
         return texts;
     }
     std::string textFor(std::uint32_t code) { return errorText.GetRasErrorText(code); }
-
     // The procedure never touches a dialog after it is gone, and never leaves one open.
     void expectDialogsClosedCleanly()
     {
-        for (std::size_t i = 0; i < window.viewCount(); ++i) {
-            EXPECT_TRUE(window.view(i)->destroyed) << "dialog " << i << " left open";
-            EXPECT_EQ(window.view(i)->usedAfterDestroy, 0) << "dialog " << i << " used after it was gone";
-        }
+        for (std::size_t i = 0; i < window.viewCount(); ++i)
+            EXPECT_TRUE(window.view(i)->destroyed && window.view(i)->usedAfterDestroy == 0) << "dialog " << i;
     }
 
     static std::size_t count(const std::vector<std::string>& texts, const std::string& prefix)

@@ -51,43 +51,31 @@ TEST_F(ConnectLaunchTest, LaunchesNothingWithoutTheOptionTheCommandOrWhileOneIsH
     }
 }
 
-TEST_F(ConnectLaunchTest, OnlyAConnectedEndLaunches)
+// Hung up (after about a second) before the message only when asked to end the connection.
+class FailedStartTest : public ConnectLaunchTest, public ::testing::WithParamInterface<bool>
 {
-    fake.scriptDial({{RASCS_OpenPort, 0}, {RASCS_Disconnected, 0}});
-    fake.scriptDial(FakeDialupService::failingScript(ERROR_REMOTE_DISCONNECTION));
-    connect();
-    fake.clearConnections(); // the line that reported Disconnected is gone
-    connect();
-    EXPECT_TRUE(launcher.started.empty());
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"サーバーに接続を切られました"});
-}
+};
 
-TEST_F(ConnectLaunchTest, AProgramThatCannotStartHangsUpAfterASecondThenTells)
+TEST_P(FailedStartTest, TellsAfterHangingUpOnlyWhenAsked)
 {
+    const bool hangUp = GetParam();
     launcher.failStart = true;
-    window.dlg.m_bApplicationDisconnection = true;
+    window.dlg.m_bApplicationDisconnection = hangUp;
     std::size_t connectionsAtBox = 99;
     std::int64_t sleptAtBox = -1;
-    window.onMessageBox = [&](const RecordedMessageBox&) {
+    window.onMessageBox = [&] {
         connectionsAtBox = fake.connections().size();
         sleptAtBox = clock.sleptMs();
     };
     connect();
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"アプリケーションを起動できませんでした"});
     EXPECT_EQ(window.boxes[0].title, "telmaq - エラー");
-    EXPECT_EQ(connectionsAtBox, 0u) << "every connection is hung up before the message";
-    EXPECT_EQ(sleptAtBox, 1000);
+    EXPECT_EQ(connectionsAtBox, hangUp ? 0u : 1u);
+    EXPECT_EQ(sleptAtBox, hangUp ? 1000 : 0);
     EXPECT_EQ(window.dlg.m_hProcess, kNoProcess);
 }
 
-TEST_F(ConnectLaunchTest, AProgramThatCannotStartKeepsTheConnectionUnlessAskedToEndIt)
-{
-    launcher.failStart = true;
-    connect();
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"アプリケーションを起動できませんでした"});
-    EXPECT_EQ(fake.connections().size(), 1u);
-    EXPECT_EQ(clock.sleptMs(), 0);
-}
+INSTANTIATE_TEST_SUITE_P(DisconnectOnEnd, FailedStartTest, ::testing::Bool());
 
 TEST_F(ConnectLaunchTest, AFailedListingAfterAFailedLaunchHangsUpNothingStale)
 {

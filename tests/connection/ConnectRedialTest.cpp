@@ -2,6 +2,8 @@
 
 #include "connection/ConnectProcedure.h"
 
+#include <iterator>
+
 namespace telmaq::test {
 namespace {
 
@@ -18,74 +20,48 @@ protected:
         window.realWaitCapMs = 0;
     }
 
-    // The distinct texts in the order first shown.
-    std::vector<std::string> distinctStatusTexts()
-    {
-        std::vector<std::string> texts;
-        for (const std::string& text : window.view()->statusTexts)
-            if (texts.empty() || texts.back() != text)
-                texts.push_back(text);
-        return texts;
-    }
 };
 
-TEST_F(ConnectRedialTest, BusyLineIsRedialledAsOftenAsTheTriesAllow)
+TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
 {
     struct Case
     {
         bool redial;
         std::int32_t tries;
+        std::int32_t wait;
+        std::uint32_t error;
         int dials;
     };
-    const Case cases[] = {{true, 2, 3}, {true, 0, 1}, {true, -1, 1}, {false, 5, 1}, {false, -3, 1}};
+    const Case cases[] = {{true, 2, 3, ERROR_LINE_BUSY, 3}, {true, 0, 3, ERROR_LINE_BUSY, 1},
+                          {true, -1, 3, ERROR_LINE_BUSY, 1}, {false, 5, 3, ERROR_LINE_BUSY, 1},
+                          {true, 1, 0, ERROR_LINE_BUSY, 2},  {true, 3, 3, ERROR_NO_ANSWER, 1}};
     for (const Case& c : cases) {
-        FakeDialWindow& w = window;
-        w.boxes.clear();
-        w.dlg.m_bRedial = c.redial;
-        w.dlg.m_nRedialTry = c.tries;
-        const int dialsBefore = fake.dialCalls();
-        const std::size_t viewsBefore = w.viewCount();
+        SCOPED_TRACE("redial " + std::to_string(c.redial) + ", tries " + std::to_string(c.tries) + ", wait " +
+                     std::to_string(c.wait) + ", error " + std::to_string(c.error));
+        window.boxes.clear();
+        window.dlg.m_bRedial = c.redial;
+        window.dlg.m_nRedialTry = c.tries;
+        window.dlg.m_nRedialWait = c.wait;
+        fake.setDefaultScript(FakeDialupService::failingScript(c.error));
+        service.handlesAtDial.clear();
+        const std::size_t hangUpsBefore = fake.hungUp().size();
         connect();
 
-        const std::string what = "redial " + std::to_string(c.redial) + ", tries " + std::to_string(c.tries);
-        EXPECT_EQ(fake.dialCalls() - dialsBefore, c.dials) << what;
-        ASSERT_EQ(w.boxes.size(), 1u) << what;
-        EXPECT_EQ(w.boxes[0].text, "話中です") << what;
-        EXPECT_EQ(w.boxes[0].title, "telmaq - 警告") << what;
-        ASSERT_EQ(w.viewCount(), viewsBefore + 1) << "one dialog per connect";
-        const std::vector<std::string>& texts = w.lastView()->statusTexts;
-        // The waits count the busy results met so far: 1, then 2.
+        EXPECT_EQ(service.handlesAtDial, std::vector<HRASCONN>(static_cast<std::size_t>(c.dials), kNoConnection)) << "dials from empty handles";
+        EXPECT_EQ(fake.hungUp().size() - hangUpsBefore, static_cast<std::size_t>(c.dials)) << "each line once";
+        EXPECT_TRUE(fake.connections().empty());
+        ASSERT_EQ(window.boxes.size(), 1u);
+        EXPECT_EQ(window.boxes[0].text, c.error == ERROR_LINE_BUSY ? "話中です" : textFor(c.error));
+        EXPECT_EQ(window.boxes[0].title, c.error == ERROR_LINE_BUSY ? "telmaq - 警告" : "telmaq - エラー");
+        const std::vector<std::string>& texts = window.lastView()->statusTexts;
+        // The waits count the busy results met so far: 1, then 2; a wait of 0 shows none.
         for (int n = 1; n < c.dials; ++n)
-            EXPECT_GT(count(texts, "ダイヤル " + std::to_string(n) + "\n"), 0u) << what << ", wait " << n;
-        EXPECT_EQ(count(texts, "ダイヤル " + std::to_string(c.dials) + "\n"), 0u) << what;
-        EXPECT_EQ(w.lastView()->captions.size(), static_cast<std::size_t>(c.dials)) << "caption set for every dial";
+            EXPECT_EQ(count(texts, "ダイヤル " + std::to_string(n) + "\n") > 0, c.wait > 0) << "wait " << n;
+        EXPECT_EQ(count(texts, "ダイヤル " + std::to_string(c.dials) + "\n"), 0u);
+        EXPECT_EQ(window.lastView()->captions.size(), static_cast<std::size_t>(c.dials)) << "caption every dial";
     }
+    EXPECT_EQ(window.viewCount(), std::size(cases)) << "one dialog per connect";
     expectDialogsClosedCleanly();
-}
-
-TEST_F(ConnectRedialTest, EveryRedialStartsFromAnEmptyHandleAndEachLineIsHungUpOnce)
-{
-    window.dlg.m_nRedialTry = 2;
-    connect();
-    ASSERT_EQ(service.handlesAtDial.size(), 3u);
-    for (HRASCONN handle : service.handlesAtDial)
-        EXPECT_EQ(handle, kNoConnection);
-    const std::vector<HRASCONN> hungUp = fake.hungUp();
-    ASSERT_EQ(hungUp.size(), 3u);
-    EXPECT_NE(hungUp[0], hungUp[1]);
-    EXPECT_NE(hungUp[1], hungUp[2]);
-    EXPECT_EQ(hungUp[2], fake.lastDialHandle());
-    EXPECT_TRUE(fake.connections().empty());
-}
-
-TEST_F(ConnectRedialTest, OtherErrorsAreNeverRedialled)
-{
-    window.dlg.m_nRedialTry = 3;
-    fake.setDefaultScript(FakeDialupService::failingScript(ERROR_NO_ANSWER));
-    connect();
-    EXPECT_EQ(fake.dialCalls(), 1);
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"接続先のモデムが応答しないか、接続先がモデムではありません"});
-    EXPECT_EQ(window.boxes[0].title, "telmaq - エラー");
 }
 
 TEST_F(ConnectRedialTest, CountdownSwitchesFormAfterSixtySecondsWaited)
@@ -119,16 +95,6 @@ TEST_F(ConnectRedialTest, CountdownSwitchesFormAfterSixtySecondsWaited)
     EXPECT_LE(window.pumps, 3);
 }
 
-TEST_F(ConnectRedialTest, ZeroWaitRedialsAtTheNextPassWithoutCountdown)
-{
-    window.dlg.m_nRedialTry = 1;
-    window.dlg.m_nRedialWait = 0;
-    connect();
-    EXPECT_EQ(fake.dialCalls(), 2);
-    EXPECT_EQ(count(window.view()->statusTexts, "ダイヤル"), 0u);
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"話中です"});
-}
-
 TEST_F(ConnectRedialTest, SettingsAndEntryAreReadAtTheMomentOfUse)
 {
     fake.addEntry("別のプロバイダ", {std::string("0120"), std::string("jiro"), std::string("pw"), {}});
@@ -149,10 +115,10 @@ TEST_F(ConnectRedialTest, SettingsAndEntryAreReadAtTheMomentOfUse)
     EXPECT_STREQ(fake.dialParams()[1].szEntryName, "別のプロバイダ");
     EXPECT_EQ(window.view()->captions.back(), "telmaq - 別のプロバイダ に接続中");
     // Only the first text still counted from 600; the rest from the new wait of 2.
-    const std::vector<std::string> texts = distinctStatusTexts();
-    EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 600 秒"), 1u);
+    const std::vector<std::string>& texts = window.view()->statusTexts;
+    EXPECT_GT(count(texts, "ダイヤル 1\nリダイヤルまであと 600 秒"), 0u);
     EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 599 秒"), 0u);
-    EXPECT_EQ(count(texts, "ダイヤル 1\nリダイヤルまであと 1 秒"), 1u);
+    EXPECT_GT(count(texts, "ダイヤル 1\nリダイヤルまであと 1 秒"), 0u);
 }
 
 TEST_F(ConnectRedialTest, CancelDuringTheWaitEndsWithoutMessageOrRedial)

@@ -27,7 +27,7 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_woken = true;
-        ++m_count;
+        ++count;
         m_cv.notify_all();
     }
     // False when nothing woke it for a very long time: a wake was lost.
@@ -38,17 +38,12 @@ public:
         m_woken = false;
         return woken;
     }
-    int count()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_count;
-    }
+    int count = 0; // read only while no other thread records
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_woken = false;
-    int m_count = 0;
 };
 
 TEST(DialNotificationTest, RecordsOnlyWhileListeningAndTakesEachReportOnce)
@@ -63,7 +58,7 @@ TEST(DialNotificationTest, RecordsOnlyWhileListeningAndTakesEachReportOnce)
     EXPECT_TRUE(record.isActive());
     record.record(RASCS_OpenPort, 0);
     record.record(RASCS_ConnectDevice, ERROR_LINE_BUSY);
-    EXPECT_EQ(waker.count(), 2);
+    EXPECT_EQ(waker.count, 2);
 
     // Only the latest report is kept, with its own error.
     DialReport taken = record.take();
@@ -87,26 +82,18 @@ TEST(DialNotificationTest, RecordsOnlyWhileListeningAndTakesEachReportOnce)
     record.record(RASCS_Connected, 0);
     EXPECT_FALSE(record.peek().changed);
 
-    record.begin(&waker);
-    record.end();
-    const int wakesBefore = waker.count();
-    record.record(RASCS_Connected, 0);
-    EXPECT_EQ(waker.count(), wakesBefore) << "no wake after the connect stopped listening";
-    EXPECT_FALSE(record.isActive());
-}
-
-TEST(DialNotificationTest, TheNotifierWritesTheProcessWideRecord)
-{
-    DialNotification& record = DialNotification::instance();
-    StickyWaker waker;
-    record.begin(&waker);
-    std::thread service([] { DialNotifier(0xCCCD, RASCS_Authenticate, 0); });
-    service.join();
-    const DialReport taken = record.take();
-    record.end();
+    // The service's notifier, on its own thread, writes the process-wide record.
+    DialNotification& shared = DialNotification::instance();
+    shared.begin(&waker);
+    std::thread([] { DialNotifier(0xCCCD, RASCS_Authenticate, 0); }).join();
+    taken = shared.take();
+    shared.end();
     EXPECT_TRUE(taken.changed);
     EXPECT_EQ(taken.state, RASCS_Authenticate);
-    EXPECT_EQ(waker.count(), 1);
+    const int wakesBefore = waker.count;
+    shared.record(RASCS_Connected, 0);
+    EXPECT_EQ(waker.count, wakesBefore) << "no wake after the connect stopped listening";
+    EXPECT_FALSE(shared.isActive());
 }
 
 // The notifier on its own thread against a taking loop, with random timing on both sides.
@@ -118,10 +105,7 @@ TEST(DialNotificationTest, NoReportIsLostOrTornUnderRandomTiming)
     DialNotification record;
     StickyWaker waker;
     std::mt19937 random(20261206);
-    int torn = 0;
-    int lostFinals = 0;
-    int lostWakes = 0;
-    int outOfOrder = 0;
+    int torn = 0, lostFinals = 0, lostWakes = 0, outOfOrder = 0;
 
     for (int round = 0; round < kStressRounds; ++round) {
         const int reports = 1 + static_cast<int>(random() % 6);
@@ -171,10 +155,9 @@ TEST(DialNotificationTest, NoReportIsLostOrTornUnderRandomTiming)
         if (torn || lostFinals || lostWakes || outOfOrder)
             break;
     }
-    EXPECT_EQ(torn, 0);
-    EXPECT_EQ(lostFinals, 0);
-    EXPECT_EQ(lostWakes, 0);
-    EXPECT_EQ(outOfOrder, 0);
+    EXPECT_EQ(torn + lostFinals + lostWakes + outOfOrder, 0)
+        << "torn " << torn << ", lost finals " << lostFinals << ", lost wakes " << lostWakes << ", out of order "
+        << outOfOrder;
 }
 
 } // namespace

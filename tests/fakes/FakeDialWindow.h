@@ -15,37 +15,26 @@
 
 namespace telmaq::test {
 
-class FakeDialWindow;
-
 // The connecting dialog as a recorder. The window keeps every one it made, so a test can still
 // look at a dialog after it was destroyed; any use after that is counted, not crashed on.
 class FakeConnectingView : public IConnectingView
 {
 public:
-    FakeConnectingView(FakeDialWindow& owner, ScreenRect frame) : rect(frame), m_owner(owner) {}
+    FakeConnectingView(DialDlgState& dlg, std::vector<std::string>& events) : m_dlg(dlg), m_events(events) {}
 
-    inline void setCaption(const std::string& caption) override;
-    inline void setStatusText(const std::string& text) override;
-    ScreenRect windowRect() const override
+    void setCaption(const std::string& caption) override { touch(), captions.push_back(caption); }
+    void setStatusText(const std::string& text) override { touch(), statusTexts.push_back(text); }
+    ScreenRect windowRect() const override { return touch(), ScreenRect{0, 0, 300, 80}; }
+    void placeInFront(int x, int y) override { touch(), placedX = x, placedY = y, placed = true; }
+    void destroy() override { touch(), destroyed = true, m_events.push_back("destroy"); }
+
+    // The user's Cancel: clears the keep-dialing flag and destroys the window at once.
+    void clickCancel()
     {
-        if (destroyed)
-            ++usedAfterDestroy;
-        return rect;
+        m_dlg.m_bKeepDialing = false;
+        destroyed = destroyedByUser = true;
     }
-    void placeInFront(int x, int y) override
-    {
-        touch();
-        placed = true;
-        placedX = x;
-        placedY = y;
-    }
-    inline void destroy() override;
 
-    // The user's Cancel or Close: clears the keep-dialing flag and destroys the window at once,
-    // as the real dialog does.
-    inline void clickCancel();
-
-    ScreenRect rect;
     std::vector<std::string> captions;
     std::vector<std::string> statusTexts;
     bool placed = false;
@@ -56,13 +45,10 @@ public:
     mutable int usedAfterDestroy = 0;
 
 private:
-    void touch()
-    {
-        if (destroyed)
-            ++usedAfterDestroy;
-    }
+    void touch() const { usedAfterDestroy += destroyed ? 1 : 0; }
 
-    FakeDialWindow& m_owner;
+    DialDlgState& m_dlg;
+    std::vector<std::string>& m_events;
 };
 
 struct RecordedMessageBox
@@ -72,108 +58,67 @@ struct RecordedMessageBox
     unsigned style = 0;
 };
 
-// The main window for the connect and disconnect procedures: plain members, a recording
-// connecting dialog, recorded message boxes, and event pumping that runs the test's script.
-//
-// Every pump is one "pass": onPass runs then with the pass number, standing in for the events
-// the user would cause (a click on Cancel, a timer tick that changes the redial settings).
-// waitAndPump really waits, on a sticky wake flag, for at most realWaitCapMs; when the wait
-// ends without a wake it moves the fake clock on by the full time asked for, so a countdown
-// of minutes runs in a blink while its texts stay exact.
+// The main window for the connect and disconnect procedures. Every pump is one pass: onPass
+// runs then, standing in for the user's clicks and the tick's changes. waitAndPump really
+// waits on a sticky wake flag for at most realWaitCapMs; a wait that runs out moves the fake
+// clock on by the full time asked for, so a countdown of minutes runs in a blink.
 class FakeDialWindow : public IDialWindow
 {
 public:
-    explicit FakeDialWindow(FakeClock* clock = nullptr) : m_clock(clock) {}
+    explicit FakeDialWindow(FakeClock* clock) : m_clock(clock) {}
 
     DialDlgState& state() override { return dlg; }
-
     IConnectingView* createConnectingDialog() override
     {
         if (failCreateDialog)
             return nullptr;
-        m_views.push_back(std::make_unique<FakeConnectingView>(*this, dialogRect));
-        log("create");
+        m_views.push_back(std::make_unique<FakeConnectingView>(dlg, events));
         return m_views.back().get();
     }
-
-    bool isIconic() const override { return iconic; }
+    bool isIconic() const override { return false; }
     ScreenRect clientRectOnScreen() const override { return clientRect; }
-    int screenWidth() const override { return screenW; }
-    int screenHeight() const override { return screenH; }
-
+    int screenWidth() const override { return 1920; }
+    int screenHeight() const override { return 1080; }
     void messageBox(const std::string& text, const std::string& title, unsigned style) override
     {
         boxes.push_back({text, title, style});
-        log("box:" + text);
+        events.push_back("box:" + text);
         if (onMessageBox)
-            onMessageBox(boxes.back());
+            onMessageBox();
     }
-
-    bool pumpPendingMessages() override
-    {
-        ++pumps;
-        return pass();
-    }
-
+    bool pumpPendingMessages() override { return ++pumps, pass(); }
     bool waitAndPump(int maxMs) override
     {
         ++waitsByMs[maxMs];
-        bool woken = false;
-        {
-            std::unique_lock<std::mutex> lock(m_wakeMutex);
-            woken = m_wakeCv.wait_for(lock, std::chrono::milliseconds(std::min(maxMs, realWaitCapMs)),
-                                      [this] { return m_woken; });
-            m_woken = false;
-        }
-        if (!woken && m_clock)
+        std::unique_lock<std::mutex> lock(m_wakeMutex);
+        const bool woken = m_wakeCv.wait_for(lock, std::chrono::milliseconds(std::min(maxMs, realWaitCapMs)),
+                                             [this] { return m_woken; });
+        m_woken = false;
+        lock.unlock();
+        if (!woken)
             m_clock->advanceMs(maxMs);
         return pass();
     }
-
     void wake() override
     {
         std::lock_guard<std::mutex> lock(m_wakeMutex);
         m_woken = true;
-        ++m_wakes;
         m_wakeCv.notify_all();
     }
 
     // The connecting dialogs made so far, the latest last.
-    FakeConnectingView* view(std::size_t index = 0) { return index < m_views.size() ? m_views[index].get() : nullptr; }
-    FakeConnectingView* lastView() { return m_views.empty() ? nullptr : m_views.back().get(); }
+    FakeConnectingView* view(std::size_t index = 0) { return m_views.at(index).get(); }
+    FakeConnectingView* lastView() { return m_views.back().get(); }
     std::size_t viewCount() const { return m_views.size(); }
 
-    int wakes() const
-    {
-        std::lock_guard<std::mutex> lock(m_wakeMutex);
-        return m_wakes;
-    }
-    int waits() const
-    {
-        int total = 0;
-        for (const auto& entry : waitsByMs)
-            total += entry.second;
-        return total;
-    }
-
-    void log(const std::string& event) { events.push_back(event); }
-
-    // Members and answers the test sets.
     DialDlgState dlg;
-    ScreenRect dialogRect{0, 0, 300, 80};
     ScreenRect clientRect{100, 100, 500, 400};
-    bool iconic = false;
-    // When set, the connecting dialog cannot be made.
     bool failCreateDialog = false;
-    int screenW = 1920;
-    int screenH = 1080;
     int realWaitCapMs = 2;
-    // Once set, the next pump reports that the application is quitting.
-    bool quitting = false;
+    bool quitting = false; // the next pump reports that the application is quitting
     std::function<void(int pass)> onPass;
-    std::function<void(const RecordedMessageBox&)> onMessageBox;
+    std::function<void()> onMessageBox;
 
-    // What the procedures did.
     std::vector<RecordedMessageBox> boxes;
     std::vector<std::string> events;
     int passes = 0;
@@ -183,49 +128,18 @@ public:
 private:
     bool pass()
     {
-        ++passes;
         if (onPass)
-            onPass(passes);
+            onPass(++passes);
+        else
+            ++passes;
         return !quitting;
     }
 
     FakeClock* m_clock;
     std::vector<std::unique_ptr<FakeConnectingView>> m_views;
-    mutable std::mutex m_wakeMutex;
+    std::mutex m_wakeMutex;
     std::condition_variable m_wakeCv;
     bool m_woken = false;
-    int m_wakes = 0;
 };
-
-void FakeConnectingView::setCaption(const std::string& caption)
-{
-    touch();
-    captions.push_back(caption);
-    m_owner.log("caption:" + caption);
-}
-
-void FakeConnectingView::setStatusText(const std::string& text)
-{
-    touch();
-    statusTexts.push_back(text);
-    m_owner.log("status:" + text);
-}
-
-void FakeConnectingView::destroy()
-{
-    touch();
-    destroyed = true;
-    m_owner.log("destroy");
-}
-
-void FakeConnectingView::clickCancel()
-{
-    if (destroyed)
-        return;
-    m_owner.state().m_bKeepDialing = false;
-    destroyed = true;
-    destroyedByUser = true;
-    m_owner.log("cancel");
-}
 
 } // namespace telmaq::test
