@@ -6,27 +6,12 @@
 #include "fakes/FakeProcessLauncher.h"
 #include "platform/dialup/LineSimulator.h"
 #include "support/TempEnvironment.h"
+#include "tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 namespace telmaq::test {
 namespace {
-
-// Runs telmaq-dialup, as another program of the user, on this test's files; answers its output.
-std::string tool(const std::string& arguments)
-{
-    std::string output;
-    FILE* pipe = ::popen(("'" TELMAQ_DIALUP_TOOL_PATH "' " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return "cannot run telmaq-dialup";
-    char buffer[256];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    ::pclose(pipe);
-    return output;
-}
 
 TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled)
 {
@@ -41,14 +26,18 @@ TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled
     window.dlg.m_bInteractive = true;
     window.dlg.m_bConnecting = true;
     window.realWaitCapMs = 20;
-    tool("add 'プロバイダ' --user taro --password pw --device modem0 --step-ms 0");
-    tool("add '他社の回線' --user jiro --password pw --device modem1 --step-ms 0");
+    // telmaq-dialup plays another program of the user, on this test's files.
+    auto tool = [&env](std::vector<std::string> args) {
+        return runTool(TELMAQ_DIALUP_TOOL_PATH, std::move(args), env.dir()).out;
+    };
+    tool({"add", "プロバイダ", "--user", "u", "--password", "p", "--device", "modem0", "--step-ms", "0"});
+    tool({"add", "他社の回線", "--user", "u", "--password", "p", "--device", "modem1", "--step-ms", "0"});
 
     window.dlg.m_strEntry = "プロバイダ";
     control.Connect();
     ASSERT_TRUE(window.boxes.empty()) << window.boxes[0].text;
     ASSERT_EQ(window.view()->statusTexts.back(), "Connected");
-    const std::string dialled = tool("dial '他社の回線'");
+    const std::string dialled = tool({"dial", "他社の回線"});
     ASSERT_EQ(lists.EnumConnections(), 0u);
     ASSERT_EQ(lists.connectionCount(), 2) << dialled;
 
@@ -56,7 +45,7 @@ TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(lists.EnumConnections(), 0u);
     EXPECT_EQ(lists.connectionCount(), 0);
-    EXPECT_EQ(tool("connections"), "") << "the other process sees them gone";
+    EXPECT_EQ(tool({"connections"}), "") << "the other process sees them gone";
 }
 
 } // namespace

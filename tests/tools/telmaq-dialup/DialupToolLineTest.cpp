@@ -25,7 +25,13 @@ TEST_F(DialupToolTest, DialledLineOutlivesTheToolAndIsHungUpByAnotherRun)
     EXPECT_EQ(tool({"hangup", "同じモデム"}).status, 1);
     EXPECT_EQ(tool({"hangup", "速い回線"}).status, 0);
     EXPECT_EQ(tool({"connections"}).out, "");
+
+    ASSERT_EQ(tool({"add", "別のモデム", "--device", "m2", "--step-ms", "0"}).status, 0);
+    ASSERT_EQ(tool({"dial", "速い回線"}).status, 0);
+    ASSERT_EQ(tool({"dial", "別のモデム"}).status, 0);
+    EXPECT_NE(tool({"connections"}).out.find("\n別のモデム\tm2\t"), std::string::npos);
     EXPECT_EQ(tool({"hangup", "--all"}).status, 0);
+    EXPECT_EQ(tool({"connections"}).out, "");
 }
 
 TEST_F(DialupToolTest, FailedDialPrintsItsCodeAndTextAndHoldsNoLine)
@@ -51,19 +57,6 @@ TEST_F(DialupToolTest, FailedDialPrintsItsCodeAndTextAndHoldsNoLine)
     const auto missing = tool({"dial", "nowhere"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("623"), std::string::npos);
-}
-
-TEST_F(DialupToolTest, HangupAllEndsEveryConnection)
-{
-    ASSERT_EQ(tool({"add", "a", "--device", "m1", "--step-ms", "0"}).status, 0);
-    ASSERT_EQ(tool({"add", "b", "--device", "m2", "--step-ms", "0"}).status, 0);
-    ASSERT_EQ(tool({"dial", "a"}).status, 0);
-    ASSERT_EQ(tool({"dial", "b"}).status, 0);
-    const std::string listed = tool({"connections"}).out;
-    EXPECT_EQ(listed.rfind("a\tm1\t", 0), 0u) << listed;
-    EXPECT_NE(listed.find("\nb\tm2\t"), std::string::npos) << listed;
-    EXPECT_EQ(tool({"hangup", "--all"}).status, 0);
-    EXPECT_EQ(tool({"connections"}).out, "");
 }
 
 } // namespace
