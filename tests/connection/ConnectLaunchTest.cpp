@@ -53,8 +53,7 @@ TEST_F(ConnectLaunchTest, LaunchesNothingWithoutTheOptionTheCommandOrWhileOneIsH
 
 // Hung up (after about a second) before the message only when asked to end the connection.
 class FailedStartTest : public ConnectLaunchTest, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(FailedStartTest, TellsAfterHangingUpOnlyWhenAsked)
 {

@@ -17,19 +17,13 @@ TEST_F(ConnectProcedureTest, RefusesWhileAnyConnectionExists)
 {
     fake.addConnection("他社の回線");
     connect();
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].text, "「他社の回線」に接続されています");
-    EXPECT_EQ(window.boxes[0].title, kWarningTitle);
-    EXPECT_EQ(window.boxes[0].style, MB_ICONINFORMATION);
-    EXPECT_EQ(window.viewCount(), 0u);
-    EXPECT_EQ(fake.dialCalls(), 0);
-
+    fake.clearConnections();
     fake.failNextEnumConnections(ERROR_HARDWARE_FAILURE);
     connect();
-    ASSERT_EQ(window.boxes.size(), 2u);
-    EXPECT_EQ(window.boxes[1].text, textFor(ERROR_HARDWARE_FAILURE));
-    EXPECT_EQ(window.boxes[1].title, kErrorTitle);
-    EXPECT_EQ(window.boxes[1].style, MB_ICONEXCLAMATION);
+    const std::vector<RecordedMessageBox> expected = {
+        {"「他社の回線」に接続されています", kWarningTitle, MB_ICONINFORMATION},
+        {textFor(ERROR_HARDWARE_FAILURE), kErrorTitle, MB_ICONEXCLAMATION}};
+    EXPECT_EQ(window.boxes, expected);
     EXPECT_EQ(window.viewCount(), 0u);
     EXPECT_EQ(fake.dialCalls(), 0);
 }

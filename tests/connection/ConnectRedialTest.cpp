@@ -19,7 +19,6 @@ protected:
         // Countdown waits run out at once and move the fake clock on.
         window.realWaitCapMs = 0;
     }
-
 };
 
 TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
@@ -32,7 +31,7 @@ TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
         std::uint32_t error;
         int dials;
     };
-    const Case cases[] = {{true, 2, 3, ERROR_LINE_BUSY, 3}, {true, 0, 3, ERROR_LINE_BUSY, 1},
+    const Case cases[] = {{true, 2, 3, ERROR_LINE_BUSY, 3},  {true, 0, 3, ERROR_LINE_BUSY, 1},
                           {true, -1, 3, ERROR_LINE_BUSY, 1}, {false, 5, 3, ERROR_LINE_BUSY, 1},
                           {true, 1, 0, ERROR_LINE_BUSY, 2},  {true, 3, 3, ERROR_NO_ANSWER, 1}};
     for (const Case& c : cases) {
@@ -47,7 +46,8 @@ TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
         const std::size_t hangUpsBefore = fake.hungUp().size();
         connect();
 
-        EXPECT_EQ(service.handlesAtDial, std::vector<HRASCONN>(static_cast<std::size_t>(c.dials), kNoConnection)) << "dials from empty handles";
+        EXPECT_EQ(service.handlesAtDial, std::vector<HRASCONN>(static_cast<std::size_t>(c.dials), kNoConnection))
+            << "dials from empty handles";
         EXPECT_EQ(fake.hungUp().size() - hangUpsBefore, static_cast<std::size_t>(c.dials)) << "each line once";
         EXPECT_TRUE(fake.connections().empty());
         ASSERT_EQ(window.boxes.size(), 1u);

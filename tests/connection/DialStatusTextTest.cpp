@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace telmaq {
@@ -14,17 +15,24 @@ TEST(DialStatusText, EveryStateShowsItsOwnTextAndOnlyTheEndStatesEndTheWait)
     // "ﾕｰｻﾞｰ名とﾊﾟｽﾜｰﾄﾞ" in half-width katakana, spelled out so that no editor widens them.
     const std::string user = "\xEF\xBE\x95\xEF\xBD\xB0\xEF\xBD\xBB\xEF\xBE\x9E\xEF\xBD\xB0名と"
                              "\xEF\xBE\x8A\xEF\xBE\x9F\xEF\xBD\xBD\xEF\xBE\x9C\xEF\xBD\xB0\xEF\xBE\x84\xEF\xBE\x9E";
-    const std::map<std::uint32_t, std::string> known = {
-        {0, "通信ポートをオープン中 . . ."}, {1, "通信ポートをオープンしました"}, {2, "ダイヤル中 . . ."},
-        {3, "接続しました"}, {4, "全接続が完了しました"}, {5, user + "を確認中 . . ."},
-        {6, "AuthNotify"}, {7, "AuthRetry"}, {8, "AuthCallback"}, {9, "AuthChangePassword"},
-        {10, "AuthProject"}, {11, "AuthLinkSpeed"}, {12, "AuthAck"}, {13, "ReAuthenticate"},
-        {14, user + "が確認されました"}, {15, "PrepareForCallback"},
-        {16, "WaitForModemReset"}, {17, "WaitForCallback"}, {18, "Projected"}, {19, "StartAuthentication"},
-        {20, "CallbackComplete"}, {21, "LogonNetwork"}, {22, "SubEntryConnected"},
-        {23, "SubEntryDisconnected"}, {0x1000, "Interactive"}, {0x1001, "RetryAuthentication"},
-        {0x1002, "CallbackSetByCaller"}, {0x1003, "PasswordExpired"}, {0x2000, "Connected"},
-        {0x2001, "Disconnected"}};
+    // The texts of the states 0 to 23, then of 0x1000 to 0x1003, then of 0x2000 and 0x2001.
+    std::istringstream texts("通信ポートをオープン中 . . .|通信ポートをオープンしました|ダイヤル中 . . .|接続しました|"
+                             "全接続が完了しました|" +
+                             user +
+                             "を確認中 . . .|AuthNotify|AuthRetry|AuthCallback|AuthChangePassword|"
+                             "AuthProject|AuthLinkSpeed|AuthAck|ReAuthenticate|" +
+                             user +
+                             "が確認されました|PrepareForCallback|WaitForModemReset|WaitForCallback|"
+                             "Projected|StartAuthentication|CallbackComplete|LogonNetwork|SubEntryConnected|"
+                             "SubEntryDisconnected|Interactive|RetryAuthentication|CallbackSetByCaller|"
+                             "PasswordExpired|Connected|Disconnected");
+    std::map<std::uint32_t, std::string> known;
+    std::uint32_t next = 0;
+    for (std::string text; std::getline(texts, text, '|');) {
+        known[next] = text;
+        next = next == 23 ? 0x1000 : next == 0x1003 ? 0x2000 : next + 1;
+    }
+    ASSERT_EQ(known.size(), 30u);
     for (const auto& [state, text] : known) {
         EXPECT_EQ(dialStatusText(state), text) << "state " << state;
         EXPECT_EQ(dialStatusEndsWait(state), state == 0x2000 || state == 0x2001) << "state " << state;

@@ -16,13 +16,16 @@ TEST(RasErrorText, OwnTableAnswersWithoutAskingTheService)
     FakeDialupService service;
     service.setErrorString(691, "the service's own words");
     RasErrorText texts(service);
-    EXPECT_STREQ(texts.GetRasErrorText(602), "通信ポートが使用中です");
-    EXPECT_STREQ(texts.GetRasErrorText(629), "サーバーに接続を切られました");
-    EXPECT_STREQ(texts.GetRasErrorText(630), "モデムからの応答がありません\nモデムの電源が入っているか確認してください");
-    EXPECT_STREQ(texts.GetRasErrorText(676), "接続先が話中です");
-    EXPECT_STREQ(texts.GetRasErrorText(678), "接続先のモデムが応答しないか、接続先がモデムではありません");
-    EXPECT_STREQ(texts.GetRasErrorText(680), "発信音が聞こえません\nモジュラージャックが外れていないか確認してください");
-    EXPECT_STREQ(texts.GetRasErrorText(691), "ユーザー名またはパスワードが間違っています");
+    const std::pair<std::uint32_t, const char*> table[] = {
+        {602, "通信ポートが使用中です"},
+        {629, "サーバーに接続を切られました"},
+        {630, "モデムからの応答がありません\nモデムの電源が入っているか確認してください"},
+        {676, "接続先が話中です"},
+        {678, "接続先のモデムが応答しないか、接続先がモデムではありません"},
+        {680, "発信音が聞こえません\nモジュラージャックが外れていないか確認してください"},
+        {691, "ユーザー名またはパスワードが間違っています"}};
+    for (const auto& [code, text] : table)
+        EXPECT_STREQ(texts.GetRasErrorText(code), text) << code;
     EXPECT_EQ(service.errorStringCalls(), 0);
 }
 

@@ -56,6 +56,10 @@ struct RecordedMessageBox
     std::string text;
     std::string title;
     unsigned style = 0;
+    bool operator==(const RecordedMessageBox& o) const
+    {
+        return text == o.text && title == o.title && style == o.style;
+    }
 };
 
 // The main window for the connect and disconnect procedures. Every pump is one pass: onPass

@@ -12,16 +12,23 @@ TEST_F(DialupToolTest, HelpEverywhereAndMistakesOnStandardError)
     const auto help = tool({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: telmaq-dialup"), std::string::npos);
-    for (const char* command : {"demo", "entries", "add", "set", "remove", "show", "default", "redial", "dial",
-                                "connections", "hangup"}) {
+    for (const char* command :
+         {"demo", "entries", "add", "set", "remove", "show", "default", "redial", "dial", "connections", "hangup"}) {
         const auto run = tool({command, "--help"});
         EXPECT_TRUE(run.status == 0 && run.err.empty()) << command;
         EXPECT_NE(run.out.find(std::string("telmaq-dialup ") + command), std::string::npos) << command;
     }
-    for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{}, {"frobnicate"}, {"add"}, {"add", "x", "--line", "sometimes"},
-          {"add", "x", "--step-ms", "-5"}, {"add", "x", "--colour", "red"}, {"hangup"}, {"hangup", "a", "--all"},
-          {"redial", "--on", "--off"}, {"redial", "--wait", "1:75"}, {"redial", "--tries", "many"}}) {
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
+                                                  {"frobnicate"},
+                                                  {"add"},
+                                                  {"add", "x", "--line", "sometimes"},
+                                                  {"add", "x", "--step-ms", "-5"},
+                                                  {"add", "x", "--colour", "red"},
+                                                  {"hangup"},
+                                                  {"hangup", "a", "--all"},
+                                                  {"redial", "--on", "--off"},
+                                                  {"redial", "--wait", "1:75"},
+                                                  {"redial", "--tries", "many"}}) {
         const auto run = tool(wrong);
         EXPECT_TRUE(run.status == 2 && !run.err.empty() && run.out.empty()) << testing::PrintToString(wrong);
     }
@@ -82,8 +89,8 @@ TEST_F(DialupToolTest, DemoSeedsAnEmptyPhonebookOnlyAndSetsTheDefault)
         withoutPassword += shown.find("password: not stored") != std::string::npos;
         EXPECT_EQ(shown.find("user: (not stored)"), std::string::npos) << name;
     }
-    for (const char* behaviour : {"connect", "busy\n", "busy:", "no-answer", "no-dialtone", "no-modem", "auth-fail",
-                                  "drop:"})
+    for (const char* behaviour :
+         {"connect", "busy\n", "busy:", "no-answer", "no-dialtone", "no-modem", "auth-fail", "drop:"})
         EXPECT_NE(lines.find(std::string("line: ") + behaviour), std::string::npos) << behaviour;
     EXPECT_EQ(withoutPassword, 1);
     EXPECT_EQ(tool({"default"}).out, names.front() + "\n");
