@@ -100,12 +100,6 @@ public:
         for (int i = 0; i < count; ++i)
             addEntry(prefix + std::to_string(i));
     }
-    void clearEntries()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries.clear();
-        m_stored.clear();
-    }
     // Adds an active connection, as if another program had dialled it; answers its handle.
     HRASCONN addConnection(const std::string& entry)
     {
@@ -121,8 +115,8 @@ public:
     }
 
     // The next listing answers code at once, touching nothing (one answer per call, in order).
-    void failNextEnumEntries(std::uint32_t code) { push(m_enumEntriesAnswers, code); }
-    void failNextEnumConnections(std::uint32_t code) { push(m_enumConnectionsAnswers, code); }
+    void failNextEnumEntries(std::uint32_t code) { push(m_entryListing.answers, code); }
+    void failNextEnumConnections(std::uint32_t code) { push(m_connectionListing.answers, code); }
     void failNextGetParams(std::uint32_t code) { push(m_getParamsAnswers, code); }
     // The next dial answers code; with storeHandle it still hands out a handle (and no reports).
     void failNextDial(std::uint32_t code, bool storeHandle)
@@ -131,20 +125,12 @@ public:
         m_dialAnswers.push_back({code, storeHandle});
     }
     // A listing claims to need this many bytes, whatever it holds (0 turns that off).
-    void claimEntriesNeed(std::uint32_t bytes) { set(m_entriesClaim, bytes); }
-    void claimConnectionsNeed(std::uint32_t bytes) { set(m_connectionsClaim, bytes); }
+    void claimEntriesNeed(std::uint32_t bytes) { set(m_entryListing.claim, bytes); }
+    void claimConnectionsNeed(std::uint32_t bytes) { set(m_connectionListing.claim, bytes); }
     // Called at the start of every listing of the entries, with the call's number (from 1),
     // without the fake's lock held, so that it may change the phonebook.
-    void onEnumEntries(std::function<void(int)> hook)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_enumEntriesHook = std::move(hook);
-    }
-    void onEnumConnections(std::function<void(int)> hook)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_enumConnectionsHook = std::move(hook);
-    }
+    void onEnumEntries(std::function<void(int)> hook) { set(m_entryListing.hook, std::move(hook)); }
+    void onEnumConnections(std::function<void(int)> hook) { set(m_connectionListing.hook, std::move(hook)); }
 
     // The reports of the next dial (one script per dial, in order); once the scripts run out
     // every dial plays the default script, connectingScript() unless changed.
@@ -158,9 +144,6 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_defaultScript = std::move(script);
     }
-    // Whether a started dial shows in the connection list until it is hung up (the default,
-    // as on the real service).
-    void setListDials(bool list) { set(m_listDials, list); }
 
     void setErrorString(std::uint32_t code, const std::string& text)
     {
@@ -210,8 +193,8 @@ public:
 
     // ---- what happened --------------------------------------------------------------------
 
-    int enumEntriesCalls() const { return get(m_enumEntriesCalls); }
-    int enumConnectionsCalls() const { return get(m_enumConnectionsCalls); }
+    int enumEntriesCalls() const { return get(m_entryListing.calls); }
+    int enumConnectionsCalls() const { return get(m_connectionListing.calls); }
     int getParamsCalls() const { return get(m_getParamsCalls); }
     int dialCalls() const { return get(m_dialCalls); }
     int hangUpCalls() const { return get(m_hangUpCalls); }
@@ -219,12 +202,12 @@ public:
     int totalCalls() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_enumEntriesCalls + m_enumConnectionsCalls + m_getParamsCalls + m_dialCalls + m_hangUpCalls +
+        return m_entryListing.calls + m_connectionListing.calls + m_getParamsCalls + m_dialCalls + m_hangUpCalls +
                m_errorStringCalls;
     }
     // The capacity in bytes handed in by every listing call, in order.
-    std::vector<std::uint32_t> entriesCapacities() const { return get(m_entriesCapacities); }
-    std::vector<std::uint32_t> connectionsCapacities() const { return get(m_connectionsCapacities); }
+    std::vector<std::uint32_t> entriesCapacities() const { return get(m_entryListing.capacities); }
+    std::vector<std::uint32_t> connectionsCapacities() const { return get(m_connectionListing.capacities); }
     // The record handed to every getEntryDialParams call, as it came in.
     std::vector<RASDIALPARAMSA> paramsRequests() const { return get(m_paramsRequests); }
     // The record and notifier type handed to every dial, as they came in.
@@ -240,85 +223,20 @@ public:
 
     std::uint32_t enumEntries(RASENTRYNAMEA* entries, std::uint32_t* bufferSize, std::uint32_t* count) override
     {
-        std::function<void(int)> hook;
-        int call;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            call = ++m_enumEntriesCalls;
-            hook = m_enumEntriesHook;
-        }
-        if (hook)
-            hook(call);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!bufferSize || !count)
-            return 87;
-        m_entriesCapacities.push_back(*bufferSize);
-        if (!m_enumEntriesAnswers.empty()) {
-            const std::uint32_t answer = m_enumEntriesAnswers.front();
-            m_enumEntriesAnswers.pop_front();
-            return answer;
-        }
-        if (!entries || entries[0].dwSize != sizeof(RASENTRYNAMEA))
-            return ERROR_INVALID_SIZE;
-        const auto n = static_cast<std::uint32_t>(m_entries.size());
-        const std::uint32_t needed = std::max<std::uint32_t>(n * sizeof(RASENTRYNAMEA), m_entriesClaim);
-        if (*bufferSize < needed) {
-            *bufferSize = needed;
-            *count = n;
-            return ERROR_BUFFER_TOO_SMALL;
-        }
-        for (std::uint32_t i = 0; i < n; ++i) {
-            RASENTRYNAMEA& record = entries[i];
-            std::memset(&record, 0, sizeof record);
-            record.dwSize = sizeof(RASENTRYNAMEA);
-            copyText(record.szEntryName, sizeof record.szEntryName, m_entries[i]);
-        }
-        *bufferSize = needed;
-        *count = n;
-        return 0;
+        return list(m_entryListing, m_entries, entries, bufferSize, count, [](RASENTRYNAMEA& r, const std::string& e) {
+            copyText(r.szEntryName, sizeof r.szEntryName, e);
+        });
     }
 
     std::uint32_t enumConnections(RASCONNA* connections, std::uint32_t* bufferSize, std::uint32_t* count) override
     {
-        std::function<void(int)> hook;
-        int call;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            call = ++m_enumConnectionsCalls;
-            hook = m_enumConnectionsHook;
-        }
-        if (hook)
-            hook(call);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!bufferSize || !count)
-            return 87;
-        m_connectionsCapacities.push_back(*bufferSize);
-        if (!m_enumConnectionsAnswers.empty()) {
-            const std::uint32_t answer = m_enumConnectionsAnswers.front();
-            m_enumConnectionsAnswers.pop_front();
-            return answer;
-        }
-        if (!connections || connections[0].dwSize != sizeof(RASCONNA))
-            return ERROR_INVALID_SIZE;
-        const auto n = static_cast<std::uint32_t>(m_connections.size());
-        const std::uint32_t needed = std::max<std::uint32_t>(n * sizeof(RASCONNA), m_connectionsClaim);
-        if (*bufferSize < needed) {
-            *bufferSize = needed;
-            *count = n;
-            return ERROR_BUFFER_TOO_SMALL;
-        }
-        for (std::uint32_t i = 0; i < n; ++i) {
-            RASCONNA& record = connections[i];
-            std::memset(&record, 0, sizeof record);
-            record.dwSize = sizeof(RASCONNA);
-            record.hrasconn = m_connections[i].handle;
-            copyText(record.szEntryName, sizeof record.szEntryName, m_connections[i].entry);
-            copyText(record.szDeviceType, sizeof record.szDeviceType, m_connections[i].deviceType);
-            copyText(record.szDeviceName, sizeof record.szDeviceName, m_connections[i].deviceName);
-        }
-        *bufferSize = needed;
-        *count = n;
-        return 0;
+        return list(m_connectionListing, m_connections, connections, bufferSize, count,
+                    [](RASCONNA& r, const Connection& c) {
+                        r.hrasconn = c.handle;
+                        copyText(r.szEntryName, sizeof r.szEntryName, c.entry);
+                        copyText(r.szDeviceType, sizeof r.szDeviceType, c.deviceType);
+                        copyText(r.szDeviceName, sizeof r.szDeviceName, c.deviceName);
+                    });
     }
 
     std::uint32_t getEntryDialParams(RASDIALPARAMSA* params, bool* passwordRetrieved) override
@@ -374,8 +292,7 @@ public:
             const HRASCONN handle = m_nextHandle++;
             *connection = handle;
             m_lastDialHandle = handle;
-            if (m_listDials)
-                m_connections.push_back({handle, std::string(params->szEntryName, ::strnlen(params->szEntryName, 257))});
+            m_connections.push_back({handle, std::string(params->szEntryName, ::strnlen(params->szEntryName, 257))});
             Script script = m_defaultScript;
             if (!m_scripts.empty()) {
                 script = std::move(m_scripts.front());
@@ -437,6 +354,56 @@ private:
         std::uint32_t code;
         bool storeHandle;
     };
+    // What one of the two listings was told and asked.
+    struct Listing
+    {
+        int calls = 0;
+        std::function<void(int)> hook;
+        std::deque<std::uint32_t> answers;
+        std::uint32_t claim = 0;
+        std::vector<std::uint32_t> capacities;
+    };
+
+    // The capacity protocol both listings share; fill writes one record from one item. The
+    // hook runs without the lock, so that it may change the phonebook.
+    template <typename Record, typename Items, typename Fill>
+    std::uint32_t list(Listing& listing, const Items& items, Record* records, std::uint32_t* bufferSize,
+                       std::uint32_t* count, Fill fill)
+    {
+        std::function<void(int)> hook;
+        int call;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            call = ++listing.calls;
+            hook = listing.hook;
+        }
+        if (hook)
+            hook(call);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!bufferSize || !count)
+            return 87;
+        listing.capacities.push_back(*bufferSize);
+        if (!listing.answers.empty()) {
+            const std::uint32_t answer = listing.answers.front();
+            listing.answers.pop_front();
+            return answer;
+        }
+        if (!records || records[0].dwSize != sizeof(Record))
+            return ERROR_INVALID_SIZE;
+        const auto n = static_cast<std::uint32_t>(items.size());
+        const std::uint32_t needed = std::max<std::uint32_t>(n * sizeof(Record), listing.claim);
+        const bool fits = *bufferSize >= needed;
+        *bufferSize = needed;
+        *count = n;
+        if (!fits)
+            return ERROR_BUFFER_TOO_SMALL;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::memset(&records[i], 0, sizeof(Record));
+            records[i].dwSize = sizeof(Record);
+            fill(records[i], items[i]);
+        }
+        return 0;
+    }
 
     static void copyText(char* field, std::size_t size, const std::string& text)
     {
@@ -496,26 +463,17 @@ private:
     HRASCONN m_nextHandle = 0x100;
     HRASCONN m_lastDialHandle = kNoConnection;
 
-    std::deque<std::uint32_t> m_enumEntriesAnswers;
-    std::deque<std::uint32_t> m_enumConnectionsAnswers;
+    Listing m_entryListing;
+    Listing m_connectionListing;
     std::deque<std::uint32_t> m_getParamsAnswers;
     std::deque<DialAnswer> m_dialAnswers;
-    std::uint32_t m_entriesClaim = 0;
-    std::uint32_t m_connectionsClaim = 0;
-    std::function<void(int)> m_enumEntriesHook;
-    std::function<void(int)> m_enumConnectionsHook;
     std::deque<Script> m_scripts;
     Script m_defaultScript = connectingScript();
-    bool m_listDials = true;
 
-    int m_enumEntriesCalls = 0;
-    int m_enumConnectionsCalls = 0;
     int m_getParamsCalls = 0;
     int m_dialCalls = 0;
     int m_hangUpCalls = 0;
     int m_errorStringCalls = 0;
-    std::vector<std::uint32_t> m_entriesCapacities;
-    std::vector<std::uint32_t> m_connectionsCapacities;
     std::vector<RASDIALPARAMSA> m_paramsRequests;
     std::vector<RASDIALPARAMSA> m_dialParams;
     std::vector<std::uint32_t> m_notifierTypes;

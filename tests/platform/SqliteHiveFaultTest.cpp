@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <signal.h>
 #include <sys/stat.h>
@@ -34,11 +35,7 @@ std::vector<long> tryEverything(SqliteHive& hive)
 
 bool allFailed(const std::vector<long>& codes)
 {
-    for (long code : codes) {
-        if (code == ERROR_SUCCESS)
-            return false;
-    }
-    return true;
+    return std::find(codes.begin(), codes.end(), ERROR_SUCCESS) == codes.end();
 }
 
 TEST(SqliteHiveFaults, AFileThatIsNoDatabaseGivesCodesAndStaysByteForByte)

@@ -10,31 +10,21 @@
 namespace telmaq {
 namespace {
 
-// Runs a test body with TZ set, and puts the old zone back afterwards.
-class ZoneScope
+// Sets TZ for a scope and puts the old zone back afterwards.
+struct ZoneScope
 {
-public:
-    explicit ZoneScope(const char* zone)
+    explicit ZoneScope(const char* zone) : had(std::getenv("TZ") != nullptr), old(had ? std::getenv("TZ") : "")
     {
-        if (const char* old = std::getenv("TZ")) {
-            m_had = true;
-            m_old = old;
-        }
         ::setenv("TZ", zone, 1);
         ::tzset();
     }
     ~ZoneScope()
     {
-        if (m_had)
-            ::setenv("TZ", m_old.c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        had ? ::setenv("TZ", old.c_str(), 1) : ::unsetenv("TZ");
         ::tzset();
     }
-
-private:
-    bool m_had = false;
-    std::string m_old;
+    bool had;
+    std::string old;
 };
 
 TEST(SystemClock, BreaksTimeDownInTheLocalZone)

@@ -2,23 +2,17 @@
 #include "platform/dialup/LineSimulator.h"
 
 #include "SimulatorTestSupport.h"
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 
 namespace telmaq {
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(LineSimulatorFile, IsPrivateSharedAndInWriteAheadMode)
 {
@@ -65,7 +59,7 @@ TEST(LineSimulatorFile, ForeignOrDamagedFileGivesAnErrorAndIsLeftAlone)
     EXPECT_NE(simulator.database().addEntry(test::simEntry("x")), 0u);
     char text[256];
     EXPECT_EQ(simulator.getErrorString(answer, text, sizeof text), 0u);
-    EXPECT_EQ(readFile(path), garbage);
+    EXPECT_EQ(test::fileContents(path), garbage);
 }
 
 TEST(LineSimulatorFile, UnwritableFolderAnswersCannotOpen)
@@ -82,30 +76,11 @@ TEST(LineSimulatorFile, UnwritableFolderAnswersCannotOpen)
     ::chmod(folder.c_str(), 0700);
 }
 
-// A registry that holds nothing, for the provider choice.
-class EmptyRegistry : public IRegistry
-{
-public:
-    long openKey(HKEY, const char*, std::uint32_t, HKEY*) override { return ERROR_FILE_NOT_FOUND; }
-    long createKey(HKEY, const char*, std::uint32_t, HKEY*) override { return ERROR_ACCESS_DENIED; }
-    long queryValue(HKEY, const char*, std::uint32_t*, std::uint8_t*, std::uint32_t*) override
-    {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    long setValue(HKEY, const char*, std::uint32_t, const std::uint8_t*, std::uint32_t) override
-    {
-        return ERROR_ACCESS_DENIED;
-    }
-    long deleteValue(HKEY, const char*) override { return ERROR_FILE_NOT_FOUND; }
-    long deleteKey(HKEY, const char*) override { return ERROR_FILE_NOT_FOUND; }
-    long closeKey(HKEY) override { return ERROR_SUCCESS; }
-};
-
 TEST(DialupProviders, SimulatorOnTheUsersDialupFile)
 {
     test::TempEnvironment env;
     ::unsetenv("TELMAQ_DIALUP_PROVIDER");
-    EmptyRegistry registry;
+    SqliteHive registry(env.hivePath()); // holds nothing
     EXPECT_EQ(configuredDialupProvider(registry), "simulator");
     ::setenv("TELMAQ_DIALUP_PROVIDER", "NetworkManager", 1);
     EXPECT_EQ(configuredDialupProvider(registry), "networkmanager");

@@ -14,10 +14,11 @@
 
 namespace telmaq::test {
 
-// The reports of the dials of one test. A notifier is a plain function, so the record is
-// process-wide; every test resets it first.
+// The reports of the dials of one test, for any provider. A notifier is a plain function, so
+// the record is process-wide; every test resets it first.
 struct Reported
 {
+    std::uint32_t message;
     std::uint32_t state;
     std::uint32_t error;
     std::thread::id thread;
@@ -31,12 +32,12 @@ public:
         static ReportLog log;
         return log;
     }
-    static void notifier(std::uint32_t /*message*/, std::uint32_t state, std::uint32_t error)
+    static void notifier(std::uint32_t message, std::uint32_t state, std::uint32_t error)
     {
         ReportLog& log = instance();
         {
             std::lock_guard<std::mutex> lock(log.m_mutex);
-            log.m_reports.push_back({state, error, std::this_thread::get_id()});
+            log.m_reports.push_back({message, state, error, std::this_thread::get_id()});
         }
         log.m_cv.notify_all();
     }
@@ -54,25 +55,20 @@ public:
     // a generous time-out.
     bool waitForEnd(std::chrono::seconds timeout = std::chrono::seconds(60))
     {
-        return waitUntil(timeout, [&] {
-            for (const Reported& r : m_reports)
-                if (r.error != 0 || r.state == RASCS_Connected || r.state == RASCS_Disconnected)
-                    return true;
-            return false;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] {
+            return std::any_of(m_reports.begin(), m_reports.end(), [](const Reported& r) {
+                return r.error != 0 || r.state == RASCS_Connected || r.state == RASCS_Disconnected;
+            });
         });
     }
     bool waitForCount(std::size_t count, std::chrono::seconds timeout = std::chrono::seconds(60))
     {
-        return waitUntil(timeout, [&] { return m_reports.size() >= count; });
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] { return m_reports.size() >= count; });
     }
 
 private:
-    template <typename Done> bool waitUntil(std::chrono::seconds timeout, Done done)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, done);
-    }
-
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<Reported> m_reports;

@@ -2,13 +2,12 @@
 #include "platform/dialup/LineSimulator.h"
 #include "platform/networkmanager/NetworkManagerDialupService.h"
 #include "platform/networkmanager/NmErrors.h"
-#include "platform/registry/SqliteHive.h"
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 using namespace telmaq;
@@ -36,10 +35,7 @@ protected:
         SqliteHive hive(env.hivePath());
         HKEY key = 0;
         ASSERT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-        ASSERT_EQ(hive.setValue(key, "Provider", REG_SZ, reinterpret_cast<const std::uint8_t*>(name),
-                                static_cast<std::uint32_t>(std::strlen(name) + 1)),
-                  ERROR_SUCCESS);
-        hive.closeKey(key);
+        ASSERT_EQ(test::setText(hive, key, "Provider", name), ERROR_SUCCESS);
     }
 
     test::TempEnvironment env;

@@ -1,5 +1,6 @@
 #include "platform/networkmanager/NetworkManagerDialupService.h"
 #include "NmMockBus.h"
+#include "platform/dialup/SimulatorTestSupport.h"
 #include "platform/networkmanager/NmErrors.h"
 #include "platform/networkmanager/NmWorker.h"
 #include "support/TempEnvironment.h"
@@ -7,13 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,64 +27,9 @@ namespace {
 constexpr uint kModem = 8;
 constexpr uint kEthernet = 1;
 
-struct Report
-{
-    std::uint32_t message;
-    std::uint32_t state;
-    std::uint32_t error;
-    std::thread::id thread;
-};
-
-// The notifier is a plain function, so what it hears goes to one shared log.
-class ReportLog
-{
-public:
-    static ReportLog& instance()
-    {
-        static ReportLog log;
-        return log;
-    }
-    void add(std::uint32_t message, std::uint32_t state, std::uint32_t error)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_reports.push_back({message, state, error, std::this_thread::get_id()});
-        m_changed.notify_all();
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_reports.clear();
-    }
-    std::vector<Report> reports()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_reports;
-    }
-    // Waits (generously: sanitizers and a busy machine) until the last report is final.
-    bool waitForEnd()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(60), [this] {
-            return !m_reports.empty() && (m_reports.back().state == RASCS_Disconnected ||
-                                          m_reports.back().state == RASCS_Connected || m_reports.back().error != 0);
-        });
-    }
-    bool waitForCount(std::size_t count)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(60), [&] { return m_reports.size() >= count; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<Report> m_reports;
-};
-
-void recordReport(std::uint32_t message, std::uint32_t state, std::uint32_t error)
-{
-    ReportLog::instance().add(message, state, error);
-}
+using Report = test::Reported;
+using test::ReportLog;
+constexpr auto recordReport = &ReportLog::notifier;
 
 std::vector<std::uint32_t> statesOf(const std::vector<Report>& reports)
 {
@@ -93,6 +37,14 @@ std::vector<std::uint32_t> statesOf(const std::vector<Report>& reports)
     for (const Report& r : reports)
         states.push_back(r.state);
     return states;
+}
+
+RASDIALPARAMSA paramsFor(const char* name)
+{
+    RASDIALPARAMSA params{};
+    params.dwSize = sizeof params;
+    std::snprintf(params.szEntryName, sizeof params.szEntryName, "%s", name);
+    return params;
 }
 
 bool eventually(const std::function<bool()>& condition)
@@ -119,7 +71,7 @@ protected:
     {
         ASSERT_TRUE(bus.ready()) << "the mock NetworkManager did not come up on a private bus";
         modem = bus.addDevice(QStringLiteral("modem0"), QStringLiteral("ttyUSB0"), kModem);
-        ReportLog::instance().clear();
+        ReportLog::instance().reset();
     }
 
     IDialupService& service()
@@ -175,16 +127,14 @@ protected:
 
     std::uint32_t dial(const char* name, HRASCONN* connection)
     {
-        RASDIALPARAMSA params{};
-        params.dwSize = sizeof params;
-        std::snprintf(params.szEntryName, sizeof params.szEntryName, "%s", name);
+        const RASDIALPARAMSA params = paramsFor(name);
         *connection = kNoConnection;
         return service().dial(&params, 0, recordReport, connection);
     }
 
     std::vector<Report> dialToEnd(const char* name)
     {
-        ReportLog::instance().clear();
+        ReportLog::instance().reset();
         HRASCONN connection = kNoConnection;
         const std::uint32_t code = dial(name, &connection);
         EXPECT_EQ(code, 0u) << name;
@@ -294,9 +244,7 @@ TEST_F(NetworkManagerServiceTest, DialParametersComeFromTheProfileAndItsSecrets)
     bus.profileErrors(locked, QString(), QStringLiteral("org.freedesktop.NetworkManager.Settings.PermissionDenied"));
     addGsm(QStringLiteral("No password"), modem, QStringLiteral("carol"));
 
-    RASDIALPARAMSA params{};
-    params.dwSize = sizeof params;
-    std::snprintf(params.szEntryName, sizeof params.szEntryName, "Mobile");
+    RASDIALPARAMSA params = paramsFor("Mobile");
     std::snprintf(params.szDomain, sizeof params.szDomain, "*");
     bool retrieved = false;
     ASSERT_EQ(service().getEntryDialParams(&params, &retrieved), 0u);
@@ -306,26 +254,20 @@ TEST_F(NetworkManagerServiceTest, DialParametersComeFromTheProfileAndItsSecrets)
     EXPECT_STREQ(params.szDomain, "*"); // what the profile does not hold stays as it was
     EXPECT_TRUE(retrieved);
 
-    RASDIALPARAMSA lockedParams{};
-    lockedParams.dwSize = sizeof lockedParams;
-    std::snprintf(lockedParams.szEntryName, sizeof lockedParams.szEntryName, "Locked");
+    RASDIALPARAMSA lockedParams = paramsFor("Locked");
     retrieved = true;
     ASSERT_EQ(service().getEntryDialParams(&lockedParams, &retrieved), 0u);
     EXPECT_STREQ(lockedParams.szUserName, "bob");
     EXPECT_STREQ(lockedParams.szPassword, "");
     EXPECT_FALSE(retrieved);
 
-    RASDIALPARAMSA none{};
-    none.dwSize = sizeof none;
-    std::snprintf(none.szEntryName, sizeof none.szEntryName, "No password");
+    RASDIALPARAMSA none = paramsFor("No password");
     retrieved = true;
     ASSERT_EQ(service().getEntryDialParams(&none, &retrieved), 0u);
     EXPECT_STREQ(none.szUserName, "carol");
     EXPECT_FALSE(retrieved);
 
-    RASDIALPARAMSA unknown{};
-    unknown.dwSize = sizeof unknown;
-    std::snprintf(unknown.szEntryName, sizeof unknown.szEntryName, "Nowhere");
+    RASDIALPARAMSA unknown = paramsFor("Nowhere");
     EXPECT_EQ(service().getEntryDialParams(&unknown, &retrieved), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
 }
 
@@ -405,7 +347,7 @@ TEST_F(NetworkManagerServiceTest, RefusedActivationsAnswerTheDialAtOnce)
         {"org.freedesktop.NetworkManager.Failed", nm::ERROR_NM_REFUSED}};
     for (const auto& [error, code] : cases) {
         bus.script(mobile, {}, QString::fromLatin1(error));
-        ReportLog::instance().clear();
+        ReportLog::instance().reset();
         HRASCONN connection = 1234;
         EXPECT_EQ(dial("Mobile", &connection), code) << error;
         EXPECT_EQ(connection, kNoConnection);
@@ -428,7 +370,7 @@ TEST_F(NetworkManagerServiceTest, ADropThatNobodyAskedForIsARemoteDisconnection)
                         {"device", 110, 13, 100},
                         {"device", 30, 13, 10},
                         {"active", 4, 3, 10}});
-    ReportLog::instance().clear();
+    ReportLog::instance().reset();
     HRASCONN connection = kNoConnection;
     ASSERT_EQ(dial("Mobile", &connection), 0u);
     ASSERT_TRUE(eventually([] {
@@ -505,9 +447,7 @@ TEST(NetworkManagerServiceFailures, NoNetworkManagerOnTheBusGivesItsCodeAtOnce)
     std::uint32_t size = 0, count = 0;
     EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
     EXPECT_EQ(service.enumConnections(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
-    RASDIALPARAMSA params{};
-    params.dwSize = sizeof params;
-    std::snprintf(params.szEntryName, sizeof params.szEntryName, "Mobile");
+    RASDIALPARAMSA params = paramsFor("Mobile");
     bool retrieved = true;
     EXPECT_EQ(service.getEntryDialParams(&params, &retrieved), nm::ERROR_MANAGER_UNREACHABLE);
     EXPECT_FALSE(retrieved);
@@ -519,23 +459,11 @@ TEST(NetworkManagerServiceFailures, NoNetworkManagerOnTheBusGivesItsCodeAtOnce)
     EXPECT_NE(std::string(text).find("NetworkManager"), std::string::npos);
 }
 
-TEST(NetworkManagerServiceFailures, NoBusAtAllGivesTheSameCode)
-{
-    test::TempEnvironment env;
-    const std::string nowhere = "unix:path=" + (env.dir() / "no-bus-here").string();
-    NetworkManagerDialupService service(NetworkManagerOptions{nowhere, 10000});
-    std::uint32_t size = 0, count = 0;
-    EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
-    EXPECT_EQ(service.hangUp(1), nm::ERROR_MANAGER_UNREACHABLE);
-}
-
 TEST_F(NetworkManagerServiceTest, AManagerThatDoesNotAnswerGivesACodeNotAHang)
 {
     addGsm(QStringLiteral("Mobile"), modem);
     NetworkManagerDialupService impatient(NetworkManagerOptions{bus.address(), 300});
-    RASDIALPARAMSA params{};
-    params.dwSize = sizeof params;
-    std::snprintf(params.szEntryName, sizeof params.szEntryName, "Mobile");
+    const RASDIALPARAMSA params = paramsFor("Mobile");
     bus.activateDelay(3);
     HRASCONN connection = kNoConnection;
     EXPECT_EQ(impatient.dial(&params, 0, recordReport, &connection), nm::ERROR_NM_NO_REPLY);
@@ -558,11 +486,15 @@ TEST_F(NetworkManagerServiceTest, AManagerThatGoesAwayEndsTheDial)
     EXPECT_EQ(reports.back().error, nm::ERROR_MANAGER_UNREACHABLE);
 }
 
-TEST(NetworkManagerServiceTexts, EveryCodeOfTheProviderHasATextThatFits)
+// With no bus at all, every call answers that the manager is out of reach; texts still work.
+TEST(NetworkManagerServiceFailures, NoBusAtAllGivesItsCodeAndEveryCodeHasATextThatFits)
 {
     test::TempEnvironment env;
     const std::string nowhere = "unix:path=" + (env.dir() / "no-bus-here").string();
     NetworkManagerDialupService service(NetworkManagerOptions{nowhere, 1000});
+    std::uint32_t size = 0, count = 0;
+    EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
+    EXPECT_EQ(service.hangUp(1), nm::ERROR_MANAGER_UNREACHABLE);
     for (std::uint32_t code : {6u, 602u, 603u, 623u, 629u, 630u, 631u, 632u, 676u, 678u, 680u, 691u, 711u, 19001u,
                                19002u, 19003u, 19004u, 19105u, 19411u}) {
         char text[256];

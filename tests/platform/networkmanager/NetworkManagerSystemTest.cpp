@@ -2,16 +2,16 @@
 // own with the keyfile profiles "DSL" (PPPoE on veth0), "Mobile" (gsm) and "Wired" (ethernet).
 // The provider is made without an application object, as in a command-line tool.
 #include "platform/networkmanager/NetworkManagerDialupService.h"
+#include "platform/dialup/SimulatorTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,23 +21,6 @@
 using namespace telmaq;
 
 namespace {
-
-std::mutex g_mutex;
-std::condition_variable g_changed;
-std::vector<std::pair<std::uint32_t, std::uint32_t>> g_reports;
-
-void record(std::uint32_t, std::uint32_t state, std::uint32_t error)
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_reports.emplace_back(state, error);
-    g_changed.notify_all();
-}
-
-std::string textOf(IDialupService& service, std::uint32_t code)
-{
-    char text[256] = {};
-    return service.getErrorString(code, text, sizeof text) == 0 ? std::string(text) : std::string();
-}
 
 RASDIALPARAMSA paramsFor(const char* name)
 {
@@ -99,32 +82,29 @@ TEST_F(NetworkManagerSystemTest, PasswordsComeThroughGetSecrets)
 TEST_F(NetworkManagerSystemTest, APppoeDialWithoutPppEndsInAnErrorWithAText)
 {
     NetworkManagerDialupService service;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        g_reports.clear();
-    }
+    test::ReportLog& log = test::ReportLog::instance();
+    log.reset();
     RASDIALPARAMSA dsl = paramsFor("DSL");
     HRASCONN connection = kNoConnection;
-    std::uint32_t code = service.dial(&dsl, 0, record, &connection);
+    std::uint32_t code = service.dial(&dsl, 0, &test::ReportLog::notifier, &connection);
     if (code == 0) {
         EXPECT_NE(connection, kNoConnection);
-        std::unique_lock<std::mutex> lock(g_mutex);
-        ASSERT_TRUE(g_changed.wait_for(lock, std::chrono::seconds(90), [] {
-            return !g_reports.empty() && g_reports.back().first == RASCS_Disconnected;
-        })) << "the failed dial was never reported";
-        code = g_reports.back().second;
-        for (const auto& report : g_reports)
-            EXPECT_NE(report.first, RASCS_Connected);
-        EXPECT_EQ(g_reports.front().first, RASCS_OpenPort);
+        ASSERT_TRUE(log.waitForEnd(std::chrono::seconds(90))) << "the failed dial was never reported";
+        const std::vector<test::Reported> reports = log.reports();
+        code = reports.back().error;
+        for (const test::Reported& report : reports)
+            EXPECT_NE(report.state, RASCS_Connected);
+        EXPECT_EQ(reports.front().state, RASCS_OpenPort);
     }
     EXPECT_NE(code, 0u);
     // Without the kernel's PPP, NetworkManager cannot start PPP: the hardware-failure code.
     if (::access("/dev/ppp", F_OK) != 0) {
         EXPECT_EQ(code, ERROR_HARDWARE_FAILURE);
     }
-    const std::string text = textOf(service, code);
-    EXPECT_FALSE(text.empty()) << "code " << code;
-    std::printf("PPPoE dial without PPP: code %u, \"%s\"\n", static_cast<unsigned>(code), text.c_str());
+    char text[256] = {};
+    EXPECT_EQ(service.getErrorString(code, text, sizeof text), 0u);
+    EXPECT_GT(std::strlen(text), 0u) << "code " << code;
+    std::printf("PPPoE dial without PPP: code %u, \"%s\"\n", static_cast<unsigned>(code), text);
 
     // Nothing stays behind as a connection.
     bool gone = false;

@@ -126,14 +126,10 @@ TEST(NmDialProgress, ADeviceThatWasAlreadyDownBeforeTheDialIsNoFailure)
 
 TEST(NmErrors, ReasonsGiveTheServicesCodes)
 {
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>> device = {
-        {23, 676}, {24, 680}, {25, 678}, {26, 678}, {27, 678}, {28, 630}, {43, 630},
-        {44, 630}, {52, 630}, {57, 630}, {12, 630}, {7, 691},  {39, 631}};
-    for (const auto& [reason, code] : device)
-        EXPECT_EQ(nm::codeForDeviceReason(reason), code) << "device reason " << reason;
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>> active = {{6, 678}, {9, 691}, {10, 691}, {2, 631}};
-    for (const auto& [reason, code] : active)
-        EXPECT_EQ(nm::codeForActiveReason(reason), code) << "active reason " << reason;
+    // The dial-up reasons are checked end to end against the mock bus; here the ones that say
+    // who took a line down, which no failed dial shows.
+    EXPECT_EQ(nm::codeForDeviceReason(39), 631u);
+    EXPECT_EQ(nm::codeForActiveReason(2), 631u);
     // Reasons without a code of the service get one of ours, with a text that names them.
     EXPECT_EQ(nm::codeForDeviceReason(5), nm::ERROR_NM_DEVICE_REASON_BASE + 5);
     EXPECT_NE(nm::errorText(nm::ERROR_NM_DEVICE_REASON_BASE + 5).find("理由 5"), std::string::npos);

@@ -93,7 +93,7 @@ public:
         ::close(out[0]);
         if (m_address.empty())
             return;
-        m_name = QStringLiteral("nm-mock-control-%1").arg(++serial());
+        m_name = QStringLiteral("nm-mock-control-%1").arg(++s_serial);
         m_control = QDBusConnection::connectToBus(QString::fromStdString(m_address), m_name);
         if (withManager)
             waitForManager();
@@ -169,11 +169,7 @@ public:
     }
 
 private:
-    static unsigned& serial()
-    {
-        static unsigned value = 0;
-        return value;
-    }
+    static inline unsigned s_serial = 0;
 
     static std::string readLine(int fd)
     {

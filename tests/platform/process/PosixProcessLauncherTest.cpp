@@ -1,5 +1,6 @@
 #include "platform/process/PosixProcessLauncher.h"
 
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -37,10 +37,7 @@ template <typename Condition> bool eventually(Condition condition)
 
 std::string readFile(const fs::path& path)
 {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return test::fileContents(path.string());
 }
 
 std::string quoted(const fs::path& path)
