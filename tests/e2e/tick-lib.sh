@@ -7,7 +7,6 @@ set_setting_text() { reg set "$SETTINGS_KEY" "$1" sz "$2" >/dev/null; }
 
 connected_to() { dialup connections | grep -q "^$1"; }
 no_connections() { [ -z "$(dialup connections)" ]; }
-has_connection() { [ -n "$(dialup connections)" ]; }
 
 # Every weekday checked, automatic connection on (the scheduled disconnect needs it too).
 schedule_every_day() {
