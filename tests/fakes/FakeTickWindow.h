@@ -2,68 +2,52 @@
 
 #include "scheduler/TickWindow.h"
 
-#include <cctype>
+#include <strings.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace telmaq::test {
 
-// The main window as the tick sees it, without widgets. The entry list holds its items in
-// the order given (the real one sorts), the entries sub-menu is a row of check marks, message
-// boxes are recorded and answered at once, and Connect, Disconnect and the message box can
-// run a test's hook while they are "open", the way a nested event loop runs later ticks.
+// The main window as the tick sees it, without widgets. The entry list keeps the order given
+// (the real one sorts), the entries sub-menu is a row of check marks, message boxes are
+// recorded and answered at once, and Connect, Disconnect and the message box run a test's hook
+// while they are "open", the way a nested event loop runs later ticks.
 class FakeTickWindow : public ITickWindow
 {
 public:
     struct Box
     {
-        std::string text;
-        std::string title;
+        std::string text, title;
         unsigned style = 0;
     };
-
-    // The members as the procedures saw them when called.
+    // The busy flags as the procedures saw them when called.
     struct Call
     {
-        bool interactive = false;
-        bool connecting = false;
-        bool disconnecting = false;
+        bool interactive, connecting, disconnecting;
     };
 
-    explicit FakeTickWindow(std::vector<std::string> entries = {}, int selected = -1)
+    FakeTickWindow(std::vector<std::string> entries, int selected)
         : m_entries(std::move(entries)), m_selected(selected), m_checks(m_entries.size(), false)
     {
-        if (selected >= 0 && selected < entryCount()) {
-            m_checks[static_cast<std::size_t>(selected)] = true;
-            m_state.m_strEntry = m_entries[static_cast<std::size_t>(selected)];
-        }
+        m_checks.at(static_cast<std::size_t>(selected)) = true;
+        m_state.m_strEntry = m_entries[static_cast<std::size_t>(selected)];
     }
 
     DialDlgState m_state;
     std::vector<Box> boxes;
-    std::vector<Call> connects;
-    std::vector<Call> disconnects;
-    // Everything the tick did to the window, in order: "Connect", "Disconnect", "select N",
-    // "check N", "uncheck N", "UpdateData(false)", "box".
+    std::vector<Call> connects, disconnects;
+    // What the tick did, in order: "Connect", "Disconnect", "select N", "check N",
+    // "uncheck N", "UpdateData(false)", "box".
     std::vector<std::string> log;
-    int updateDataToControls = 0;
-
-    // Run inside Connect, Disconnect and the message box, as ticks dispatched from there.
-    std::function<void()> onConnect;
-    std::function<void()> onDisconnect;
-    std::function<void()> onMessageBox;
+    std::function<void()> onConnect, onDisconnect, onMessageBox;
 
     bool isChecked(int position) const { return m_checks.at(static_cast<std::size_t>(position)); }
-    int checkedCount() const
-    {
-        int n = 0;
-        for (bool checked : m_checks)
-            n += checked ? 1 : 0;
-        return n;
-    }
+    long checkedCount() const { return std::count(m_checks.begin(), m_checks.end(), true); }
+    long updateDataToControls() const { return std::count(log.begin(), log.end(), "UpdateData(false)"); }
 
-    // ITickWindow
     int entryCount() const override { return static_cast<int>(m_entries.size()); }
     std::string entryText(int index) const override
     {
@@ -71,10 +55,9 @@ public:
     }
     int findEntryExact(const std::string& name) const override
     {
-        for (int i = 0; i < entryCount(); ++i) {
-            if (equalIgnoringCase(m_entries[static_cast<std::size_t>(i)], name))
+        for (int i = 0; i < entryCount(); ++i)
+            if (strcasecmp(m_entries[static_cast<std::size_t>(i)].c_str(), name.c_str()) == 0)
                 return i;
-        }
         return -1;
     }
     int currentEntry() const override { return m_selected; }
@@ -85,34 +68,18 @@ public:
     }
     void checkEntryMenuItem(int position, bool checked) override
     {
-        if (position >= 0 && position < entryCount())
-            m_checks[static_cast<std::size_t>(position)] = checked;
+        m_checks.at(static_cast<std::size_t>(position)) = checked;
         log.push_back((checked ? "check " : "uncheck ") + std::to_string(position));
     }
     bool UpdateData(bool saveAndValidate) override
     {
-        if (!saveAndValidate) {
-            ++updateDataToControls;
+        if (!saveAndValidate)
             log.push_back("UpdateData(false)");
-        }
         return true;
     }
-    void Connect() override
-    {
-        connects.push_back(snapshot());
-        log.push_back("Connect");
-        if (onConnect)
-            onConnect();
-    }
-    void Disconnect() override
-    {
-        disconnects.push_back(snapshot());
-        log.push_back("Disconnect");
-        if (onDisconnect)
-            onDisconnect();
-    }
+    void Connect() override { call(connects, "Connect", onConnect); }
+    void Disconnect() override { call(disconnects, "Disconnect", onDisconnect); }
 
-    // IDialWindow: the tick needs only the state and message boxes.
     DialDlgState& state() override { return m_state; }
     IConnectingView* createConnectingDialog() override { return nullptr; }
     bool isIconic() const override { return false; }
@@ -131,17 +98,13 @@ public:
     void wake() override {}
 
 private:
-    static bool equalIgnoringCase(const std::string& a, const std::string& b)
+    void call(std::vector<Call>& calls, const char* name, const std::function<void()>& hook)
     {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-                return false;
-        }
-        return true;
+        calls.push_back({m_state.m_bInteractive, m_state.m_bConnecting, m_state.m_bDisconnecting});
+        log.push_back(name);
+        if (hook)
+            hook();
     }
-    Call snapshot() const { return {m_state.m_bInteractive, m_state.m_bConnecting, m_state.m_bDisconnecting}; }
 
     std::vector<std::string> m_entries;
     int m_selected;

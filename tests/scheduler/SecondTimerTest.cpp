@@ -2,26 +2,14 @@
 
 #include "platform/system/SystemClock.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <set>
 
 namespace telmaq::test {
 namespace {
-
-// Runs the event loop until done() holds or a generous time-out passes; answers done().
-bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 60000)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done() && elapsed.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 TEST(SecondTimer, TicksOncePerSecond)
 {
@@ -29,7 +17,7 @@ TEST(SecondTimer, TicksOncePerSecond)
     std::multiset<std::int64_t> seconds;
     SecondTimer timer(clock, [&] { seconds.insert(clock.now()); });
     timer.start();
-    ASSERT_TRUE(processEventsUntil([&] { return seconds.size() >= 3; }));
+    ASSERT_TRUE(waitUntil([&] { return seconds.size() >= 3; }, 60000));
     timer.stop();
 
     for (std::int64_t second : seconds)
@@ -52,12 +40,11 @@ TEST(SecondTimer, KeepsTickingWhileATickDispatchesEvents)
             return;
         }
         inside = true;
-        processEventsUntil([&] { return nestedTicks >= 2; });
+        EXPECT_TRUE(waitUntil([&] { return nestedTicks >= 2; }, 60000));
         inside = false;
     });
     timer.start();
-    ASSERT_TRUE(processEventsUntil([&] { return ticks >= 1 && !inside; }));
-    EXPECT_GE(nestedTicks, 2);
+    ASSERT_TRUE(waitUntil([&] { return ticks >= 1 && !inside; }, 60000));
     timer.stop();
 }
 
@@ -73,9 +60,9 @@ TEST(SecondTimer, StopsFromInsideATick)
     self = &timer;
     timer.start();
     EXPECT_TRUE(timer.isActive());
-    ASSERT_TRUE(processEventsUntil([&] { return ticks == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return ticks == 1; }, 60000));
     EXPECT_FALSE(timer.isActive());
-    processEventsUntil([] { return false; }, 1500);
+    waitUntil([] { return false; }, 1500);
     EXPECT_EQ(ticks, 1);
 }
 

@@ -5,21 +5,13 @@
 namespace telmaq::test {
 namespace {
 
-class TickOrder : public TickFixture
-{
-protected:
-    std::ptrdiff_t position(const std::string& what) const
-    {
-        auto it = std::find(window.log.begin(), window.log.end(), what);
-        return it == window.log.end() ? -1 : it - window.log.begin();
-    }
-};
+using TickOrder = TickFixture;
 
 TEST_F(TickOrder, TheFourStepsRunInOrder)
 {
     // Everything at once: the connect time, the application's end, another default entry and
     // new redial settings.
-    scheduleConnect(7, 30, 0);
+    schedule(true, 7, 30, 0);
     state().m_bCheckMon = true;
     state().m_bAutoApplication = state().m_bApplicationDisconnection = true;
     state().m_hProcess = launcher.start("app", nullptr);
@@ -29,22 +21,18 @@ TEST_F(TickOrder, TheFourStepsRunInOrder)
 
     tickAt(kMonday, 7, 30, 0);
 
-    const auto connect = position("Connect");
-    const auto disconnect = position("Disconnect");
-    const auto select = position("select 1");
-    const auto redial = position("UpdateData(false)");
-    ASSERT_NE(connect, -1);
-    ASSERT_NE(disconnect, -1);
-    ASSERT_NE(select, -1);
-    ASSERT_NE(redial, -1);
-    EXPECT_LT(connect, disconnect);
-    EXPECT_LT(disconnect, select);
-    EXPECT_LT(select, redial);
+    std::ptrdiff_t previous = -1;
+    for (const char* step : {"Connect", "Disconnect", "select 1", "UpdateData(false)"}) {
+        const std::ptrdiff_t at = std::find(window.log.begin(), window.log.end(), step) - window.log.begin();
+        EXPECT_GT(at, previous) << step;
+        EXPECT_LT(at, static_cast<std::ptrdiff_t>(window.log.size())) << step;
+        previous = at;
+    }
 }
 
 TEST_F(TickOrder, WatchesRunInsideAConnectButOnlyTheHangUpIsGuarded)
 {
-    scheduleConnect(7, 30, 0);
+    schedule(true, 7, 30, 0);
     state().m_bCheckMon = true;
     state().m_bAutoApplication = state().m_bApplicationDisconnection = true;
     state().m_hProcess = launcher.start("app", nullptr);
@@ -66,7 +54,7 @@ TEST_F(TickOrder, WatchesRunInsideAConnectButOnlyTheHangUpIsGuarded)
 TEST_F(TickOrder, TheRestartNoticeDoesNotHoldTheScheduleBack)
 {
     // Only the busy flags guard the schedule; an open notice is not one of them.
-    scheduleConnect(7, 30, 0);
+    schedule(true, 7, 30, 0);
     state().m_bCheckMon = true;
     setDefaultEntry("Delta");
     window.onMessageBox = [this] { tickAt(kMonday, 7, 30, 0); };
