@@ -21,114 +21,70 @@ constexpr int IDC_STATUS = 1034;
 
 struct FakeOwner : IConnectingDlgOwner
 {
-    void stopDialing() override
-    {
-        m_bKeepDialing = false;
-        ++stops;
-    }
-    bool m_bKeepDialing = true;
+    void stopDialing() override { ++stops; }
     int stops = 0;
 };
 
 class ConnectingDlgTest : public ::testing::Test
 {
 protected:
-    CConnectingDlg* open()
-    {
-        CConnectingDlg* dialog = CConnectingDlg::create(owner, boxes, &ownerWindow);
-        tracked = dialog;
-        return dialog;
-    }
-
-    // The window went at once, the flag is clear, and the object frees itself soon after.
-    void expectCancelled()
-    {
-        ASSERT_FALSE(tracked.isNull());
-        EXPECT_FALSE(tracked->isVisible());
-        EXPECT_FALSE(tracked->isWindowAlive());
-        EXPECT_FALSE(owner.m_bKeepDialing);
-        EXPECT_GE(owner.stops, 1);
-        EXPECT_TRUE(test::waitUntil([&] { return tracked.isNull(); }));
-        EXPECT_TRUE(boxes.shown.empty());
-    }
-
     QWidget ownerWindow;
     FakeOwner owner;
     test::MessageBoxRecorder boxes;
-    QPointer<CConnectingDlg> tracked;
 };
 
-TEST_F(ConnectingDlgTest, OpensVisibleWithAnEmptyStatusOverItsOwner)
+TEST_F(ConnectingDlgTest, ShowsCaptionAndStatusAndGoesQuietlyWhenTheConnectTakesItDown)
 {
-    CConnectingDlg* dialog = open();
+    QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, &ownerWindow);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("接続中"));
-    EXPECT_EQ(dialog->GetDlgItemText(IDC_STATUS), "");
     EXPECT_EQ(dialog->parentWidget(), &ownerWindow);
-    auto* cancel = qobject_cast<QPushButton*>(dialog->GetDlgItem(IDCANCEL));
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_TRUE(cancel->isDefault());
-    EXPECT_EQ(cancel->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    dialog->destroy();
-    EXPECT_TRUE(test::waitUntil([&] { return tracked.isNull(); }));
-}
+    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog->GetDlgItem(IDCANCEL))->isDefault());
 
-TEST_F(ConnectingDlgTest, ShowsCaptionAndStatusIncludingTheTwoCountdownLines)
-{
-    IConnectingView* view = open();
+    IConnectingView* view = dialog;
     view->setCaption("ﾌﾟﾛﾊﾞｲﾀﾞ に接続");
-    EXPECT_EQ(tracked->windowTitle(), QStringLiteral("ﾌﾟﾛﾊﾞｲﾀﾞ に接続"));
-    view->setStatusText("ダイヤル中 . . .");
-    EXPECT_EQ(tracked->GetDlgItemText(IDC_STATUS), "ダイヤル中 . . .");
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ﾌﾟﾛﾊﾞｲﾀﾞ に接続"));
     view->setStatusText("ダイヤル 1\nリダイヤルまであと 30 秒");
-    auto* status = qobject_cast<QLabel*>(tracked->GetDlgItem(IDC_STATUS));
-    ASSERT_NE(status, nullptr);
+    auto* status = qobject_cast<QLabel*>(dialog->GetDlgItem(IDC_STATUS));
     EXPECT_EQ(status->text(), QStringLiteral("ダイヤル 1\nリダイヤルまであと 30 秒"));
-    // Both lines fit the control.
-    EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing());
+    EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing()) << "both lines fit";
 
     view->placeInFront(40, 30);
     const ScreenRect rect = view->windowRect();
     EXPECT_EQ(rect.left, 40);
     EXPECT_EQ(rect.top, 30);
-    EXPECT_EQ(rect.width(), tracked->frameGeometry().width());
-    EXPECT_EQ(rect.height(), tracked->frameGeometry().height());
+    EXPECT_EQ(rect.width(), dialog->frameGeometry().width());
 
-    // Taken down by the connect procedure: the flag stays set and nothing is asked of the owner.
     view->destroy();
-    EXPECT_FALSE(tracked->isVisible());
-    EXPECT_TRUE(owner.m_bKeepDialing);
-    EXPECT_EQ(owner.stops, 0);
-    EXPECT_TRUE(test::waitUntil([&] { return tracked.isNull(); }));
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(owner.stops, 0) << "nothing is asked of the owner";
+    EXPECT_TRUE(test::waitUntil([&] { return dialog.isNull(); }));
 }
 
-TEST_F(ConnectingDlgTest, CancelButtonStopsTheDialAndTakesTheWindowDown)
+TEST_F(ConnectingDlgTest, CancelCloseBoxEscAndEnterEachStopTheDialAndFreeTheDialog)
 {
-    CConnectingDlg* dialog = open();
-    qobject_cast<QPushButton*>(dialog->GetDlgItem(IDCANCEL))->click();
-    expectCancelled();
-}
-
-TEST_F(ConnectingDlgTest, CloseBoxDoesTheSameAsCancel)
-{
-    CConnectingDlg* dialog = open();
-    dialog->close();
-    expectCancelled();
-}
-
-TEST_F(ConnectingDlgTest, EscDoesTheSameAsCancel)
-{
-    CConnectingDlg* dialog = open();
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    expectCancelled();
-}
-
-TEST_F(ConnectingDlgTest, EnterDoesTheSameAsCancel)
-{
-    CConnectingDlg* dialog = open();
-    dialog->GetDlgItem(IDCANCEL)->setFocus();
-    QTest::keyClick(dialog, Qt::Key_Return);
-    expectCancelled();
+    const std::pair<const char*, std::function<void(CConnectingDlg&)>> ways[] = {
+        {"Cancel", [](CConnectingDlg& d) { qobject_cast<QPushButton*>(d.GetDlgItem(IDCANCEL))->click(); }},
+        {"close box", [](CConnectingDlg& d) { d.close(); }},
+        {"Esc", [](CConnectingDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+        {"Enter",
+         [](CConnectingDlg& d) {
+             d.GetDlgItem(IDCANCEL)->setFocus();
+             QTest::keyClick(&d, Qt::Key_Return);
+         }},
+    };
+    for (const auto& [name, cancel] : ways) {
+        SCOPED_TRACE(name);
+        owner.stops = 0;
+        QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, &ownerWindow);
+        cancel(*dialog);
+        ASSERT_FALSE(dialog.isNull());
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_FALSE(dialog->isWindowAlive());
+        EXPECT_GE(owner.stops, 1);
+        EXPECT_TRUE(test::waitUntil([&] { return dialog.isNull(); }));
+    }
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(ConnectingDlgTest, AnOwnerThatGoesFirstTakesTheDialogWithIt)
@@ -141,9 +97,9 @@ TEST_F(ConnectingDlgTest, AnOwnerThatGoesFirstTakesTheDialogWithIt)
     EXPECT_TRUE(dialog.isNull());
     QTest::qWait(20);
 
-    auto another = std::make_unique<QWidget>();
-    dialog = CConnectingDlg::create(owner, boxes, another.get());
-    another.reset();
+    window = std::make_unique<QWidget>();
+    dialog = CConnectingDlg::create(owner, boxes, window.get());
+    window.reset();
     EXPECT_TRUE(dialog.isNull());
 }
 

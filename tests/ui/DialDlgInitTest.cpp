@@ -113,8 +113,8 @@ void expectEnabling(CDialDlg& dlg, const Enabling& e)
         EXPECT_EQ(dlg.isDlgItemEnabled(id), e.autoConnection && e.autoDisconnection) << "control " << id;
     for (int id : {IDC_APPLICATION_DISCONNECTION, IDC_APPLICATION_FILE, IDC_BROWSE})
         EXPECT_EQ(dlg.isDlgItemEnabled(id), e.autoApplication) << "control " << id;
-    for (int id : {IDC_ENTRY, IDC_AUTO_CONNECTION, IDC_AUTO_APPLICATION, IDC_ICONIC, IDC_CONNECT, IDC_DISCONNECT,
-                   IDC_HELP, 2})
+    for (int id :
+         {IDC_ENTRY, IDC_AUTO_CONNECTION, IDC_AUTO_APPLICATION, IDC_ICONIC, IDC_CONNECT, IDC_DISCONNECT, IDC_HELP, 2})
         EXPECT_TRUE(dlg.isDlgItemEnabled(id)) << "control " << id;
 }
 

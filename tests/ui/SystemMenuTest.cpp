@@ -41,8 +41,8 @@ TEST(SystemMenuBuilding, AdditionsFollowTheWindowCommandsInOrder)
         texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(texts, (QStringList{"元のサイズに戻す(&R)", "移動(&M)", "サイズ変更(&S)", "最小化(&N)", "最大化(&X)", "-",
                                   "閉じる(&C)", "-", "接続先(&L)", "接続(&E)", "切断(&F)", "ﾊﾞｰｼﾞｮﾝ情報 (&A)..."}));
-    EXPECT_EQ(ids(menu.menu()), (std::vector<unsigned>{SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE,
-                                                       SC_CLOSE, IDM_CONNECT, IDM_DISCONNECT, IDM_ABOUTBOX}));
+    EXPECT_EQ(ids(menu.menu()), (std::vector<unsigned>{SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE,
+                                                       IDM_CONNECT, IDM_DISCONNECT, IDM_ABOUTBOX}));
     EXPECT_EQ(ids(menu.entryMenu()), (std::vector<unsigned>{0x50, 0x60}));
 }
 

@@ -3,7 +3,6 @@
 #include "ui/WindowStyles.h"
 
 #include "fakes/MessageBoxRecorder.h"
-#include "support/WaitUntil.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,9 +17,7 @@
 namespace telmaq {
 namespace {
 
-constexpr int kHours = 1042;
-constexpr int kMinutes = 1044;
-constexpr int kSeconds = 1046;
+constexpr int kHours = 1042, kMinutes = 1044, kSeconds = 1046;
 
 class TimeDlgTest : public ::testing::Test
 {
@@ -52,91 +49,61 @@ protected:
     CTimeDlg dialog;
 };
 
-TEST_F(TimeDlgTest, OpensWithTheCallersCaptionAndValuesWithoutLeadingZeros)
+TEST_F(TimeDlgTest, OpensWithTheCallersValuesAndHandsBackTheTypedTime)
 {
-    QString hours, minutes, seconds, caption;
+    QStringList shown;
     EXPECT_EQ(run([&] {
-                  hours = edit(kHours)->text();
-                  minutes = edit(kMinutes)->text();
-                  seconds = edit(kSeconds)->text();
-                  caption = dialog.windowTitle();
-                  press(IDOK);
-              }),
-              IDOK);
-    EXPECT_EQ(hours, QStringLiteral("7"));
-    EXPECT_EQ(minutes, QStringLiteral("5"));
-    EXPECT_EQ(seconds, QStringLiteral("0"));
-    EXPECT_EQ(caption, QStringLiteral("自動接続時刻の設定"));
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(TimeDlgTest, OkHandsBackTheTypedTime)
-{
-    EXPECT_EQ(run([&] {
-                  edit(kHours)->setText(QStringLiteral("23"));
+                  shown << dialog.windowTitle() << edit(kHours)->text() << edit(kMinutes)->text()
+                        << edit(kSeconds)->text();
+                  edit(kHours)->clear();
+                  QTest::keyClicks(edit(kHours), QStringLiteral("2a-3"));
                   edit(kMinutes)->setText(QStringLiteral("59"));
                   edit(kSeconds)->setText(QStringLiteral("58"));
                   press(IDOK);
               }),
               IDOK);
-    EXPECT_EQ(dialog.m_nHour, 23);
+    EXPECT_EQ(shown, (QStringList{"自動接続時刻の設定", "7", "5", "0"}));
+    EXPECT_EQ(dialog.m_nHour, 23) << "the edits take digits only";
     EXPECT_EQ(dialog.m_nMinute, 59);
     EXPECT_EQ(dialog.m_nSecond, 58);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(TimeDlgTest, HoursOutOfRangeAskForZeroToTwentyThreeAndKeepTheDialogOpen)
+TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeTakesTheFocusAndKeepsTheDialogOpen)
 {
-    bool openAfterOk = false;
-    QWidget* focusedAfterOk = nullptr;
-    EXPECT_EQ(run([&] {
-                  edit(kHours)->setText(QStringLiteral("24"));
-                  edit(kMinutes)->setText(QString());
-                  dialog.GetDlgItem(kSeconds)->setFocus();
-                  press(IDOK);
-                  openAfterOk = dialog.isVisible();
-                  focusedAfterOk = dialog.focusWidget();
-                  press(IDCANCEL);
-              }),
-              IDCANCEL);
-    EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ(focusedAfterOk, dialog.GetDlgItem(kHours));
-    // Only the first failing field speaks; the empty minutes after it are not read.
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"0 から 23 までの整数を入力してください。"});
-    EXPECT_EQ(boxes.shown[0].title, "telmaq");
-    EXPECT_EQ(boxes.shown[0].style, 0x30u);
-}
-
-TEST_F(TimeDlgTest, MinutesAndSecondsOutOfRangeAskForZeroToFiftyNine)
-{
-    QWidget* focusedOnMinutes = nullptr;
-    QWidget* focusedOnSeconds = nullptr;
-    run([&] {
-        edit(kMinutes)->setText(QStringLiteral("60"));
-        press(IDOK);
-        focusedOnMinutes = dialog.focusWidget();
-        edit(kMinutes)->setText(QStringLiteral("59"));
-        edit(kSeconds)->setText(QStringLiteral("75"));
-        press(IDOK);
-        focusedOnSeconds = dialog.focusWidget();
-        press(IDCANCEL);
-    });
-    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"0 から 59 までの整数を入力してください。",
-                                                       "0 から 59 までの整数を入力してください。"}));
-    EXPECT_EQ(focusedOnMinutes, dialog.GetDlgItem(kMinutes));
-    EXPECT_EQ(focusedOnSeconds, dialog.GetDlgItem(kSeconds));
-}
-
-TEST_F(TimeDlgTest, EmptyMinutesAskForAnInteger)
-{
-    QWidget* focused = nullptr;
-    run([&] {
-        edit(kMinutes)->clear();
-        press(IDOK);
-        focused = dialog.focusWidget();
-        press(IDCANCEL);
-    });
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"整数を入力してください。"});
-    EXPECT_EQ(focused, dialog.GetDlgItem(kMinutes));
+    struct Case
+    {
+        int field;
+        const char* typed;
+        const char* message;
+    };
+    // The empty minutes after the refused hours are not read: only the first failing field speaks.
+    for (const Case& c : {Case{kHours, "24", "0 から 23 までの整数を入力してください。"},
+                          Case{kMinutes, "60", "0 から 59 までの整数を入力してください。"},
+                          Case{kSeconds, "75", "0 から 59 までの整数を入力してください。"},
+                          Case{kMinutes, "", "整数を入力してください。"}}) {
+        SCOPED_TRACE(c.message);
+        boxes.shown.clear();
+        bool openAfterOk = false;
+        QWidget* focusedAfterOk = nullptr;
+        EXPECT_EQ(run([&] {
+                      for (int field : {kHours, kMinutes, kSeconds})
+                          edit(field)->setText(QStringLiteral("1"));
+                      edit(c.field)->setText(QString::fromUtf8(c.typed));
+                      if (c.field == kHours)
+                          edit(kMinutes)->clear();
+                      dialog.GetDlgItem(c.field == kSeconds ? kHours : kSeconds)->setFocus();
+                      press(IDOK);
+                      openAfterOk = dialog.isVisible();
+                      focusedAfterOk = dialog.focusWidget();
+                      press(IDCANCEL);
+                  }),
+                  IDCANCEL);
+        EXPECT_TRUE(openAfterOk);
+        EXPECT_EQ(focusedAfterOk, dialog.GetDlgItem(c.field));
+        EXPECT_EQ(boxes.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(boxes.shown[0].style, 0x30u);
+    }
 }
 
 TEST_F(TimeDlgTest, CancelAnswersTwoAndLeavesTheCallersValues)
@@ -158,28 +125,18 @@ TEST_F(TimeDlgTest, ArrowsStopAtTheBoundsOfEachField)
 {
     QStringList seen;
     run([&] {
-        auto* hours = qobject_cast<UpDownControl*>(dialog.GetDlgItem(1043));
-        auto* minutes = qobject_cast<UpDownControl*>(dialog.GetDlgItem(1045));
-        auto* seconds = qobject_cast<UpDownControl*>(dialog.GetDlgItem(1047));
-        ASSERT_TRUE(hours && minutes && seconds);
-        EXPECT_EQ(hours->buddy(), edit(kHours));
-        EXPECT_EQ(minutes->buddy(), edit(kMinutes));
-        EXPECT_EQ(seconds->buddy(), edit(kSeconds));
-
+        auto clicks = [&](int upDownId, bool up, int times) {
+            auto* upDown = qobject_cast<UpDownControl*>(dialog.GetDlgItem(upDownId));
+            for (int i = 0; i < times; ++i)
+                (up ? upDown->upButton() : upDown->downButton())->click();
+            seen << edit(upDownId - 1)->text();
+        };
         edit(kHours)->setText(QStringLiteral("22"));
-        for (int i = 0; i < 3; ++i)
-            hours->upButton()->click();
-        seen << edit(kHours)->text();
-        for (int i = 0; i < 30; ++i)
-            hours->downButton()->click();
-        seen << edit(kHours)->text();
+        clicks(kHours + 1, true, 3);
+        clicks(kHours + 1, false, 30);
         edit(kMinutes)->setText(QStringLiteral("57"));
-        for (int i = 0; i < 5; ++i)
-            minutes->upButton()->click();
-        seen << edit(kMinutes)->text();
-        for (int i = 0; i < 2; ++i)
-            seconds->downButton()->click();
-        seen << edit(kSeconds)->text();
+        clicks(kMinutes + 1, true, 5);
+        clicks(kSeconds + 1, false, 2);
         for (int i = 0; i < 70; ++i)
             QTest::keyClick(edit(kSeconds), Qt::Key_Up);
         seen << edit(kSeconds)->text();
@@ -187,19 +144,7 @@ TEST_F(TimeDlgTest, ArrowsStopAtTheBoundsOfEachField)
     });
     EXPECT_EQ(seen, (QStringList{"23", "0", "59", "0", "59"}));
     EXPECT_EQ(dialog.m_nHour, 0);
-    EXPECT_EQ(dialog.m_nMinute, 59);
     EXPECT_EQ(dialog.m_nSecond, 59);
-}
-
-TEST_F(TimeDlgTest, EditsTakeDigitsOnly)
-{
-    run([&] {
-        edit(kHours)->clear();
-        QTest::keyClicks(edit(kHours), QStringLiteral("1a-2"));
-        EXPECT_EQ(edit(kHours)->text(), QStringLiteral("12"));
-        press(IDOK);
-    });
-    EXPECT_EQ(dialog.m_nHour, 12);
 }
 
 } // namespace
