@@ -231,12 +231,16 @@ void LineSimulator::run()
         lock.unlock();
         const bool live = recordReport(handle, report, drops, dropAfterMs);
         lock.lock();
+        // Gone from the shared file: another process hung the line up. A real service tells
+        // the dialler, who would otherwise wait for a report that never comes.
+        if (!live)
+            report = DialStep{RASCS_Disconnected, ERROR_USER_DISCONNECTION};
         // A hang-up while the file was written has taken the dial away: say nothing more.
         auto current = m_dials.find(handle);
         if (current != m_dials.end() && live && report.state == RASCS_Connected)
             current->second.connected = true;
         bool stillDialling = current != m_dials.end() && !m_stopping;
-        if (stillDialling && live && notifier) {
+        if (stillDialling && notifier) {
             lock.unlock();
             notifier(kDialEventMessage, report.state, report.error);
             lock.lock();

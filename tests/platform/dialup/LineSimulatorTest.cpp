@@ -162,6 +162,25 @@ TEST_F(LineSimulatorTest, HangingUpADialInProgressStopsItsReports)
     EXPECT_EQ(simulator.hangUp(987654), ERROR_INVALID_HANDLE_RAS);
 }
 
+TEST_F(LineSimulatorTest, AHangUpByAnotherProcessEndsTheDialWithItsReport)
+{
+    ASSERT_EQ(simulator.database().addEntry(simEntry("slow", "connect", 100)), 0u);
+    ReportLog::instance().reset();
+    HRASCONN handle = kNoConnection;
+    ASSERT_EQ(dialEntry(simulator, "slow", &handle), 0u);
+    ASSERT_TRUE(ReportLog::instance().waitForCount(1));
+
+    LineSimulator other{env.dialupPath()};
+    EXPECT_EQ(other.hangUp(handle), 0u);
+    ASSERT_TRUE(ReportLog::instance().waitForEnd());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto reports = ReportLog::instance().reports();
+    EXPECT_EQ(reports.back().state, RASCS_Disconnected);
+    EXPECT_EQ(reports.back().error, ERROR_USER_DISCONNECTION);
+    EXPECT_LT(reports.size(), kConnected.size());
+    EXPECT_TRUE(test::connectionNames(simulator).empty());
+}
+
 TEST_F(LineSimulatorTest, StoredParametersAndWrongPassword)
 {
     SimEntry entry = simEntry("stored");
