@@ -70,21 +70,10 @@ void CDialDlg::OnSysCommand(unsigned id)
     if (command == IDM_ABOUTBOX) {
         OnAbout();
     } else if (command == IDM_CONNECT) {
-        if (busy())
-            return;
-        m_bConnecting = true;
-        m_bInteractive = true;
-        Connect();
-        m_bInteractive = false;
-        m_bConnecting = false;
+        // The same command as the button, with the same guard.
+        OnConnectButton();
     } else if (command == IDM_DISCONNECT) {
-        if (busy())
-            return;
-        m_bDisconnecting = true;
-        m_bInteractive = true;
-        Disconnect();
-        m_bInteractive = false;
-        m_bDisconnecting = false;
+        OnDisconnectButton();
     } else if (command >= IDM_ENTRY_FIRST && command < (listed + 5u) * 16u) {
         selectEntryFromMenu(static_cast<int>((id >> 4) - 5u));
     } else if (command == SC_MINIMIZE) {
