@@ -8,8 +8,9 @@ namespace {
 
 constexpr const char* kDemoUsage =
     "usage: telmaq-dialup demo\n"
-    "When the phonebook is empty, fills it with sample entries, one for every line behaviour,\n"
-    "and makes the first the default entry when none is set. Prints what it did.\n";
+    "When the line simulator's phonebook is empty, fills it with sample entries, one for\n"
+    "every line behaviour, and makes the first the default entry when none is set. Prints\n"
+    "what it did.\n";
 
 struct Sample
 {
@@ -42,7 +43,10 @@ int demoCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
         return answer;
     if (!args.words.empty())
         return usageError(context, "demo takes no arguments", kDemoUsage);
-    SimulatorDatabase& database = context.simulator.database();
+    LineSimulator* simulator = simulatorPhonebook(context, "demo");
+    if (!simulator)
+        return kDialupToolFailed;
+    SimulatorDatabase& database = simulator->database();
     std::vector<std::string> names;
     if (database.entryNames(names))
         return failWith(context, database.lastError());

@@ -30,6 +30,10 @@ int parseOrAnswer(const std::vector<std::string>& args, const std::set<std::stri
 int failWith(DialupToolContext& context, const std::string& message);
 int usageError(DialupToolContext& context, const std::string& message, const char* usage);
 
+// The line simulator for a command that edits its phonebook; under another provider, prints
+// why command refuses and answers null (the caller then answers kDialupToolFailed).
+LineSimulator* simulatorPhonebook(DialupToolContext& context, const char* command);
+
 // The service's text for a code, in the form every command prints it.
 std::string codeText(DialupToolContext& context, std::uint32_t code);
 

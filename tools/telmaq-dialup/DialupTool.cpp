@@ -1,6 +1,7 @@
 #include "tools/telmaq-dialup/DialupTool.h"
 
 #include "dialup/RasErrorText.h"
+#include "platform/dialup/DialupProviders.h"
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include <map>
@@ -15,24 +16,32 @@ namespace {
 constexpr const char* kUsage =
     "usage: telmaq-dialup COMMAND [ARGUMENTS]\n"
     "\n"
-    "Manages the line simulator's phonebook, the default entry and the redial settings, and\n"
-    "dials, lists and hangs up connections.\n"
+    "Lists, dials and hangs up the connections of the dial-up provider telmaq uses (the line\n"
+    "simulator or NetworkManager, see 'provider'), manages the line simulator's phonebook, and\n"
+    "sets the default entry and the redial settings.\n"
     "\n"
-    "commands:\n"
-    "  demo                      seed a sample phonebook when it is empty\n"
+    "On the provider in use (the same output on both):\n"
     "  entries                   list the phonebook entries, one per line\n"
-    "  add NAME [OPTIONS]        add an entry\n"
-    "  set NAME [OPTIONS]        change an entry\n"
-    "  remove NAME               remove an entry\n"
     "  show NAME                 show an entry (the password only as stored / not stored)\n"
+    "  dial NAME [--timeout SECONDS]\n"
+    "                            dial an entry with its stored credentials\n"
+    "  connections               list the active connections, entry name first\n"
+    "  hangup NAME | --all       hang up an entry's connection, or every connection\n"
+    "\n"
+    "In the settings hive, for either provider:\n"
     "  default [NAME]            print or set the default entry\n"
     "  redial [--on|--off] [--tries N] [--wait SECONDS|M:SS]\n"
     "                            print or set the redial settings\n"
-    "  dial NAME                 dial an entry with its stored credentials\n"
-    "  connections               list the active connections, entry name first\n"
-    "  hangup NAME | --all       hang up an entry's connection, or every connection\n"
     "  provider [NAME]           print or set the dial-up provider (simulator, networkmanager)\n"
     "\n"
+    "On the line simulator's phonebook only (NetworkManager's profiles are edited with nmcli\n"
+    "or nm-connection-editor, and these commands refuse):\n"
+    "  demo                      seed a sample phonebook when it is empty\n"
+    "  add NAME [OPTIONS]        add an entry\n"
+    "  set NAME [OPTIONS]        change an entry\n"
+    "  remove NAME               remove an entry\n"
+    "\n"
+    "A failure of the provider prints its text and exits 1; a wrong command line exits 2.\n"
     "COMMAND --help tells more about each command.\n";
 
 } // namespace
@@ -65,8 +74,18 @@ int usageError(DialupToolContext& context, const std::string& message, const cha
 
 std::string codeText(DialupToolContext& context, std::uint32_t code)
 {
-    RasErrorText texts(context.simulator);
+    RasErrorText texts(context.service);
     return "error " + std::to_string(code) + ": " + texts.GetRasErrorText(code);
+}
+
+LineSimulator* simulatorPhonebook(DialupToolContext& context, const char* command)
+{
+    if (!context.simulator)
+        failWith(context, std::string(command) +
+                              " edits the line simulator's phonebook, but the dial-up provider in use is " +
+                              configuredDialupProvider(context.hive) +
+                              "; edit its profiles with nmcli or nm-connection-editor instead");
+    return context.simulator;
 }
 
 } // namespace dialuptool

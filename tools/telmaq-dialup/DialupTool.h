@@ -14,11 +14,14 @@ constexpr int kDialupToolOk = 0;
 constexpr int kDialupToolFailed = 1; // the service or the hive refused, or a dial failed
 constexpr int kDialupToolUsage = 2;  // the command line is wrong
 
-// What telmaq-dialup works on: the simulator's phonebook and lines, and the hive that holds
-// the default entry and the redial settings.
+// What telmaq-dialup works on: the configured dial-up service, and the hive that holds the
+// default entry and the redial settings.
 struct DialupToolContext
 {
-    LineSimulator& simulator;
+    IDialupService& service;
+    // The same service when it is the line simulator, whose phonebook the tool edits; null
+    // under any other provider, which keeps its profiles in tools of its own.
+    LineSimulator* simulator;
     IRegistry& hive;
     std::ostream& out;
     std::ostream& err;

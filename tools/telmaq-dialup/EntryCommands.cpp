@@ -1,13 +1,17 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
+#include "dialup/DialSession.h"
+#include "dialup/DialupLists.h"
+
 #include <ostream>
 
 namespace telmaq::dialuptool {
 
 namespace {
 
-constexpr const char* kEntriesUsage = "usage: telmaq-dialup entries\n"
-                                      "Prints the phonebook entries, one name per line, in phonebook order.\n";
+constexpr const char* kEntriesUsage =
+    "usage: telmaq-dialup entries\n"
+    "Prints the provider's phonebook entries, one name per line, in phonebook order.\n";
 constexpr const char* kEntryOptions =
     "options:\n"
     "  --phone NUMBER       phone number (up to 128 bytes)\n"
@@ -22,14 +26,16 @@ constexpr const char* kEntryOptions =
     "  --step-ms MS         delay between two progress reports of a dial, 0 to 60000\n"
     "                       (default 300)\n";
 constexpr const char* kAddUsage = "usage: telmaq-dialup add NAME [OPTIONS]\n"
-                                  "Adds an entry at the end of the phonebook.\n";
+                                  "Adds an entry at the end of the line simulator's phonebook.\n";
 constexpr const char* kSetUsage = "usage: telmaq-dialup set NAME [OPTIONS]\n"
                                   "Changes the options given and keeps the others. Changing an entry\n"
                                   "starts its count of busy dials again.\n";
 constexpr const char* kRemoveUsage = "usage: telmaq-dialup remove NAME\n"
-                                     "Removes an entry from the phonebook.\n";
-constexpr const char* kShowUsage = "usage: telmaq-dialup show NAME\n"
-                                   "Shows an entry; the password only as stored or not stored.\n";
+                                     "Removes an entry from the line simulator's phonebook.\n";
+constexpr const char* kShowUsage =
+    "usage: telmaq-dialup show NAME\n"
+    "Shows an entry of the provider's phonebook; the password only as stored or not stored.\n"
+    "Device, line and step-ms are the line simulator's own.\n";
 
 const std::set<std::string> kEntryValueOptions = {"--phone", "--device", "--user",   "--password",
                                                   "--domain", "--line",  "--step-ms"};
@@ -98,9 +104,12 @@ int writeEntry(const std::vector<std::string>& rawArgs, DialupToolContext& conte
         return answer;
     if (args.words.size() != 1)
         return usageError(context, "give one entry name", usage.c_str());
+    LineSimulator* simulator = simulatorPhonebook(context, adding ? "add" : "set");
+    if (!simulator)
+        return kDialupToolFailed;
     SimEntry entry;
     entry.name = args.words[0];
-    SimulatorDatabase& database = context.simulator.database();
+    SimulatorDatabase& database = simulator->database();
     if (!adding) {
         if (database.findEntry(entry.name, entry))
             return failWith(context, database.lastError());
@@ -114,6 +123,23 @@ int writeEntry(const std::vector<std::string>& rawArgs, DialupToolContext& conte
     return kDialupToolOk;
 }
 
+// An entry of a provider whose profiles the tool does not edit: what a dial of it would use.
+int showFromService(const std::string& name, DialupToolContext& context)
+{
+    DialSession session(context.service);
+    bool passwordStored = false;
+    if (std::uint32_t code = session.LoadParams(name, &passwordStored))
+        return failWith(context, codeText(context, code));
+    const RASDIALPARAMSA& params = session.params();
+    auto stored = [](const char* field) { return *field ? std::string(field) : std::string("(not stored)"); };
+    std::ostream& out = context.out;
+    out << "name: " << params.szEntryName << '\n';
+    out << "phone: " << params.szPhoneNumber << '\n';
+    out << "user: " << stored(params.szUserName) << '\n';
+    out << "password: " << (passwordStored ? "stored" : "not stored") << '\n';
+    return kDialupToolOk;
+}
+
 } // namespace
 
 int entriesCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
@@ -123,11 +149,11 @@ int entriesCommand(const std::vector<std::string>& rawArgs, DialupToolContext& c
         return answer;
     if (!args.words.empty())
         return usageError(context, "entries takes no arguments", kEntriesUsage);
-    std::vector<std::string> names;
-    if (context.simulator.database().entryNames(names))
-        return failWith(context, context.simulator.database().lastError());
-    for (const std::string& name : names)
-        context.out << name << '\n';
+    DialupLists lists(context.service);
+    if (std::uint32_t code = lists.EnumEntries())
+        return failWith(context, codeText(context, code));
+    for (std::int32_t i = 0; i < lists.entryCount(); ++i)
+        context.out << lists.GetEntryName(i) << '\n';
     return kDialupToolOk;
 }
 
@@ -148,8 +174,11 @@ int removeCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
         return answer;
     if (args.words.size() != 1)
         return usageError(context, "give one entry name", kRemoveUsage);
-    if (context.simulator.database().removeEntry(args.words[0]))
-        return failWith(context, context.simulator.database().lastError());
+    LineSimulator* simulator = simulatorPhonebook(context, "remove");
+    if (!simulator)
+        return kDialupToolFailed;
+    if (simulator->database().removeEntry(args.words[0]))
+        return failWith(context, simulator->database().lastError());
     return kDialupToolOk;
 }
 
@@ -160,9 +189,11 @@ int showCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
         return answer;
     if (args.words.size() != 1)
         return usageError(context, "give one entry name", kShowUsage);
+    if (!context.simulator)
+        return showFromService(args.words[0], context);
     SimEntry entry;
-    if (context.simulator.database().findEntry(args.words[0], entry))
-        return failWith(context, context.simulator.database().lastError());
+    if (context.simulator->database().findEntry(args.words[0], entry))
+        return failWith(context, context.simulator->database().lastError());
     std::ostream& out = context.out;
     out << "name: " << entry.name << '\n';
     out << "phone: " << entry.phone << '\n';

@@ -3,9 +3,11 @@
 #include "dialup/DialSession.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <ostream>
 
 namespace telmaq::dialuptool {
@@ -13,10 +15,11 @@ namespace telmaq::dialuptool {
 namespace {
 
 constexpr const char* kDialUsage =
-    "usage: telmaq-dialup dial NAME\n"
-    "Dials an entry with its stored credentials and prints each state as the service reports\n"
-    "it. Exits 0 once connected (the line stays up); otherwise prints the code and its text and\n"
-    "exits 1.\n";
+    "usage: telmaq-dialup dial NAME [--timeout SECONDS]\n"
+    "Dials an entry of the provider in use with its stored credentials and prints each state as\n"
+    "the provider reports it. Exits 0 once connected (the line stays up); otherwise prints the\n"
+    "code and its text and exits 1. With --timeout (1 to 86400 seconds) a dial that is not\n"
+    "connected in time is hung up and exits 1.\n";
 constexpr const char* kConnectionsUsage = "usage: telmaq-dialup connections\n"
                                           "Prints the active connections, one per line: entry name, device, handle.\n";
 constexpr const char* kHangupUsage = "usage: telmaq-dialup hangup NAME | --all\n"
@@ -37,6 +40,9 @@ DialReports& dialReports()
     return reports;
 }
 
+using Report = std::pair<std::uint32_t, std::uint32_t>; // state, error
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+
 void dialNotifier(std::uint32_t /*message*/, std::uint32_t state, std::uint32_t error)
 {
     DialReports& shared = dialReports();
@@ -45,6 +51,21 @@ void dialNotifier(std::uint32_t /*message*/, std::uint32_t state, std::uint32_t 
         shared.reports.emplace_back(state, error);
     }
     shared.cv.notify_all();
+}
+
+// The next report of the dial, or nothing once the deadline, if there is one, has passed.
+std::optional<Report> nextReport(const Deadline& deadline)
+{
+    DialReports& shared = dialReports();
+    std::unique_lock<std::mutex> lock(shared.mutex);
+    const auto reported = [&] { return !shared.reports.empty(); };
+    if (!deadline)
+        shared.cv.wait(lock, reported);
+    else if (!shared.cv.wait_until(lock, *deadline, reported))
+        return std::nullopt;
+    const Report report = shared.reports.front();
+    shared.reports.pop_front();
+    return report;
 }
 
 const char* stateName(std::uint32_t state)
@@ -93,16 +114,41 @@ std::uint32_t listConnections(IDialupService& service, std::vector<RASCONNA>& re
     return ERROR_BUFFER_TOO_SMALL;
 }
 
+// Hangs up a dial that ended without a line and answers why it ended.
+int endFailedDial(DialSession& session, DialupToolContext& context, const std::string& why)
+{
+    session.HangUp();
+    return failWith(context, why);
+}
+
+// A dial not connected in time is hung up; only a hang-up the provider refuses leaves it going.
+int endLateDial(DialSession& session, DialupToolContext& context, long seconds)
+{
+    const std::string late = "not connected within " + std::to_string(seconds) + " seconds";
+    const std::uint32_t code = session.HangUp();
+    if (code != 0 && code != ERROR_INVALID_HANDLE_RAS)
+        return failWith(context, late + ", and the dial could not be hung up: " + codeText(context, code));
+    return failWith(context, late + "; the dial was hung up");
+}
+
 } // namespace
 
 int dialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& context)
 {
     ToolArguments args;
-    if (int answer = parseOrAnswer(rawArgs, {}, {}, kDialUsage, args, context); answer >= 0)
+    if (int answer = parseOrAnswer(rawArgs, {"--timeout"}, {}, kDialUsage, args, context); answer >= 0)
         return answer;
     if (args.words.size() != 1)
         return usageError(context, "give one entry name", kDialUsage);
-    DialSession session(context.simulator);
+    std::optional<long> timeout;
+    Deadline deadline;
+    if (const auto text = args.value("--timeout")) {
+        timeout = parseNumber(*text, 1, 86400);
+        if (!timeout)
+            return usageError(context, "--timeout wants a number of seconds from 1 to 86400", kDialUsage);
+        deadline = std::chrono::steady_clock::now() + std::chrono::seconds(*timeout);
+    }
+    DialSession session(context.service);
     bool passwordRetrieved = false;
     if (std::uint32_t code = session.LoadParams(args.words[0], &passwordRetrieved))
         return failWith(context, codeText(context, code));
@@ -112,30 +158,23 @@ int dialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
             session.HangUp();
         return failWith(context, codeText(context, code));
     }
-    DialReports& shared = dialReports();
-    std::unique_lock<std::mutex> lock(shared.mutex);
     for (;;) {
-        shared.cv.wait(lock, [&] { return !shared.reports.empty(); });
-        const auto [state, error] = shared.reports.front();
-        shared.reports.pop_front();
+        const std::optional<Report> report = nextReport(deadline);
+        if (!report)
+            return endLateDial(session, context, *timeout);
+        const auto [state, error] = *report;
         context.out << stateName(state) << (state > RASCS_Authenticated && state != RASCS_Connected &&
                                                     state != RASCS_Disconnected
                                                 ? " " + std::to_string(state)
                                                 : std::string())
                     << '\n';
         context.out.flush();
-        if (error != 0) {
-            lock.unlock();
-            session.HangUp();
-            return failWith(context, codeText(context, error));
-        }
+        if (error != 0)
+            return endFailedDial(session, context, codeText(context, error));
         if (state == RASCS_Connected)
             return kDialupToolOk;
-        if (state == RASCS_Disconnected) {
-            lock.unlock();
-            session.HangUp();
-            return failWith(context, "the line was disconnected");
-        }
+        if (state == RASCS_Disconnected)
+            return endFailedDial(session, context, "the line was disconnected");
     }
 }
 
@@ -147,7 +186,7 @@ int connectionsCommand(const std::vector<std::string>& rawArgs, DialupToolContex
     if (!args.words.empty())
         return usageError(context, "connections takes no arguments", kConnectionsUsage);
     std::vector<RASCONNA> records;
-    if (std::uint32_t code = listConnections(context.simulator, records))
+    if (std::uint32_t code = listConnections(context.service, records))
         return failWith(context, codeText(context, code));
     for (const RASCONNA& record : records)
         context.out << record.szEntryName << '\t' << record.szDeviceName << '\t' << record.hrasconn << '\n';
@@ -163,13 +202,13 @@ int hangupCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
     if (all ? !args.words.empty() : args.words.size() != 1)
         return usageError(context, "give one entry name or --all", kHangupUsage);
     std::vector<RASCONNA> records;
-    if (std::uint32_t code = listConnections(context.simulator, records))
+    if (std::uint32_t code = listConnections(context.service, records))
         return failWith(context, codeText(context, code));
     int hungUp = 0;
     for (const RASCONNA& record : records) {
         if (!all && args.words[0] != record.szEntryName)
             continue;
-        if (std::uint32_t code = context.simulator.hangUp(record.hrasconn))
+        if (std::uint32_t code = context.service.hangUp(record.hrasconn))
             return failWith(context, codeText(context, code));
         ++hungUp;
     }

@@ -1,14 +1,18 @@
+#include "platform/dialup/DialupProviders.h"
 #include "platform/registry/SqliteHive.h"
 #include "platform/system/UserPaths.h"
 #include "tools/telmaq-dialup/DialupTool.h"
 
 #include <iostream>
+#include <memory>
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    telmaq::LineSimulator simulator(telmaq::dialupDatabasePath());
     telmaq::SqliteHive hive(telmaq::hivePath());
-    telmaq::DialupToolContext context{simulator, hive, std::cout, std::cerr};
+    // The provider telmaq itself would dial through, so that a script sees what the program sees.
+    const std::unique_ptr<telmaq::IDialupService> service = telmaq::openDialupService(hive);
+    telmaq::DialupToolContext context{*service, dynamic_cast<telmaq::LineSimulator*>(service.get()), hive, std::cout,
+                                      std::cerr};
     return telmaq::runDialupTool(args, context);
 }
