@@ -124,7 +124,8 @@ int endFailedDial(DialSession& session, DialupToolContext& context, const std::s
 // A dial not connected in time is hung up; only a hang-up the provider refuses leaves it going.
 int endLateDial(DialSession& session, DialupToolContext& context, long seconds)
 {
-    const std::string late = "not connected within " + std::to_string(seconds) + " seconds";
+    const std::string late =
+        "not connected within " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
     const std::uint32_t code = session.HangUp();
     if (code != 0 && code != ERROR_INVALID_HANDLE_RAS)
         return failWith(context, late + ", and the dial could not be hung up: " + codeText(context, code));

@@ -1,0 +1,156 @@
+#include "DialupToolRun.h"
+
+#include "platform/networkmanager/NmMockBus.h"
+#include "support/WaitUntil.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace telmaq {
+namespace {
+
+constexpr uint kModem = 8;
+constexpr const char* kConnectedStates = "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\n"
+                                         "AllDevicesConnected\nAuthenticate\nAuthenticated\nConnected\n";
+
+// telmaq-dialup on the provider the parameter names, with the same two entries on each:
+// "Mobile" connects at once, "Slow" stays in its first states for a minute. NetworkManager is
+// python-dbusmock's, on a private bus that stands in for the system bus.
+class ProviderToolTest : public test::DialupToolTest, public ::testing::WithParamInterface<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        if (std::string(GetParam()) == "simulator") {
+            ASSERT_EQ(tool({"add", "Mobile", "--user", "u", "--password", "p", "--step-ms", "0"}).status, 0);
+            ASSERT_EQ(
+                tool({"add", "Slow", "--device", "modem1", "--user", "u", "--password", "p", "--step-ms", "60000"})
+                    .status,
+                0);
+            return;
+        }
+        bus = std::make_unique<test::NmMockBus>();
+        ASSERT_TRUE(bus->ready()) << "the mock NetworkManager did not come up on a private bus";
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus->address().c_str(), 1);
+        mobile = addGsm("Mobile", bus->addDevice("modem0", "ttyUSB0", kModem));
+        const QString slow = addGsm("Slow", bus->addDevice("modem1", "ttyUSB1", kModem));
+        bus->script(slow, {{"device", 40, 0, 20}, {"device", 50, 0, 60000}});
+    }
+    void TearDown() override { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
+
+    QString addGsm(const char* name, const QString& device)
+    {
+        const QString id = QString::fromLatin1(name);
+        return bus->addProfile(test::settings({{"connection", {{"id", id}, {"type", "gsm"}}},
+                                               {"gsm", {{"username", "u"}, {"number", "*99#"}}}}),
+                               test::settings({{"gsm", {{"password", "p"}}}}), device);
+    }
+
+    test::ToolRun run(std::vector<std::string> args) { return tool(std::move(args), GetParam()); }
+
+    // NetworkManager takes a line down after it has answered the hang-up.
+    bool noConnections()
+    {
+        return test::waitUntil([this] {
+            const test::ToolRun listed = run({"connections"});
+            return listed.status == 0 && listed.out.empty();
+        });
+    }
+
+    std::unique_ptr<test::NmMockBus> bus;
+    QString mobile;
+};
+
+TEST_P(ProviderToolTest, DialConnectionsAndHangupWorkAndPrintAlikeOnEveryProvider)
+{
+    const auto dial = run({"dial", "Mobile"});
+    ASSERT_EQ(dial.status, 0) << dial.err;
+    EXPECT_EQ(dial.out, kConnectedStates);
+    const auto listed = run({"connections"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out.rfind("Mobile\t", 0), 0u) << listed.out;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
+    EXPECT_EQ(run({"hangup", "Slow"}).status, 1) << "only the named entry's connections";
+    EXPECT_EQ(run({"hangup", "--all"}).status, 0);
+    EXPECT_TRUE(noConnections());
+
+    const auto late = run({"dial", "Slow", "--timeout", "1"});
+    EXPECT_EQ(late.status, 1);
+    EXPECT_EQ(late.out.rfind("OpenPort\n", 0), 0u) << late.out;
+    EXPECT_NE(late.err.find("not connected within 1 second;"), std::string::npos) << late.err;
+    EXPECT_TRUE(noConnections()) << "the dial that ran out of time is hung up";
+}
+
+INSTANTIATE_TEST_SUITE_P(Providers, ProviderToolTest, ::testing::Values("simulator", "networkmanager"));
+
+using NetworkManagerToolTest = ProviderToolTest;
+
+TEST_P(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits)
+{
+    bus->addProfile(test::settings({{"connection", {{"id", "Office VPN"}, {"type", "vpn"}}}}));
+    bus->addProfile(test::settings({{"connection", {{"id", "Home Wi-Fi"}, {"type", "802-11-wireless"}}}}));
+    const auto entries = run({"entries"});
+    EXPECT_EQ(entries.status, 0);
+    EXPECT_EQ(entries.out, "Mobile\nSlow\nOffice VPN\n");
+    EXPECT_EQ(run({"show", "Mobile"}).out, "name: Mobile\nphone: *99#\nuser: u\npassword: stored\n");
+
+    for (const std::vector<std::string>& edit : {std::vector<std::string>{"add", "New", "--phone", "1"},
+                                                 {"set", "Mobile", "--phone", "2"},
+                                                 {"remove", "Mobile"},
+                                                 {"demo"}}) {
+        const auto refused = run(edit);
+        EXPECT_EQ(refused.status, 1) << edit[0];
+        EXPECT_NE(refused.err.find("nmcli or nm-connection-editor"), std::string::npos) << refused.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(env.dialupPath()));
+    EXPECT_EQ(run({"entries"}).out, entries.out);
+}
+
+TEST_P(NetworkManagerToolTest, AFailedOrRefusedActivationPrintsItsCodeAndText)
+{
+    struct Case
+    {
+        QList<test::ScriptStep> steps;
+        const char* refusal;
+        const char* printed;
+    };
+    const QList<test::ScriptStep> busy = {
+        {"device", 40, 0, 20}, {"device", 50, 0, 20}, {"device", 120, 23, 20}, {"active", 4, 3, 10}};
+    for (const Case& c : {Case{busy, "", "error 676: 接続先が話中です\n"},
+                          Case{{},
+                               "org.freedesktop.NetworkManager.PermissionDenied",
+                               "error 19001: NetworkManager がこの操作を許可しませんでした"}}) {
+        bus->script(mobile, c.steps, QString::fromLatin1(c.refusal));
+        const auto dial = run({"dial", "Mobile"});
+        EXPECT_EQ(dial.status, 1) << c.printed;
+        EXPECT_NE(dial.err.find(c.printed), std::string::npos) << dial.err;
+        EXPECT_TRUE(noConnections());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Providers, NetworkManagerToolTest, ::testing::Values("networkmanager"));
+
+using NoNetworkManagerToolTest = test::DialupToolTest;
+
+TEST_F(NoNetworkManagerToolTest, WithoutNetworkManagerEveryProviderCommandFailsWithItsText)
+{
+    test::NmMockBus empty(false);
+    ASSERT_FALSE(empty.address().empty());
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", empty.address().c_str(), 1);
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"entries"},
+                                                    {"show", "Mobile"},
+                                                    {"dial", "Mobile", "--timeout", "30"},
+                                                    {"connections"},
+                                                    {"hangup", "--all"}}) {
+        const auto run = tool(command, "networkmanager");
+        EXPECT_EQ(run.status, 1) << command[0];
+        EXPECT_EQ(run.out, "") << command[0];
+        EXPECT_NE(run.err.find("error 711: NetworkManager に接続できません"), std::string::npos) << run.err;
+    }
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+} // namespace
+} // namespace telmaq
