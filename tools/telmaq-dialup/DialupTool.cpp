@@ -75,7 +75,12 @@ int usageError(DialupToolContext& context, const std::string& message, const cha
 std::string codeText(DialupToolContext& context, std::uint32_t code)
 {
     RasErrorText texts(context.service);
-    return "error " + std::to_string(code) + ": " + texts.GetRasErrorText(code);
+    std::string text = "error " + std::to_string(code) + ": " + texts.GetRasErrorText(code);
+    // The simulator knows which file failed and why, which is what a user needs to mend it.
+    if (context.simulator && (code == ERROR_CANNOT_OPEN_PHONEBOOK || code == ERROR_CANNOT_LOAD_PHONEBOOK ||
+                              code == ERROR_CANNOT_WRITE_PHONEBOOK))
+        text += " (" + context.simulator->database().lastError() + ")";
+    return text;
 }
 
 LineSimulator* simulatorPhonebook(DialupToolContext& context, const char* command)

@@ -192,8 +192,8 @@ int showCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
     if (!context.simulator)
         return showFromService(args.words[0], context);
     SimEntry entry;
-    if (context.simulator->database().findEntry(args.words[0], entry))
-        return failWith(context, context.simulator->database().lastError());
+    if (std::uint32_t code = context.simulator->database().findEntry(args.words[0], entry))
+        return failWith(context, codeText(context, code));
     std::ostream& out = context.out;
     out << "name: " << entry.name << '\n';
     out << "phone: " << entry.phone << '\n';

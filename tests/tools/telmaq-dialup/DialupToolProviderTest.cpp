@@ -132,22 +132,28 @@ TEST_P(NetworkManagerToolTest, AFailedOrRefusedActivationPrintsItsCodeAndText)
 
 INSTANTIATE_TEST_SUITE_P(Providers, NetworkManagerToolTest, ::testing::Values("networkmanager"));
 
-using NoNetworkManagerToolTest = test::DialupToolTest;
+using UnreachableProviderToolTest = test::DialupToolTest;
 
-TEST_F(NoNetworkManagerToolTest, WithoutNetworkManagerEveryProviderCommandFailsWithItsText)
+TEST_F(UnreachableProviderToolTest, EveryProviderCommandFailsWithTheProvidersText)
 {
     test::NmMockBus empty(false);
     ASSERT_FALSE(empty.address().empty());
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", empty.address().c_str(), 1);
-    for (const std::vector<std::string>& command : {std::vector<std::string>{"entries"},
-                                                    {"show", "Mobile"},
-                                                    {"dial", "Mobile", "--timeout", "30"},
-                                                    {"connections"},
-                                                    {"hangup", "--all"}}) {
-        const auto run = tool(command, "networkmanager");
-        EXPECT_EQ(run.status, 1) << command[0];
-        EXPECT_EQ(run.out, "") << command[0];
-        EXPECT_NE(run.err.find("error 711: NetworkManager に接続できません"), std::string::npos) << run.err;
+    std::filesystem::create_directory(env.dialupPath()); // a phonebook file that cannot be opened
+    const std::pair<const char*, std::string> cases[] = {
+        {"networkmanager", "error 711: NetworkManager に接続できません"},
+        {"simulator", "error 621: ダイヤルアップのデータベースを開けません (" + env.dialupPath()}};
+    for (const auto& [provider, text] : cases) {
+        for (const std::vector<std::string>& command : {std::vector<std::string>{"entries"},
+                                                        {"show", "Mobile"},
+                                                        {"dial", "Mobile", "--timeout", "30"},
+                                                        {"connections"},
+                                                        {"hangup", "--all"}}) {
+            const auto run = tool(command, provider);
+            EXPECT_EQ(run.status, 1) << provider << ' ' << command[0];
+            EXPECT_EQ(run.out, "") << provider << ' ' << command[0];
+            EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
+        }
     }
     ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
