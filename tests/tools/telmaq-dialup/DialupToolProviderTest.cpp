@@ -104,6 +104,9 @@ TEST_P(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits
         EXPECT_EQ(refused.status, 1) << edit[0];
         EXPECT_NE(refused.err.find("nmcli or nm-connection-editor"), std::string::npos) << refused.err;
     }
+    // The hive's commands work whichever the provider.
+    EXPECT_EQ(run({"default", "Mobile"}).status, 0);
+    EXPECT_EQ(run({"redial", "--on"}).status, 0);
     EXPECT_FALSE(std::filesystem::exists(env.dialupPath()));
     EXPECT_EQ(run({"entries"}).out, entries.out);
 }
