@@ -24,6 +24,7 @@ TEST_F(DialupToolTest, HelpEverywhereAndMistakesOnStandardError)
                                                   {"add", "x", "--line", "sometimes"},
                                                   {"add", "x", "--step-ms", "-5"},
                                                   {"add", "x", "--colour", "red"},
+                                                  {"dial", "x", "--timeout", "0"},
                                                   {"hangup"},
                                                   {"hangup", "a", "--all"},
                                                   {"redial", "--on", "--off"},
