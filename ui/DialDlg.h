@@ -103,8 +103,11 @@ public:
 
     CSystemMenu& systemMenu() const { return *m_systemMenu; }
     SortedComboBox& entryList() const { return *m_cbEntry; }
-    // The help file: this program's file name with ".HLP", in the program's folder.
+    // The help file: this program's file name with ".HLP", in the program's folder (a build
+    // folder), else in ../share/telmaq/ from there (an installed program). When neither
+    // exists, the path beside the program, so that the failure names the first place looked.
     static QString helpFilePath();
+    static QString helpFilePathFor(const QString& programPath);
     // A time of day as the window shows it, with full-width colons.
     static std::string formatTime(std::int32_t hour, std::int32_t minute, std::int32_t second);
 

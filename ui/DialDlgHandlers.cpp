@@ -168,8 +168,18 @@ void CDialDlg::OnDisconnectButton()
 
 QString CDialDlg::helpFilePath()
 {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
+    return helpFilePathFor(QCoreApplication::applicationFilePath());
+}
+
+QString CDialDlg::helpFilePathFor(const QString& programPath)
+{
+    const QFileInfo program(programPath);
+    const QString name = program.completeBaseName() + QStringLiteral(".HLP");
+    const QString beside = program.absoluteDir().filePath(name);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString installed = QDir::cleanPath(program.absolutePath() + QStringLiteral("/../share/telmaq/") + name);
+    return QFileInfo(installed).isFile() ? installed : beside;
 }
 
 void CDialDlg::helpFailed()

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
+#include <QTemporaryDir>
 
 namespace telmaq::test {
 namespace {
@@ -242,11 +243,28 @@ TEST_F(DialDlgHandlers, MissingHelpFileGivesTheMessage)
     EXPECT_EQ(boxes.shown[0].style, 0x30u);
 }
 
-TEST_F(DialDlgHandlers, HelpFileIsTheProgramsNameWithHlp)
+// The program's own name with ".HLP": beside it first (a build folder), then in
+// ../share/telmaq/ (installed); with neither, the first place looked.
+TEST(DialDlgHelpFile, BesideTheProgramThenInItsShareFolder)
 {
-    const QString path = CDialDlg::helpFilePath();
-    EXPECT_TRUE(path.endsWith(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + ".HLP"));
-    EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(QCoreApplication::applicationFilePath()).absolutePath());
+    struct Case
+    {
+        bool beside, installed;
+        const char* expected;
+    };
+    for (const Case c : {Case{false, false, "bin/dialer.HLP"}, Case{false, true, "share/telmaq/dialer.HLP"},
+                         Case{true, true, "bin/dialer.HLP"}, Case{true, false, "bin/dialer.HLP"}}) {
+        QTemporaryDir root;
+        ASSERT_TRUE(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("share/telmaq"));
+        for (const auto& [wanted, file] : {std::pair{c.beside, "bin/dialer.HLP"},
+                                           {c.installed, "share/telmaq/dialer.HLP"},
+                                           {true, "share/telmaq/telmaq.HLP"}}) {
+            QFile made(root.filePath(file));
+            ASSERT_TRUE(!wanted || made.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(CDialDlg::helpFilePathFor(root.filePath("bin/dialer")), root.filePath(c.expected))
+            << c.beside << c.installed;
+    }
 }
 
 TEST_F(DialDlgHandlers, DisconnectButtonWithoutAConnectionSaysSo)
