@@ -220,7 +220,9 @@ void ConnectProcedure::cancelExit()
 {
     m_notification.stopListening();
     hangUp();
-    m_acted.error = 0;
+    // The line was just hung up, even when Connected was taken in this very pass: an
+    // application that expects the connection must not start on it.
+    m_acted = DialReport{};
     report(0);
 }
 

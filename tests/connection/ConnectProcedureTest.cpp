@@ -192,6 +192,20 @@ TEST_F(ConnectProcedureTest, CancelEndsSilentlyAndNeverTouchesTheGoneDialog)
     EXPECT_EQ(window.lastView()->statusTexts.size(), 3u);
     expectDialogsClosedCleanly();
     EXPECT_FALSE(DialNotification::instance().isActive());
+
+    // Cancel pumped in the pass that took Connected: the line is hung up, nothing starts.
+    fake.clearConnections();
+    window.onPass = [this](int) {
+        if (window.lastView()->statusTexts.empty() || window.lastView()->statusTexts.back() != "Connected")
+            releaseOne();
+        else if (!window.lastView()->destroyed)
+            window.lastView()->clickCancel();
+    };
+    connect();
+    EXPECT_EQ(window.lastView()->statusTexts.back(), "Connected");
+    EXPECT_TRUE(window.lastView()->destroyedByUser);
+    EXPECT_TRUE(fake.connections().empty());
+    EXPECT_EQ(launcher.started.size(), 1u) << "cancelled in the pass that took Connected";
 }
 
 TEST_F(ConnectProcedureTest, QuittingHangsUpAndClosesWithoutAWord)
