@@ -56,6 +56,9 @@ constexpr int IDC_DISCONNECT_TIME = 1050;
 constexpr int IDC_SET_DISCONNECT_TIME = 1051;
 constexpr int IDC_HELP = 1052;
 
+// The framework's own help command.
+constexpr unsigned ID_HELP = 0xE146;
+
 // The timer that drives the once-a-second tick.
 constexpr int kTickTimerId = 2;
 
@@ -95,6 +98,9 @@ public:
 
     // WM_SYSCOMMAND: our additions to the system menu and the window commands.
     void OnSysCommand(unsigned id);
+    // WM_COMMAND of the framework's commands: ID_HELP (also F1) opens the help as the help
+    // button does.
+    void OnCommand(unsigned id);
     // The session is ending (Qt's commit-data request): stop the tick, take the position and
     // have the settings saved.
     void OnEndSession();

@@ -1,6 +1,7 @@
 #include "ui/DialDlg.h"
 
 #include "dialup/SystemDialupSettings.h"
+#include "platform/process/CommandLine.h"
 #include "ui/CTimeDlg.h"
 #include "ui/MessageBox.h"
 #include "ui/SortedComboBox.h"
@@ -11,7 +12,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QProcess>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
 
 namespace telmaq {
 
@@ -25,6 +29,34 @@ const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
 // every file, with or without a dot in its name.
 const char kApplicationFilter[] = "Application Files (*)";
 const char kAllFilesFilter[] = "All Files (*)";
+
+// What the first filter lists: folders and the files the user may run. Qt's own permission
+// filter cannot say this: asked for executables it also hides every entry that is readable
+// or writable, which leaves nothing.
+class ProgramsAndFolders : public QSortFilterProxyModel
+{
+public:
+    explicit ProgramsAndFolders(QObject* parent) : QSortFilterProxyModel(parent) {}
+
+    void setProgramsOnly(bool programsOnly)
+    {
+        m_programsOnly = programsOnly;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!m_programsOnly || !files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool m_programsOnly = true;
+};
 
 } // namespace
 
@@ -47,6 +79,14 @@ void CDialDlg::BindHandlers()
     onClicked(IDC_CONNECT, [this] { OnConnectButton(); });
     onClicked(IDC_DISCONNECT, [this] { OnDisconnectButton(); });
     onClicked(IDC_HELP, [this] { OnHelp(); });
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
+    connect(helpKey, &QShortcut::activated, this, [this] { OnCommand(ID_HELP); });
+}
+
+void CDialDlg::OnCommand(unsigned id)
+{
+    if (id == ID_HELP)
+        OnHelp();
 }
 
 void CDialDlg::OnAutoConnection()
@@ -132,13 +172,17 @@ void CDialDlg::OnBrowse()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({QString::fromLatin1(kApplicationFilter), QString::fromLatin1(kAllFilesFilter)});
     dialog.selectNameFilter(QString::fromLatin1(kApplicationFilter));
-    const QDir::Filters everything = QDir::AllDirs | QDir::Files | QDir::Drives | QDir::NoDot;
-    dialog.setFilter(everything | QDir::Executable);
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, everything](const QString& filter) {
-        dialog.setFilter(filter == QLatin1String(kApplicationFilter) ? everything | QDir::Executable : everything);
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Drives | QDir::NoDot);
+    auto* programs = new ProgramsAndFolders(&dialog);
+    dialog.setProxyModel(programs);
+    connect(&dialog, &QFileDialog::filterSelected, programs, [programs](const QString& filter) {
+        programs->setProgramsOnly(filter == QLatin1String(kApplicationFilter));
     });
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        m_strApplicationFile = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath().toStdString();
+        // The field holds a command line: a path with a space or a quote must reach the
+        // launcher as one word.
+        m_strApplicationFile =
+            quoteCommandWord(QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath().toStdString());
         UpdateData(false);
     }
     m_bFileDlgOpen = false;
@@ -184,7 +228,7 @@ QString CDialDlg::helpFilePathFor(const QString& programPath)
 
 void CDialDlg::helpFailed()
 {
-    m_ports.messageBoxes.messageBox(nullptr, kHelpFailed, kApplicationName, MB_OK | MB_ICONEXCLAMATION);
+    m_ports.messageBoxes.messageBox(this, kHelpFailed, kApplicationName, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CDialDlg::OnHelp()

@@ -16,7 +16,29 @@ bool escapableInDoubleQuotes(char c)
     return c == '\\' || c == '"' || c == '$' || c == '`' || c == '\n';
 }
 
+bool specialToSplitting(char c)
+{
+    return isBlank(c) || c == '\'' || c == '"' || c == '\\';
+}
+
 } // namespace
+
+std::string quoteCommandWord(const std::string& word)
+{
+    bool plain = !word.empty();
+    for (char c : word)
+        plain = plain && !specialToSplitting(c);
+    if (plain)
+        return word;
+    std::string quoted = "'";
+    for (char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
 
 CommandLineWords splitCommandLine(const std::string& line)
 {

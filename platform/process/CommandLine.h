@@ -20,4 +20,9 @@ struct CommandLineWords
 
 CommandLineWords splitCommandLine(const std::string& commandLine);
 
+// A command line that splitCommandLine reads back as the one word given: the word itself when
+// nothing in it is special to the splitting, so plain paths stay as the user knows them, else
+// the word in single quotes (a quote inside written as '\'').
+std::string quoteCommandWord(const std::string& word);
+
 } // namespace telmaq

@@ -5,10 +5,21 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CTimeDlg.h"
 
+#include "platform/dialup/LineSimulator.h"
+#include "platform/process/PosixProcessLauncher.h"
+
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 namespace telmaq::test {
 namespace {
@@ -105,26 +116,95 @@ TEST_F(DialDlgHandlers, BrowseCancelledKeepsTheApplication)
     EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/keep");
 }
 
-TEST_F(DialDlgHandlers, BrowseTakesTheChosenProgramWithoutAnExtension)
+// A folder with a space in its name holding a program (no extension), a plain file and a
+// subfolder; "tool.ran" appears beside the program once it has run.
+std::string makeProgramFolder(const std::filesystem::path& dir)
 {
-    const std::string program = (env.dir() / "mytool").string();
-    {
-        std::FILE* f = std::fopen(program.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-    }
-    ::chmod(program.c_str(), 0755);
-    ModalWatcher watcher([&](QWidget* w) {
-        auto* files = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(files, nullptr);
-        files->selectFile(QString::fromStdString(program));
-        static_cast<QDialog*>(files)->accept();
-    });
+    const std::filesystem::path folder = dir / "My Apps";
+    std::filesystem::create_directories(folder / "sub");
+    std::ofstream(folder / "notes.txt") << "text\n";
+    const std::filesystem::path tool = folder / "tool";
+    std::ofstream(tool) << "#!/bin/sh\ntouch \"$0.ran\"\n";
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    return tool.string();
+}
+
+// Picks the program in the file dialog, noting what it listed under each filter.
+struct BrowsePick
+{
+    explicit BrowsePick(const std::string& program)
+        : watcher([this, program](QWidget* w) {
+              auto* files = qobject_cast<QFileDialog*>(w);
+              ASSERT_NE(files, nullptr);
+              files->setDirectory(QFileInfo(QString::fromStdString(program)).absolutePath());
+              auto* view = files->findChild<QListView*>(QStringLiteral("listView"));
+              ASSERT_NE(view, nullptr);
+              const auto listed = [view] {
+                  std::set<std::string> names;
+                  for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                      names.insert(view->model()->index(r, 0, view->rootIndex()).data().toString().toStdString());
+                  names.erase("..");
+                  return names;
+              };
+              waitUntil([&] { return listed().count("tool") > 0; }, 5000);
+              programs = listed();
+              // The user picks the second filter.
+              QTest::keyClick(files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+              waitUntil([&] { return listed().count("notes.txt") > 0; }, 5000);
+              everything = listed();
+              files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(program));
+              static_cast<QDialog*>(files)->accept();
+          })
+    {}
+    std::set<std::string> programs;
+    std::set<std::string> everything;
+    ModalWatcher watcher;
+};
+
+TEST_F(DialDlgHandlers, BrowseListsProgramsAndFoldersOrEverythingAndQuotesThePickedPath)
+{
+    const std::string program = makeProgramFolder(env.dir());
+    BrowsePick pick(program);
     click(IDC_BROWSE);
 
-    EXPECT_EQ(watcher.seen, 1);
-    EXPECT_EQ(dlg->m_strApplicationFile, program);
-    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), program);
+    EXPECT_EQ(pick.watcher.seen, 1);
+    EXPECT_EQ(pick.programs, (std::set<std::string>{"sub", "tool"}));
+    EXPECT_EQ(pick.everything, (std::set<std::string>{"notes.txt", "sub", "tool"}));
+    EXPECT_EQ(dlg->m_strApplicationFile, "'" + program + "'");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), dlg->m_strApplicationFile);
+}
+
+// Browse, then Connect over the line simulator: the real launcher runs the program picked.
+TEST(DialDlgBrowseThenConnect, RunsTheProgramPickedFromAFolderWithASpace)
+{
+    TempEnvironment env;
+    SqliteHive hive{env.hivePath()};
+    LineSimulator service{env.dialupPath()};
+    ASSERT_EQ(service.database().addEntry({"プロバイダ", "0120", "modem", "taro", "secret", {}, "connect", 0}), 0u);
+    DialupLists lists{service};
+    RasErrorText errorText{service};
+    SystemDialupSettings settings{hive};
+    PosixProcessLauncher launcher;
+    FakeClock clock;
+    MessageBoxRecorder boxes;
+    ASSERT_EQ(lists.EnumEntries(), 0u);
+    CDialDlg dlg({service, lists, errorText, settings, launcher, clock, boxes}, {});
+    dlg.m_strEntry = "プロバイダ";
+    dlg.m_bAutoApplication = true;
+    dlg.Create();
+    dlg.show();
+
+    const std::string program = makeProgramFolder(env.dir());
+    BrowsePick pick(program);
+    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_BROWSE))->click();
+    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_CONNECT))->click();
+
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{});
+    EXPECT_NE(dlg.m_hProcess, kNoProcess);
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(program + ".ran"); }));
+    lists.EnumConnections();
+    lists.HangUpAllConnections();
+    dlg.hide();
 }
 
 // ---- the busy guards
@@ -232,15 +312,22 @@ TEST_F(DialDlgHandlers, IdsPastTheListedEntriesSelectNothing)
 
 // ---- help, connect and disconnect
 
-TEST_F(DialDlgHandlers, MissingHelpFileGivesTheMessage)
+TEST_F(DialDlgHandlers, TheButtonTheHelpCommandAndF1EachTellOfAMissingHelpFileOverTheWindow)
 {
     ASSERT_FALSE(QFileInfo::exists(CDialDlg::helpFilePath()));
+    dlg->activateWindow();
+    ASSERT_TRUE(waitUntil([this] { return dlg->isActiveWindow(); }));
     click(IDC_HELP);
+    dlg->OnCommand(ID_HELP);
+    QTest::keyClick(dlg.get(), Qt::Key_F1);
 
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "ﾍﾙﾌﾟの起動に失敗しました。");
-    EXPECT_EQ(boxes.shown[0].title, "telmaq");
-    EXPECT_EQ(boxes.shown[0].style, 0x30u);
+    ASSERT_TRUE(waitUntil([this] { return boxes.shown.size() == 3; }));
+    for (const auto& box : boxes.shown) {
+        EXPECT_EQ(box.text, "ﾍﾙﾌﾟの起動に失敗しました。");
+        EXPECT_EQ(box.title, "telmaq");
+        EXPECT_EQ(box.style, 0x30u);
+        EXPECT_EQ(box.owner, dlg.get());
+    }
 }
 
 // The program's own name with ".HLP": beside it first (a build folder), then in
