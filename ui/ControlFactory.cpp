@@ -12,15 +12,16 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QStyleOptionFrame>
+#include <qdrawutil.h>
 
 namespace telmaq {
 
 namespace {
 
 // A group box's frame runs through the middle of the first text line, so a check box placed on
-// its top edge sits on the line, as the templates expect; QGroupBox without a title would put
-// the line at the very top instead.
+// its top edge sits on the line, as the templates expect. Drawn here, not by the style: the
+// styles' group-box frames leave room for a title row of their own above the line, which
+// pushes it a whole row down into the controls below.
 class GroupFrame : public QWidget
 {
 public:
@@ -30,13 +31,8 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        QStyleOptionFrame option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(0, fontMetrics().height() / 2, 0, 0);
-        option.lineWidth = 1;
-        option.midLineWidth = 0;
-        option.features = QStyleOptionFrame::None;
-        style()->drawPrimitive(QStyle::PE_FrameGroupBox, &option, &painter, this);
+        const QRect frame = rect().adjusted(0, fontMetrics().height() / 2, 0, 0);
+        qDrawShadeRect(&painter, frame, palette(), true, 1, 0);
     }
 };
 
@@ -86,15 +82,20 @@ QWidget* makeControl(const ControlTemplate& c, QWidget* parent, const QRect& pix
         return makeLabel(c, parent, pixels.height());
     case ControlKind::Icon: {
         auto* label = new QLabel(parent);
-        const int side = qMax(1, qMin(32, qMin(pixels.width(), pixels.height())));
-        label->setPixmap(programIcon().pixmap(side, side));
+        // Fills its rectangle at the screen's scale, drawn from the largest image there is.
+        const int side = qMax(1, qMin(pixels.width(), pixels.height()));
+        label->setPixmap(programIcon().pixmap(QSize(side, side), parent->devicePixelRatioF()));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
     case ControlKind::GroupBox:
         return new GroupFrame(parent);
-    case ControlKind::CheckBox:
-        return new QCheckBox(text, parent);
+    case ControlKind::CheckBox: {
+        auto* check = new QCheckBox(text, parent);
+        // A check box on a group's top edge hides the frame line behind it.
+        check->setAutoFillBackground(true);
+        return check;
+    }
     case ControlKind::PushButton: {
         auto* button = new QPushButton(text, parent);
         // Any focused button answers Enter, as on the desktop the templates come from.

@@ -1,4 +1,6 @@
 #include "ui/CAboutDlg.h"
+#include "ui/DialogFont.h"
+#include "ui/DialogTemplates.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowStyles.h"
 
@@ -51,6 +53,28 @@ TEST(ProgramIcon, IsBuiltInFromSixteenToTwoHundredFiftySixPixels)
     for (int size : {16, 32, 48, 256}) {
         const QPixmap pixmap = icon.pixmap(size, size);
         EXPECT_EQ(pixmap.size(), QSize(size, size)) << size;
+    }
+}
+
+// The About box's and the connecting dialog's icons fill their square at any font size, at
+// the screen's own pixel ratio.
+TEST(ProgramIcon, FillsItsTemplateSquareInTheDialogs)
+{
+    test::MessageBoxRecorder boxes;
+    for (const DialogTemplate* shown : {&aboutDialogTemplate(), &connectingDialogTemplate()}) {
+        for (int pointSize : {9, 24}) {
+            DialogTemplate t = *shown;
+            t.pointSize = pointSize;
+            Dialog dialog(t, boxes);
+            const ControlTemplate& icon = t.controls.front();
+            ASSERT_EQ(icon.kind, ControlKind::Icon);
+            const QRect square = dialogUnitsToPixels(QRect(icon.x, icon.y, icon.width, icon.height), dialog.baseUnits());
+            const QLabel* label = dialog.findChildren<QLabel*>().constFirst();
+            EXPECT_EQ(label->pixmap().deviceIndependentSize().toSize(),
+                      QSize(qMin(square.width(), square.height()), qMin(square.width(), square.height())))
+                << t.id << " at " << pointSize << " pt";
+            EXPECT_EQ(label->pixmap().devicePixelRatio(), dialog.devicePixelRatioF());
+        }
     }
 }
 

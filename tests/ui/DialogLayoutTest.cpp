@@ -9,6 +9,8 @@
 #include "fakes/MessageBoxRecorder.h"
 #include "support/WaitUntil.h"
 
+#include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -113,6 +115,45 @@ TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectangles)
     expectControlsAtTheirTemplatePlaces(*connecting);
     connecting->destroy();
     EXPECT_TRUE(test::waitUntil([&] { return connecting.isNull(); }));
+}
+
+// As drawn: each frame's top line runs through the middle of the title row at its template
+// top, under the check box placed there, and no edge of a frame crosses another control.
+TEST(DialogLayout, GroupFramesAreDrawnOnTheirTemplateEdgesAndCrossNoControl)
+{
+    test::MessageBoxRecorder boxes;
+    for (int pointSize : {9, 16}) {
+        DialogTemplate t = mainDialogTemplate();
+        t.pointSize = pointSize;
+        Dialog main(t, boxes);
+        const QImage image = main.grab().toImage();
+        const int titleRow = QFontMetrics(main.font()).height();
+        const auto controls = main.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        for (const ControlTemplate& g : t.controls) {
+            if (g.kind != ControlKind::GroupBox)
+                continue;
+            const QRect frame = dialogUnitsToPixels(QRect(g.x, g.y, g.width, g.height), main.baseUnits());
+            const int x = frame.right() - 4;
+            int line = -1;
+            for (int y = frame.top(); y <= frame.bottom() && line < 0; ++y)
+                line = image.pixel(x, y) != image.pixel(x, frame.top()) ? y : -1;
+            EXPECT_NEAR(line, frame.top() + titleRow / 2, 2) << pointSize << " pt, frame at " << g.y;
+
+            const QRect edges[] = {{frame.left(), line, frame.width(), 1},
+                                   {frame.left(), frame.bottom(), frame.width(), 1},
+                                   {frame.left(), line, 1, frame.bottom() - line},
+                                   {frame.right(), line, 1, frame.bottom() - line}};
+            for (const QWidget* w : controls) {
+                // The check box that titles the frame, and the frame itself or one around it.
+                if (w->geometry().top() == frame.top() || w->geometry().contains(frame))
+                    continue;
+                for (const QRect& edge : edges)
+                    EXPECT_FALSE(w->geometry().intersects(edge))
+                        << pointSize << " pt, frame at " << g.y << " crosses " << w->metaObject()->className()
+                        << " at " << w->y();
+            }
+        }
+    }
 }
 
 TEST(DialogLayout, UpDownArrowsTakeTheRightEndOfTheirBuddy)
