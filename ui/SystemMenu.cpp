@@ -1,6 +1,7 @@
 #include "ui/SystemMenu.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QWidget>
 
@@ -50,12 +51,17 @@ void CSystemMenu::build(const std::vector<std::string>& entries, int selected, c
 
     m_menu->addSeparator();
     m_hEntryMenu = new QMenu(QStringLiteral("接続先(&L)"), m_menu);
+    // One of many: drawn with a mark on the chosen item alone, not a box on every one. The
+    // marks are still set and cleared by position, as the window's selection moves.
+    auto* oneOfMany = new QActionGroup(m_hEntryMenu);
+    oneOfMany->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     const int count = std::min(static_cast<int>(entries.size()), kMaxEntryItems);
     for (int i = 0; i < count; ++i) {
         QAction* item = addCommand(m_hEntryMenu, menuText(entries[static_cast<std::size_t>(i)]),
                                    IDM_ENTRY_FIRST + 16u * static_cast<unsigned>(i));
         item->setCheckable(true);
         item->setChecked(i == selected);
+        oneOfMany->addAction(item);
     }
     m_menu->addMenu(m_hEntryMenu);
     addCommand(m_menu, QStringLiteral("接続(&E)"), IDM_CONNECT);

@@ -1,6 +1,7 @@
 #include "ui/SystemMenu.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMenu>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -68,6 +69,22 @@ TEST(SystemMenuBuilding, OnlyTheSelectedEntryIsChecked)
     menu.checkEntry(7, true); // beyond the list: ignored
     EXPECT_TRUE(menu.isEntryChecked(0));
     EXPECT_FALSE(menu.isEntryChecked(2));
+
+    // As drawn: a mark in front of the chosen entry, and nothing, not an empty box, in front
+    // of the others.
+    QMenu* entries = menu.entryMenu();
+    entries->adjustSize();
+    const QImage image = entries->grab().toImage();
+    for (int i = 0; i < 4; ++i) {
+        const QRect row = entries->actionGeometry(entries->actions().at(i));
+        const QRgb background = image.pixel(row.right() - 2, row.center().y());
+        int marked = 0;
+        for (int y = row.top() + 1; y < row.bottom(); ++y) {
+            for (int x = row.left() + 2; x < row.left() + row.height(); ++x)
+                marked += image.pixel(x, y) != background ? 1 : 0;
+        }
+        EXPECT_EQ(marked > 0, i == 0) << "entry " << i << ": " << marked << " pixels";
+    }
 }
 
 TEST(SystemMenuBuilding, AnAmpersandInAnEntryNameIsNoMnemonic)
