@@ -13,6 +13,7 @@
 #include "platform/system/FlockInstanceLock.h"
 #include "platform/system/SystemClock.h"
 #include "platform/system/UserPaths.h"
+#include "ui/ApplicationLook.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ using namespace telmaq;
 int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
+    applyApplicationLook(qtApp);
     QApplication::setApplicationName(QString::fromLatin1(CDialApp::kAppName));
     QApplication::setDesktopFileName(QStringLiteral("telmaq"));
     // The program ends when start-up returns, not when its last window closes: a message

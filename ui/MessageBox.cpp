@@ -20,6 +20,8 @@ int QtMessageBox::messageBox(QWidget* owner, const std::string& text, const std:
     QPointer<QMessageBox> box =
         new QMessageBox(icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok, owner);
     box->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Texts carry names from the phonebook and from other programs' profiles: never markup.
+    box->setTextFormat(Qt::PlainText);
     box->exec();
     // The owner may have gone while the box ran its own loop; the box went with it then.
     delete box.data();
