@@ -1,6 +1,7 @@
 // telmaq-screenshots OUTDIR: writes a PNG of each dialog, drawn offscreen, so a developer can
 // check the Japanese texts and the control positions without a display.
 #include "connection/DialWindow.h"
+#include "ui/ApplicationLook.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CConnectingDlg.h"
 #include "ui/CTimeDlg.h"
@@ -8,9 +9,11 @@
 #include "ui/DialogTemplates.h"
 #include "ui/MessageBox.h"
 #include "ui/SortedComboBox.h"
+#include "ui/SystemMenu.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPixmap>
 
 #include <cstdio>
@@ -42,6 +45,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    telmaq::applyApplicationLook(app);
     if (argc != 2 || QString::fromLocal8Bit(argv[1]).startsWith(QLatin1Char('-'))) {
         std::fprintf(stderr, "usage: telmaq-screenshots OUTDIR\n"
                              "Writes an offscreen PNG of each dialog of telmaq into OUTDIR.\n");
@@ -72,6 +76,13 @@ int main(int argc, char** argv)
         main.CheckDlgButton(id, true);
     main.EnableDlgItem(1013, true);
     ok = save(main, dir, "main-102.png") && ok;
+
+    CSystemMenu systemMenu(&main);
+    systemMenu.build({"Office", "さくら回線", "プロバイダ"}, 2, "ﾊﾞｰｼﾞｮﾝ情報 (&A)...");
+    ok = save(*systemMenu.menu(), dir, "system-menu.png") && ok;
+    ok = save(*systemMenu.entryMenu(), dir, "system-menu-entries.png") && ok;
+    systemMenu.menu()->hide();
+    systemMenu.entryMenu()->hide();
 
     NoDial owner;
     CConnectingDlg* connecting = CConnectingDlg::create(owner, boxes, nullptr);
