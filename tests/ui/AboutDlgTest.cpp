@@ -68,7 +68,8 @@ TEST(ProgramIcon, FillsItsTemplateSquareInTheDialogs)
             Dialog dialog(t, boxes);
             const ControlTemplate& icon = t.controls.front();
             ASSERT_EQ(icon.kind, ControlKind::Icon);
-            const QRect square = dialogUnitsToPixels(QRect(icon.x, icon.y, icon.width, icon.height), dialog.baseUnits());
+            const QRect square =
+                dialogUnitsToPixels(QRect(icon.x, icon.y, icon.width, icon.height), dialog.baseUnits());
             const QLabel* label = dialog.findChildren<QLabel*>().constFirst();
             EXPECT_EQ(label->pixmap().deviceIndependentSize().toSize(),
                       QSize(qMin(square.width(), square.height()), qMin(square.width(), square.height())))

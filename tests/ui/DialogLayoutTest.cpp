@@ -148,9 +148,8 @@ TEST(DialogLayout, GroupFramesAreDrawnOnTheirTemplateEdgesAndCrossNoControl)
                 if (w->geometry().top() == frame.top() || w->geometry().contains(frame))
                     continue;
                 for (const QRect& edge : edges)
-                    EXPECT_FALSE(w->geometry().intersects(edge))
-                        << pointSize << " pt, frame at " << g.y << " crosses " << w->metaObject()->className()
-                        << " at " << w->y();
+                    EXPECT_FALSE(w->geometry().intersects(edge)) << pointSize << " pt, frame at " << g.y << " crosses "
+                                                                 << w->metaObject()->className() << " at " << w->y();
             }
         }
     }

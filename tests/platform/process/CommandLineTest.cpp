@@ -52,8 +52,8 @@ TEST(CommandLineTest, QuotedPathsSplitBackIntoThemselves)
     // Plain paths stay as typed; anything the splitting would cut or eat is quoted.
     EXPECT_EQ(quoteCommandWord("/usr/bin/メール"), "/usr/bin/メール");
     EXPECT_EQ(quoteCommandWord("/opt/My Apps/tool"), "'/opt/My Apps/tool'");
-    for (const char* path : {"/opt/My Apps/tool", "/o'clock/run", "C:\\dir\\a b", "say \"hi\"", "tab\there", "",
-                             "'", "$HOME/`x`", "/a/b\n"})
+    for (const char* path : {"/opt/My Apps/tool", "/o'clock/run", "C:\\dir\\a b", "say \"hi\"", "tab\there", "", "'",
+                             "$HOME/`x`", "/a/b\n"})
         EXPECT_EQ(split(quoteCommandWord(path)), Words{path}) << path;
 }
 
