@@ -179,6 +179,13 @@ TEST_F(SqliteHiveTest, DeletingAKeyTakesItsSubtreeAndLeavesOldHandlesDead)
     EXPECT_EQ(ERROR_KEY_DELETED, hive.createKey(wexhal, "child", KEY_ALL_ACCESS, &gone));
     EXPECT_EQ(std::string("\x07\0\0\0", 4), readBytes(hive, fresh, "Iconic"));
 
+    // Nor does it reach a stranger given the number of the newest key once that is deleted.
+    HKEY newest = create("Software\\Newest");
+    ASSERT_EQ(ERROR_SUCCESS, hive.deleteKey(HKEY_CURRENT_USER, "Software\\Newest"));
+    HKEY stranger = create("Software\\Stranger");
+    EXPECT_EQ(ERROR_KEY_DELETED, setDword(hive, newest, "Iconic", 1));
+    EXPECT_EQ("error 2", readBytes(hive, stranger, "Iconic"));
+
     EXPECT_EQ(ERROR_INVALID_PARAMETER, hive.deleteKey(HKEY_CURRENT_USER, ""));
 }
 

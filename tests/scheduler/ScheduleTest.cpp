@@ -1,25 +1,57 @@
 #include "scheduler/TickFixture.h"
 
+#include <tuple>
+#include <vector>
+
 namespace telmaq::test {
 namespace {
 
 using ScheduledConnect = TickFixture;
 
-TEST_F(ScheduledConnect, RunsOnlyInTheSetSecondOfASelectedWeekday)
+TEST_F(ScheduledConnect, RunsOnlyInTheSetSecondOfTheOneSelectedWeekday)
 {
-    schedule(true, 7, 30, 0);
-    state().m_bCheckMon = true;
-    tickAt(kMonday, 7, 29, 59);
-    EXPECT_TRUE(window.connects.empty());
-    tickAt(kMonday, 7, 30, 0);
-    tickAt(kMonday, 7, 30, 1);
-    tickAt(kTuesday, 7, 30, 0);
-    tickAt(kSunday, 7, 30, 0);
-    ASSERT_EQ(window.connects.size(), 1u);
-    // The scheduled run is not the user's: no messages, and the schedule's own flag is held.
-    EXPECT_FALSE(window.connects[0].interactive);
-    EXPECT_TRUE(window.connects[0].connecting);
-    EXPECT_FALSE(state().m_bConnecting);
+    bool DialDlgState::*const days[] = {&DialDlgState::m_bCheckSun, &DialDlgState::m_bCheckMon,
+                                        &DialDlgState::m_bCheckTue, &DialDlgState::m_bCheckWed,
+                                        &DialDlgState::m_bCheckThu, &DialDlgState::m_bCheckFri,
+                                        &DialDlgState::m_bCheckSat};
+    schedule(true, 7, 5, 30);
+    std::vector<LocalTime> ranAt;
+    window.onConnect = [&] { ranAt.push_back(clock.localTime(clock.now())); };
+    for (int selected = kSunday; selected <= kSaturday; ++selected) {
+        SCOPED_TRACE(selected);
+        for (auto day : days)
+            state().*day = false;
+        state().*days[selected] = true;
+        window.connects.clear();
+        ranAt.clear();
+        // Minute and second swapped, one second either side, and every other day must all miss.
+        for (int day = kSunday; day <= kSaturday; ++day) {
+            tickAt(day, 7, 30, 5);
+            tickAt(day, 7, 5, 29);
+            tickAt(day, 7, 5, 30);
+            tickAt(day, 7, 5, 31);
+        }
+        ASSERT_EQ(ranAt.size(), 1u);
+        EXPECT_EQ(ranAt[0].weekday, selected);
+        EXPECT_EQ(ranAt[0].second, 30);
+        // The scheduled run is not the user's: no messages, and the schedule's own flag is held.
+        EXPECT_FALSE(window.connects[0].interactive);
+        EXPECT_TRUE(window.connects[0].connecting);
+        EXPECT_FALSE(state().m_bConnecting);
+    }
+}
+
+TEST_F(ScheduledConnect, DisconnectsOnlyInTheSetSecond)
+{
+    schedule(false, 18, 5, 30);
+    state().m_bAutoConnection = true; // a connect time that never comes
+    state().m_nConnectHour = 99;
+    std::vector<LocalTime> ranAt;
+    window.onDisconnect = [&] { ranAt.push_back(clock.localTime(clock.now())); };
+    for (auto [hour, minute, second] : {std::tuple{18, 30, 5}, {18, 5, 29}, {18, 5, 31}, {5, 18, 30}, {18, 5, 30}})
+        tickAt(kMonday, hour, minute, second);
+    ASSERT_EQ(ranAt.size(), 1u);
+    EXPECT_EQ(ranAt[0].minute, 5);
 }
 
 TEST_F(ScheduledConnect, NoWeekdayCheckedNeverConnectsButDisconnectsEveryDay)

@@ -9,7 +9,7 @@ class DialDlgEnd : public DialDlgTest
 protected:
     void SetUp() override
     {
-        addEntries({"A"});
+        addEntries({"A", "B"});
         setProfile("A");
         open([](CDialDlg& d) {
             d.m_nWindowLeft = 100;
@@ -54,7 +54,11 @@ TEST_F(DialDlgEnd, TheSessionsEndTakesThePositionAndSavesOnce)
     EXPECT_EQ(saves[0].m_nWindowTop, 75);
     EXPECT_FALSE(saves[0].m_bCheckSun);
 
-    // The log-off was cancelled after all: closing later compares with the new position.
+    // The log-off was cancelled after all: the tick goes on (it picks up a new default
+    // entry), and closing later compares with the new position.
+    setProfile("B");
+    clock.advanceSeconds(1);
+    EXPECT_TRUE(waitUntil([this] { return dlg->m_strEntry == "B"; }, 5000)) << "no tick after the session's end";
     dlg->OnDestroy();
     EXPECT_EQ(dlg->m_nWindowTop, 75);
     EXPECT_EQ(saves.size(), 1u);

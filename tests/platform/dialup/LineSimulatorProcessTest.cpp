@@ -1,4 +1,5 @@
 #include "platform/dialup/LineSimulator.h"
+#include "platform/dialup/ProcessLiveness.h"
 
 #include "SimulatorTestSupport.h"
 #include "support/TempEnvironment.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +47,34 @@ pid_t startChild(const std::string& path, const std::string& entry, ChildEnd end
         }
     }
     ::_exit(status);
+}
+
+TEST(ProcessLiveness, AProcessIsItsNumberAndItsStartTime)
+{
+    const std::string mine = processStartTime(::getpid());
+    ASSERT_FALSE(mine.empty());
+    EXPECT_TRUE(processAlive(::getpid(), mine));
+    // The same number given to a later process is another process.
+    EXPECT_FALSE(processAlive(::getpid(), mine + "0"));
+    EXPECT_FALSE(processAlive(::getpid(), ""));
+
+    // A program may give itself any name, parentheses and spaces included.
+    char name[17] = {};
+    ASSERT_EQ(::prctl(PR_GET_NAME, name), 0);
+    ASSERT_EQ(::prctl(PR_SET_NAME, "a) b c d) e"), 0);
+    const std::string renamed = processStartTime(::getpid());
+    ::prctl(PR_SET_NAME, name);
+    EXPECT_EQ(renamed, mine);
+
+    // A process that has ended is not alive, though its parent has not yet reaped it.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+    EXPECT_EQ(processStartTime(child), "");
+    ::waitpid(child, nullptr, 0);
 }
 
 TEST(LineSimulatorProcesses, ConnectionOutlivesItsProcessAndAnotherHangsItUp)

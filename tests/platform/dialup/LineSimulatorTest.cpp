@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -109,18 +111,26 @@ TEST_F(LineSimulatorTest, BusyTwiceThenConnects)
     EXPECT_EQ(ReportLog::instance().reports().back().error, ERROR_LINE_BUSY);
 }
 
-TEST_F(LineSimulatorTest, FarEndHangsUpADroppingLine)
+TEST_F(LineSimulatorTest, FarEndHangsUpADroppingLineAtItsTime)
 {
-    ASSERT_EQ(simulator.database().addEntry(simEntry("drop", "drop:0.2")), 0u);
+    ASSERT_EQ(simulator.database().addEntry(simEntry("drop", "drop:1")), 0u);
     ReportLog::instance().reset();
     HRASCONN handle = kNoConnection;
     ASSERT_EQ(dialEntry(simulator, "drop", &handle), 0u);
+    ASSERT_TRUE(ReportLog::instance().waitForCount(kConnected.size()));
+    const auto connectedAt = std::chrono::steady_clock::now();
+    // Listed as connected until the drop, here and in every other process.
+    EXPECT_EQ(test::connectionNames(simulator), std::vector<std::string>{"drop"});
+    LineSimulator other(env.dialupPath());
+    EXPECT_EQ(test::connectionNames(other), std::vector<std::string>{"drop"});
     ASSERT_TRUE(ReportLog::instance().waitForCount(kConnected.size() + 1));
+    EXPECT_GE(std::chrono::steady_clock::now() - connectedAt, std::chrono::milliseconds(900));
     const auto reports = ReportLog::instance().reports();
     EXPECT_EQ(reports[kConnected.size() - 1].state, RASCS_Connected);
     EXPECT_EQ(reports.back().state, RASCS_Disconnected);
     EXPECT_EQ(reports.back().error, ERROR_REMOTE_DISCONNECTION);
     EXPECT_TRUE(test::connectionNames(simulator).empty());
+    EXPECT_TRUE(test::connectionNames(other).empty());
 }
 
 TEST_F(LineSimulatorTest, DeviceHeldByAConnectionAnswers602)
@@ -160,6 +170,48 @@ TEST_F(LineSimulatorTest, HangingUpADialInProgressStopsItsReports)
     EXPECT_EQ(simulator.hangUp(handle), 0u);
     EXPECT_EQ(simulator.hangUp(kNoConnection), ERROR_INVALID_HANDLE_RAS);
     EXPECT_EQ(simulator.hangUp(987654), ERROR_INVALID_HANDLE_RAS);
+}
+
+// Takes its time over the first report it is given: 0 before, 1 during, 2 after.
+std::atomic<int> g_slowReport{0};
+void slowNotifier(std::uint32_t, std::uint32_t, std::uint32_t)
+{
+    int expected = 0;
+    if (g_slowReport.compare_exchange_strong(expected, 1)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        g_slowReport = 2;
+    }
+}
+
+TEST_F(LineSimulatorTest, AHangUpWaitsForAReportAlreadyOnItsWay)
+{
+    ASSERT_EQ(simulator.database().addEntry(simEntry("slow", "connect", 100)), 0u);
+    g_slowReport = 0;
+    HRASCONN handle = kNoConnection;
+    ASSERT_EQ(dialEntry(simulator, "slow", &handle, nullptr, &slowNotifier), 0u);
+    for (int i = 0; i < 10000 && g_slowReport == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(g_slowReport, 1);
+    EXPECT_EQ(simulator.hangUp(handle), 0u);
+    EXPECT_EQ(g_slowReport, 2) << "the notifier still ran after the hang-up returned";
+}
+
+TEST_F(LineSimulatorTest, ASimulatorDestroyedMidDialLeavesOnlyItsConnectedLines)
+{
+    ASSERT_EQ(simulator.database().addEntry(simEntry("kept", "connect", 0, "modem-a")), 0u);
+    ASSERT_EQ(simulator.database().addEntry(simEntry("slow", "connect", 60000, "modem-b")), 0u);
+    {
+        LineSimulator leaving(env.dialupPath());
+        ReportLog::instance().reset();
+        HRASCONN handle = kNoConnection;
+        ASSERT_EQ(dialEntry(leaving, "kept", &handle), 0u);
+        ASSERT_TRUE(ReportLog::instance().waitForEnd());
+        ReportLog::instance().reset();
+        ASSERT_EQ(dialEntry(leaving, "slow", &handle), 0u);
+        ASSERT_TRUE(ReportLog::instance().waitForCount(1));
+    }
+    EXPECT_EQ(ReportLog::instance().reports().size(), 1u);
+    EXPECT_EQ(test::connectionNames(simulator), std::vector<std::string>{"kept"});
 }
 
 TEST_F(LineSimulatorTest, AHangUpByAnotherProcessEndsTheDialWithItsReport)

@@ -106,9 +106,9 @@ inline std::vector<std::string> connectionNames(IDialupService& service, std::ve
     return names;
 }
 
-// Loads an entry's stored parameters and dials it with ReportLog's notifier.
+// Loads an entry's stored parameters and dials it, by default with ReportLog's notifier.
 inline std::uint32_t dialEntry(IDialupService& service, const std::string& name, HRASCONN* handle,
-                               const char* password = nullptr)
+                               const char* password = nullptr, RasDialFunc notifier = &ReportLog::notifier)
 {
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;
@@ -121,7 +121,7 @@ inline std::uint32_t dialEntry(IDialupService& service, const std::string& name,
         std::string(password).copy(params.szPassword, PWLEN);
     }
     *handle = kNoConnection;
-    return service.dial(&params, 0, &ReportLog::notifier, handle);
+    return service.dial(&params, 0, notifier, handle);
 }
 
 } // namespace telmaq::test
