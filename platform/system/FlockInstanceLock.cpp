@@ -8,7 +8,7 @@
 namespace telmaq {
 
 FlockInstanceLock::FlockInstanceLock(std::string directory, const std::string& name)
-    : m_path(std::move(directory) + "/" + fileNameFor(name))
+    : m_path(directory.empty() ? std::string() : std::move(directory) + "/" + fileNameFor(name))
 {}
 
 FlockInstanceLock::~FlockInstanceLock()
@@ -36,6 +36,8 @@ IInstanceLock::Result FlockInstanceLock::acquire()
 {
     if (m_fd >= 0)
         return Result::Acquired;
+    if (m_path.empty())
+        return Result::Unavailable;
     // O_CLOEXEC keeps the lock out of the applications we launch: one that outlives us must
     // not keep the next copy of telmaq from starting.
     const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

@@ -14,7 +14,8 @@ class FlockInstanceLock : public IInstanceLock
 public:
     static constexpr const char* kInstanceName = "wexhal/telmaq Instance";
 
-    // directory is normally runtimeDirectory(); name is the guard's name, made a file name.
+    // directory is normally runtimeDirectory(), "" when there is none to trust (the guard is
+    // then Unavailable); name is the guard's name, made a file name.
     explicit FlockInstanceLock(std::string directory, const std::string& name = kInstanceName);
     ~FlockInstanceLock() override;
     FlockInstanceLock(const FlockInstanceLock&) = delete;

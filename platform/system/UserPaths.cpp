@@ -53,14 +53,27 @@ std::string dialupDatabasePath()
     return folderOf(hivePath()) + "/dialup.db";
 }
 
+std::string privateFolder(const std::string& path)
+{
+    if (path.empty() || path.front() != '/')
+        return {};
+    ::mkdir(path.c_str(), 0700);
+    // /tmp is everybody's: whatever another user put at the name first, a folder open to
+    // others, a link to elsewhere, a plain file, must not hold or move our lock. lstat, so a
+    // link is judged as the link.
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
+        (info.st_mode & 077) != 0)
+        return {};
+    return path;
+}
+
 std::string runtimeDirectory()
 {
     std::string dir = environment("XDG_RUNTIME_DIR");
     if (!dir.empty())
-        return dir;
-    dir = "/tmp/telmaq-" + std::to_string(::getuid());
-    ::mkdir(dir.c_str(), 0700);
-    return dir;
+        return dir.front() == '/' ? dir : std::string();
+    return privateFolder("/tmp/telmaq-" + std::to_string(::getuid()));
 }
 
 } // namespace telmaq

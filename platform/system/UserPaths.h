@@ -13,7 +13,12 @@ std::string hivePath();
 // $TELMAQ_DIALUP_DB, else dialup.db in the hive's folder.
 std::string dialupDatabasePath();
 
-// $XDG_RUNTIME_DIR, else a folder of this user's own in /tmp (created 0700 when missing).
+// $XDG_RUNTIME_DIR, else privateFolder() of /tmp/telmaq-UID; "" when neither can be used (a
+// relative $XDG_RUNTIME_DIR, or a name in /tmp taken by something that is not ours alone).
 std::string runtimeDirectory();
+
+// path, made 0700 when missing, if it is now a real folder (no link) owned by this user with
+// no access for group or others; else "". A relative path is never used.
+std::string privateFolder(const std::string& path);
 
 } // namespace telmaq

@@ -1,4 +1,5 @@
 #include "platform/system/FlockInstanceLock.h"
+#include "platform/system/UserPaths.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,42 @@ TEST(FlockInstanceLock, AFolderThatCannotHoldTheFileLeavesTheGuardUnavailable)
     test::TempEnvironment env;
     FlockInstanceLock lock((env.dir() / "missing" / "folder").string());
     EXPECT_EQ(Result::Unavailable, lock.acquire());
+}
+
+TEST(FlockInstanceLock, OnlyAPrivateFolderOfOurOwnHoldsTheGuard)
+{
+    test::TempEnvironment env;
+    const std::string base = env.dir().string();
+    ASSERT_EQ(0, ::mkdir((base + "/open").c_str(), 0700));
+    ASSERT_EQ(0, ::chmod((base + "/open").c_str(), 0777));
+    ASSERT_EQ(0, ::close(::open((base + "/open/wexhal_telmaq_Instance.lock").c_str(), O_CREAT | O_RDWR, 0666)));
+    ASSERT_EQ(0, ::mkdir((base + "/private").c_str(), 0700));
+    ASSERT_EQ(0, ::symlink((base + "/private").c_str(), (base + "/link").c_str()));
+    ASSERT_EQ(0, ::close(::open((base + "/file").c_str(), O_CREAT | O_RDWR, 0600)));
+    const struct
+    {
+        std::string path;
+        bool usable;
+    } cases[] = {
+        {base + "/missing", true}, {base + "/private", true}, {base + "/open", false},
+        {base + "/link", false},   {base + "/file", false},   {"relative", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string folder = privateFolder(c.path);
+        EXPECT_EQ(c.usable ? c.path : std::string(), folder);
+        struct stat info;
+        if (c.usable) {
+            EXPECT_TRUE(::lstat(c.path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0700);
+        }
+        // Another copy seen where there is none would keep telmaq from starting at all.
+        FlockInstanceLock lock(folder);
+        EXPECT_EQ(c.usable ? Result::Acquired : Result::Unavailable, lock.acquire());
+    }
+    EXPECT_EQ(0, ::access((base + "/private/wexhal_telmaq_Instance.lock").c_str(), F_OK));
+    EXPECT_NE(0, ::access("relative", F_OK));
+    ::setenv("XDG_RUNTIME_DIR", "relative", 1);
+    EXPECT_EQ("", runtimeDirectory());
 }
 
 TEST(FlockInstanceLock, TheGuardIsNotHandedToProgramsWeStart)
