@@ -54,8 +54,13 @@ std::string regValueText(std::uint32_t type, const std::vector<std::uint8_t>& da
         const std::uint32_t value = static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
                                     static_cast<std::uint32_t>(data[2]) << 16 |
                                     static_cast<std::uint32_t>(data[3]) << 24;
-        char text[40];
-        std::snprintf(text, sizeof text, "0x%08x (%u)", value, value);
+        // Negative numbers are stored this way (WindowTop of a window above the screen), and
+        // are easier to recognise as such.
+        char text[48];
+        if (value & 0x80000000u)
+            std::snprintf(text, sizeof text, "0x%08x (%u, %d)", value, value, static_cast<std::int32_t>(value));
+        else
+            std::snprintf(text, sizeof text, "0x%08x (%u)", value, value);
         return text;
     }
     if (type == REG_SZ || type == 2) {

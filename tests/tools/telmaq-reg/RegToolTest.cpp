@@ -34,7 +34,7 @@ TEST_F(RegToolTest, SetValuesAreShownInTheRegistrysFormat)
     EXPECT_EQ(0, all.status);
     EXPECT_EQ("ApplicationFile  REG_SZ  \"/usr/bin/メール\" -q\n"
               "CheckMon  REG_DWORD  0x00000005 (5)\n"
-              "WindowTop  REG_DWORD  0xfffffff6 (4294967286)\n",
+              "WindowTop  REG_DWORD  0xfffffff6 (4294967286, -10)\n",
               all.out);
     EXPECT_EQ("RedialWait  REG_DWORD  0x0002001e (131102)\n", reg({"query", "RemoteAccess", "redialwait"}).out);
     EXPECT_EQ("Software\\wexhal\\\n", reg({"query", "Software"}).out);
