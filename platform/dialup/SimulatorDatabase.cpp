@@ -17,11 +17,13 @@ namespace telmaq {
 namespace {
 
 constexpr int kSchemaVersion = 1;
+// Marks a file as our phonebook ("tlmd"), so that it is told apart from other programs' files.
+constexpr int kApplicationId = 0x746c6d64;
 // Several processes write the file; a writer waits this long for another to finish.
 constexpr int kBusyTimeoutMs = 5000;
 
 constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS entries(
+CREATE TABLE entries(
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     name TEXT NOT NULL UNIQUE,
     phone TEXT NOT NULL DEFAULT '',
@@ -32,7 +34,7 @@ CREATE TABLE IF NOT EXISTS entries(
     line TEXT NOT NULL DEFAULT 'connect',
     step_ms INTEGER NOT NULL DEFAULT 300,
     dials INTEGER NOT NULL DEFAULT 0);
-CREATE TABLE IF NOT EXISTS connections(
+CREATE TABLE connections(
     handle INTEGER PRIMARY KEY AUTOINCREMENT,
     entry TEXT NOT NULL,
     device TEXT NOT NULL,
@@ -183,11 +185,7 @@ std::uint32_t validateEntry(const SimEntry& entry, std::string& why)
     return 0;
 }
 
-SimulatorDatabase::SimulatorDatabase(std::string path) : m_path(std::move(path))
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    open();
-}
+SimulatorDatabase::SimulatorDatabase(std::string path) : m_path(std::move(path)) {}
 
 SimulatorDatabase::~SimulatorDatabase()
 {
@@ -208,32 +206,49 @@ std::uint32_t SimulatorDatabase::fail(std::uint32_t code, const std::string& wha
 
 std::uint32_t SimulatorDatabase::failSql(const std::string& what)
 {
-    const int rc = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
-    const std::string detail = m_db ? sqlite3_errmsg(m_db) : "not open";
+    return failSql(what, m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN, m_db ? sqlite3_errmsg(m_db) : "not open");
+}
+
+std::uint32_t SimulatorDatabase::failSql(const std::string& what, int rc, const std::string& detail)
+{
     const std::uint32_t code = (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) ? ERROR_CANNOT_LOAD_PHONEBOOK
                                : (rc == SQLITE_READONLY || rc == SQLITE_BUSY || rc == SQLITE_FULL ||
                                   rc == SQLITE_IOERR || rc == SQLITE_PERM)
                                    ? ERROR_CANNOT_WRITE_PHONEBOOK
                                    : ERROR_CANNOT_LOAD_PHONEBOOK;
-    return fail(code, what + ": " + detail + " (" + m_path + ")");
+    return fail(code, what + ": " + detail + " (" + m_path + "; error " + std::to_string(code) + ")");
 }
 
-// Opens the file on first use, and again after a failure, so that a folder made later or a
-// lock that has gone away does not need a restart.
-std::uint32_t SimulatorDatabase::open()
+// Opens the file on first use, and again after a failure or while there is no phonebook, so
+// that a folder made later, a lock that has gone away or a phonebook another process made
+// needs no restart. Nothing at the path is changed before it has been recognised as ours.
+std::uint32_t SimulatorDatabase::open(bool create)
 {
     if (m_db)
         return 0;
     if (m_path.empty())
         return fail(ERROR_CANNOT_OPEN_PHONEBOOK, "no path for the dial-up database");
-    makeFolders(m_path);
-    // Created by us with the user's access only; SQLite gives its journal files the same mode.
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EACCES && errno != EROFS)
-        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
-    if (fd >= 0)
-        ::close(fd);
+    struct stat info;
+    if (::stat(m_path.c_str(), &info) != 0) {
+        if (errno != ENOENT)
+            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
+        if (!create)
+            return kNoPhonebook;
+        makeFolders(m_path);
+        // Created by us with the user's access only; SQLite gives its journal files the same
+        // mode. O_EXCL: a file another process made a moment ago is judged like any other.
+        const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
+        if (::stat(m_path.c_str(), &info) != 0)
+            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode))
+        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + " is not a file; it is left as it is (error 621)");
     sqlite3* db = nullptr;
+    // Without SQLITE_OPEN_CREATE: SQLite itself never makes a file at the path.
     int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -242,46 +257,106 @@ std::uint32_t SimulatorDatabase::open()
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     m_db = db;
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    // With WAL this still never corrupts the file; a power cut may only lose the last change.
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    int version = -1;
-    {
-        Statement query(db, "PRAGMA user_version");
-        if (query.step() == SQLITE_ROW)
-            version = static_cast<int>(query.integer(0));
-    }
-    if (version < 0) {
-        const std::uint32_t code = failSql("the dial-up database cannot be read");
+    const std::uint32_t code = checkFile(create);
+    if (code != 0) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return code;
     }
-    if (version > kSchemaVersion) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " was written by a newer telmaq");
+    // Phonebooks of earlier versions were made with the umask's mode; they hold passwords.
+    if ((info.st_mode & 077) != 0)
+        ::chmod(m_path.c_str(), 0600);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    // With WAL this still never corrupts the file; a power cut may only lose the last change.
+    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    return 0;
+}
+
+SimulatorDatabase::FileKind SimulatorDatabase::readFileKind()
+{
+    // One read transaction, so that a file another process is setting up is seen either
+    // before or after, never half way.
+    if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        m_checkError = {sqlite3_errcode(m_db), sqlite3_errmsg(m_db)};
+        return FileKind::Unreadable;
     }
-    if (version < kSchemaVersion) {
-        const std::string sql = std::string("BEGIN IMMEDIATE;") + kSchema +
-                                "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
-        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-            const std::uint32_t code = failSql("the dial-up database cannot be set up");
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-            return code;
+    std::int64_t tables = -1, ourTables = 0, applicationId = 0, version = 0;
+    bool ok = true;
+    const auto query = [&](const char* sql, std::int64_t& out) {
+        if (!ok)
+            return;
+        Statement statement(m_db, sql);
+        ok = statement.step() == SQLITE_ROW;
+        if (ok)
+            out = statement.integer(0);
+        else
+            m_checkError = {sqlite3_errcode(m_db), sqlite3_errmsg(m_db)};
+    };
+    query("SELECT count(*) FROM sqlite_master", tables);
+    query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('entries', 'connections')",
+          ourTables);
+    query("PRAGMA application_id", applicationId);
+    query("PRAGMA user_version", version);
+    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (!ok)
+        return FileKind::Unreadable;
+    if (tables == 0 && applicationId == 0 && version == 0)
+        return FileKind::Empty;
+    // Files made before the mark was set are known by their tables and version.
+    const bool ours = applicationId == kApplicationId || (applicationId == 0 && ourTables == 2 && version >= 1);
+    if (!ours)
+        return FileKind::Foreign;
+    if (version > kSchemaVersion)
+        return FileKind::Newer;
+    return version == kSchemaVersion && ourTables == 2 ? FileKind::Phonebook : FileKind::Foreign;
+}
+
+std::uint32_t SimulatorDatabase::checkFile(bool create)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        switch (readFileKind()) {
+        case FileKind::Phonebook:
+            return 0;
+        case FileKind::Unreadable:
+            return failSql("the dial-up database cannot be read", m_checkError.first, m_checkError.second);
+        case FileKind::Foreign:
+            return fail(ERROR_CANNOT_LOAD_PHONEBOOK,
+                        m_path + " is not a telmaq phonebook; it is left as it is (error 622)");
+        case FileKind::Newer:
+            return fail(ERROR_CANNOT_LOAD_PHONEBOOK,
+                        m_path + " was written by a newer telmaq; it is left as it is (error 622)");
+        case FileKind::Empty:
+            if (!create)
+                return kNoPhonebook;
+            break;
+        }
+        if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return failSql("the dial-up database cannot be set up");
+        // Checked again inside the write: another process may have set the file up meanwhile.
+        std::int64_t tables = -1;
+        {
+            Statement count(m_db, "SELECT count(*) FROM sqlite_master");
+            if (count.step() == SQLITE_ROW)
+                tables = count.integer(0);
+        }
+        const std::string sql = std::string(kSchema) + "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                                ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
+        if (tables != 0 || sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const std::uint32_t code = tables != 0 ? 0 : failSql("the dial-up database cannot be set up");
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (code)
+                return code;
         }
     }
-    return 0;
+    return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " cannot be set up as a phonebook");
 }
 
 std::uint32_t SimulatorDatabase::entryNames(std::vector<std::string>& names)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (std::uint32_t code = open())
-        return code;
     names.clear();
+    if (std::uint32_t code = open())
+        return code == kNoPhonebook ? 0 : code;
     Statement query(m_db, "SELECT name FROM entries ORDER BY id");
     int rc;
     while ((rc = query.step()) == SQLITE_ROW)
@@ -293,7 +368,7 @@ std::uint32_t SimulatorDatabase::findEntry(const std::string& name, SimEntry& en
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
-        return code;
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
     Statement query(m_db,
                     "SELECT name, phone, device, user, password, domain, line, step_ms FROM entries WHERE name = ?");
     query.bind(1, name);
@@ -320,7 +395,7 @@ std::uint32_t SimulatorDatabase::addEntry(const SimEntry& entry)
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = validateEntry(entry, why))
         return fail(code, why);
-    if (std::uint32_t code = open())
+    if (std::uint32_t code = open(true))
         return code;
     Statement insert(m_db, "INSERT INTO entries(name, phone, device, user, password, domain, line, step_ms) "
                            "VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
@@ -339,7 +414,8 @@ std::uint32_t SimulatorDatabase::updateEntry(const SimEntry& entry)
     if (std::uint32_t code = validateEntry(entry, why))
         return fail(code, why);
     if (std::uint32_t code = open())
-        return code;
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'")
+                                    : code;
     Statement update(m_db, "UPDATE entries SET phone = ?, device = ?, user = ?, password = ?, domain = ?, "
                            "line = ?, step_ms = ?, dials = 0 WHERE name = ?");
     update.bind(1, entry.phone).bind(2, entry.device).bind(3, entry.user).bind(4, entry.password);
@@ -355,7 +431,7 @@ std::uint32_t SimulatorDatabase::removeEntry(const std::string& name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
-        return code;
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
     Statement remove(m_db, "DELETE FROM entries WHERE name = ?");
     remove.bind(1, name);
     if (remove.step() != SQLITE_DONE)
@@ -376,9 +452,9 @@ bool SimulatorDatabase::connectionAlive(std::int64_t pid, const std::string& pid
 std::uint32_t SimulatorDatabase::connections(std::vector<SimConnection>& list, std::int64_t nowMs)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (std::uint32_t code = open())
-        return code;
     list.clear();
+    if (std::uint32_t code = open())
+        return code == kNoPhonebook ? 0 : code;
     std::vector<HRASCONN> gone;
     std::map<std::pair<std::int64_t, std::string>, bool> owners;
     {
@@ -422,7 +498,8 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
-        return code;
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entryName + "'")
+                                    : code;
     WriteTransaction transaction(m_db);
     if (!transaction.ok())
         return failSql("the dial-up database is busy");
