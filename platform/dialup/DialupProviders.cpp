@@ -1,5 +1,6 @@
 #include "platform/dialup/DialupProviders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <vector>
@@ -15,30 +16,67 @@ std::string lowerCase(std::string text)
     return text;
 }
 
-std::string hiveProvider(IRegistry& registry)
+// The stored choice up to its first zero, whatever its type tag, as telmaq reads its texts;
+// "" when there is none. hiveError gets the hive's code when it could not be read.
+std::string hiveProvider(IRegistry& registry, long& hiveError)
 {
     HKEY key = 0;
-    if (registry.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return {};
+    long rc = registry.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_QUERY_VALUE, &key);
     std::vector<std::uint8_t> data(64);
-    std::uint32_t type = REG_NONE;
     auto size = static_cast<std::uint32_t>(data.size());
-    const long rc = registry.queryValue(key, kProviderValue, &type, data.data(), &size);
-    registry.closeKey(key);
-    if (rc != ERROR_SUCCESS || type != REG_SZ || size > data.size())
+    if (rc == ERROR_SUCCESS) {
+        rc = registry.queryValue(key, kProviderValue, nullptr, data.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            data.resize(size);
+            rc = registry.queryValue(key, kProviderValue, nullptr, data.data(), &size);
+        }
+        registry.closeKey(key);
+    }
+    if (rc == ERROR_FILE_NOT_FOUND)
         return {};
-    std::string text(reinterpret_cast<const char*>(data.data()), size);
+    if (rc != ERROR_SUCCESS) {
+        hiveError = rc;
+        return {};
+    }
+    std::string text(reinterpret_cast<const char*>(data.data()), std::min<std::size_t>(size, data.size()));
     return text.substr(0, text.find('\0'));
 }
 
 } // namespace
 
-std::string configuredDialupProvider(IRegistry& registry)
+std::string configuredDialupProvider(IRegistry& registry, long* hiveError)
 {
-    if (const char* chosen = std::getenv("TELMAQ_DIALUP_PROVIDER"); chosen && *chosen)
-        return lowerCase(chosen);
-    std::string stored = hiveProvider(registry);
-    return stored.empty() ? "simulator" : lowerCase(stored);
+    long failure = ERROR_SUCCESS;
+    std::string chosen;
+    if (const char* variable = std::getenv("TELMAQ_DIALUP_PROVIDER"); variable && *variable)
+        chosen = variable;
+    else
+        chosen = hiveProvider(registry, failure);
+    if (hiveError)
+        *hiveError = failure;
+    if (failure != ERROR_SUCCESS)
+        return {};
+    return chosen.empty() ? kSimulatorProvider : lowerCase(chosen);
+}
+
+std::unique_ptr<UnavailableDialupService> dialupProviderProblem(IRegistry& registry)
+{
+    long hiveError = ERROR_SUCCESS;
+    const std::string name = configuredDialupProvider(registry, &hiveError);
+    if (hiveError != ERROR_SUCCESS)
+        return std::make_unique<UnavailableDialupService>(
+            ERROR_PROVIDER_UNREADABLE, "設定のハイブを読めないため、ダイヤルアップのプロバイダーがわかりません (コード " +
+                                           std::to_string(hiveError) + ")");
+    if (isKnownDialupProvider(name))
+        return nullptr;
+    // The name as given, cut short enough for a message box line and the service's text buffer.
+    std::string shown = name.substr(0, 64);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    return std::make_unique<UnavailableDialupService>(
+        ERROR_PROVIDER_UNKNOWN, "ダイヤルアップのプロバイダー「" + shown +
+                                    "」はありません。simulator か networkmanager を選んでください");
 }
 
 bool isKnownDialupProvider(const std::string& name)

@@ -8,6 +8,8 @@ namespace telmaq {
 
 std::unique_ptr<IDialupService> openDialupService(IRegistry& registry)
 {
+    if (auto problem = dialupProviderProblem(registry))
+        return problem;
     if (configuredDialupProvider(registry) == kNetworkManagerProvider)
         return std::make_unique<NetworkManagerDialupService>();
     return std::make_unique<LineSimulator>(dialupDatabasePath());

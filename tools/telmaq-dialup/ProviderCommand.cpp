@@ -27,6 +27,8 @@ int providerCommand(const std::vector<std::string>& rawArgs, DialupToolContext& 
     if (args.words.size() > 1)
         return usageError(context, "give at most one provider name", kProviderUsage);
     if (args.words.empty()) {
+        if (const auto problem = dialupProviderProblem(context.hive))
+            return failWith(context, "error " + std::to_string(problem->code()) + ": " + problem->text());
         context.out << configuredDialupProvider(context.hive) << '\n';
         return kDialupToolOk;
     }

@@ -43,12 +43,32 @@ protected:
 
 } // namespace
 
-TEST_F(ProviderChoiceTest, TheSimulatorUnlessNetworkManagerIsChosen)
+// A name we do not know, or a hive we cannot read, never quietly becomes the simulator: the
+// service refuses every call with a text that says why.
+TEST_F(ProviderChoiceTest, TheSimulatorByDefaultAndNeverInPlaceOfAnotherChoice)
 {
     SqliteHive hive(env.hivePath());
     EXPECT_NE(dynamic_cast<LineSimulator*>(openDialupService(hive).get()), nullptr);
-    storeProvider("no-such-provider");
-    EXPECT_NE(dynamic_cast<LineSimulator*>(openDialupService(hive).get()), nullptr);
+    const auto refusal = [&hive](std::uint32_t code, const std::string& named) {
+        auto service = openDialupService(hive);
+        std::uint32_t size = 0, count = 0;
+        char text[256] = {};
+        EXPECT_EQ(service->enumEntries(nullptr, &size, &count), code);
+        EXPECT_EQ(service->getErrorString(code, text, sizeof text), 0u);
+        EXPECT_NE(std::string(text).find(named), std::string::npos) << text;
+    };
+    storeProvider("NetworkManger");
+    refusal(ERROR_PROVIDER_UNKNOWN, "networkmanger");
+    storeProvider("simulator");
+    ::setenv("TELMAQ_DIALUP_PROVIDER", "sim", 1);
+    refusal(ERROR_PROVIDER_UNKNOWN, "「sim」");
+    ::unsetenv("TELMAQ_DIALUP_PROVIDER");
+    SqliteHive damaged((env.dir() / "damaged.db").string());
+    test::writeFile(damaged.path(), "not a hive");
+    auto service = openDialupService(damaged);
+    std::uint32_t size = 0, count = 0;
+    EXPECT_EQ(service->enumEntries(nullptr, &size, &count), ERROR_PROVIDER_UNREADABLE);
+    EXPECT_EQ(test::fileContents(damaged.path()), "not a hive");
 }
 
 TEST_F(ProviderChoiceTest, TheHiveOrTheEnvironmentChoosesNetworkManager)

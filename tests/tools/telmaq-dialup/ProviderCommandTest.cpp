@@ -28,6 +28,19 @@ TEST_F(ProviderCommandTest, SetsTheProviderInTheHiveRefusesUnknownNamesAndYields
     EXPECT_NE(unknown.err.find("unknown provider 'wvdial'"), std::string::npos);
     EXPECT_EQ(tool({"provider", "simulator", "networkmanager"}).status, 2);
     EXPECT_EQ(tool({"provider"}).out, "networkmanager\n") << "refusals keep the setting";
+    // A misspelt name, from either place, is an error that names it; never the simulator.
+    for (const char* env : {static_cast<const char*>(nullptr), "networkmanger"}) {
+        if (!env) {
+            SqliteHive hive(this->env.hivePath());
+            HKEY key = 0;
+            ASSERT_EQ(hive.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+            ASSERT_EQ(test::setText(hive, key, "Provider", "NetworkManger"), ERROR_SUCCESS);
+        }
+        const auto misspelt = tool({"provider"}, env);
+        EXPECT_TRUE(misspelt.status == 1 && misspelt.out.empty()) << misspelt.out;
+        EXPECT_NE(misspelt.err.find("networkmanger"), std::string::npos) << misspelt.err;
+    }
+    EXPECT_EQ(tool({"provider", "networkmanager"}).status, 0);
 
     // The environment wins; setting the hive still works and says that it does not apply.
     EXPECT_EQ(tool({"provider"}, "simulator").out, "simulator\n");
