@@ -11,14 +11,22 @@ constexpr const char* kKey = "RemoteAccess";
 
 SystemDialupSettings::SystemDialupSettings(IRegistry& registry) : m_registry(registry) {}
 
+long SystemDialupSettings::noteFailure(long rc)
+{
+    const bool hiveFailed = rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && rc != ERROR_MORE_DATA;
+    if (hiveFailed && m_hiveError == ERROR_SUCCESS)
+        m_hiveError = rc;
+    return rc;
+}
+
 std::uint32_t SystemDialupSettings::readNumber(const char* name)
 {
     HKEY key = 0;
-    if (m_registry.openKey(HKEY_CURRENT_USER, kKey, KEY_READ, &key) != ERROR_SUCCESS)
+    if (noteFailure(m_registry.openKey(HKEY_CURRENT_USER, kKey, KEY_READ, &key)) != ERROR_SUCCESS)
         return 0;
     std::uint8_t bytes[4] = {};
     std::uint32_t size = sizeof bytes;
-    const long rc = m_registry.queryValue(key, name, nullptr, bytes, &size);
+    const long rc = noteFailure(m_registry.queryValue(key, name, nullptr, bytes, &size));
     m_registry.closeKey(key);
     // The type tag is not looked at, but the size is: fewer than four bytes is no number
     // either, rather than a number padded with whatever the buffer held.
@@ -47,11 +55,11 @@ std::int32_t SystemDialupSettings::ReadRedialWaitSeconds()
 const char* SystemDialupSettings::ReadInternetProfile()
 {
     HKEY key = 0;
-    if (m_registry.openKey(HKEY_CURRENT_USER, kKey, KEY_READ, &key) != ERROR_SUCCESS)
+    if (noteFailure(m_registry.openKey(HKEY_CURRENT_USER, kKey, KEY_READ, &key)) != ERROR_SUCCESS)
         return nullptr;
     std::uint32_t size = sizeof m_profile;
-    const long rc =
-        m_registry.queryValue(key, "InternetProfile", nullptr, reinterpret_cast<std::uint8_t*>(m_profile), &size);
+    const long rc = noteFailure(
+        m_registry.queryValue(key, "InternetProfile", nullptr, reinterpret_cast<std::uint8_t*>(m_profile), &size));
     m_registry.closeKey(key);
     if (rc != ERROR_SUCCESS)
         return nullptr;

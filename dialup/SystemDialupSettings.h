@@ -24,10 +24,17 @@ public:
     // 1 when written, else 0; never creates the key.
     int WriteInternetProfile(const std::string& entry);
 
+    // The first failure of the hive itself (not a missing key or value) that a read met since
+    // this object was made, else ERROR_SUCCESS. The reads give their defaults then; the tools
+    // report it instead of passing those off as the stored values.
+    long hiveError() const { return m_hiveError; }
+
 private:
     std::uint32_t readNumber(const char* name);
+    long noteFailure(long rc);
 
     IRegistry& m_registry;
+    long m_hiveError = ERROR_SUCCESS;
     char m_profile[256] = {};
 };
 

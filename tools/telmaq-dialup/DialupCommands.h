@@ -24,7 +24,7 @@ int providerCommand(const std::vector<std::string>& args, DialupToolContext& con
 // mistake prints it with the usage to err and answers kDialupToolUsage, else answers -1.
 int parseOrAnswer(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
                   const std::set<std::string>& flagOptions, const char* usage, ToolArguments& parsed,
-                  DialupToolContext& context);
+                  DialupToolContext& context, const std::set<std::string>& optionalValue = {});
 
 // Prints "telmaq-dialup: message" to err and answers kDialupToolFailed.
 int failWith(DialupToolContext& context, const std::string& message);
@@ -39,8 +39,9 @@ std::string codeText(DialupToolContext& context, std::uint32_t code);
 
 // The hive's RemoteAccess key, for the default entry and the redial settings.
 constexpr const char* kRemoteAccessKey = "RemoteAccess";
-// The default entry, or "" when none is set.
-std::string readDefaultEntry(IRegistry& hive);
+// The default entry as telmaq reads it, or "" when none is set; hiveError, if given, gets the
+// hive's code when it could not be read.
+std::string readDefaultEntry(IRegistry& hive, long* hiveError = nullptr);
 long writeDefaultEntry(IRegistry& hive, const std::string& entry);
 
 } // namespace telmaq::dialuptool

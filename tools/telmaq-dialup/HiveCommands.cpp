@@ -1,5 +1,7 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
+#include "dialup/SystemDialupSettings.h"
+
 #include <cstring>
 #include <optional>
 #include <ostream>
@@ -17,14 +19,14 @@ constexpr const char* kRedialUsage =
     "Prints the redial settings, or sets those given: redial a busy line at all\n"
     "(EnableRedial), how many times (RedialTry), and the wait before each redial (RedialWait).\n";
 
-// A key below RemoteAccess that closes itself.
+// The RemoteAccess key, opened to write, that closes itself. Reading goes through
+// SystemDialupSettings, so that the tool shows what telmaq itself will read.
 class RemoteAccessKey
 {
 public:
-    RemoteAccessKey(IRegistry& hive, bool forWriting) : m_hive(hive)
+    explicit RemoteAccessKey(IRegistry& hive) : m_hive(hive)
     {
-        m_rc = forWriting ? hive.createKey(HKEY_CURRENT_USER, kRemoteAccessKey, KEY_ALL_ACCESS, &m_key)
-                          : hive.openKey(HKEY_CURRENT_USER, kRemoteAccessKey, KEY_READ, &m_key);
+        m_rc = hive.createKey(HKEY_CURRENT_USER, kRemoteAccessKey, KEY_ALL_ACCESS, &m_key);
     }
     ~RemoteAccessKey()
     {
@@ -36,29 +38,9 @@ public:
 
     long rc() const { return m_rc; }
 
-    std::optional<std::uint32_t> number(const char* name)
-    {
-        if (m_rc != ERROR_SUCCESS)
-            return std::nullopt;
-        std::uint32_t type = REG_NONE, value = 0, size = sizeof value;
-        if (m_hive.queryValue(m_key, name, &type, reinterpret_cast<std::uint8_t*>(&value), &size) != ERROR_SUCCESS ||
-            type != REG_DWORD || size != sizeof value)
-            return std::nullopt;
-        return value;
-    }
     long setNumber(const char* name, std::uint32_t value)
     {
         return m_hive.setValue(m_key, name, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&value), sizeof value);
-    }
-    std::string text(const char* name)
-    {
-        if (m_rc != ERROR_SUCCESS)
-            return {};
-        std::uint8_t data[RAS_MaxEntryName + 1] = {};
-        std::uint32_t type = REG_NONE, size = sizeof data;
-        if (m_hive.queryValue(m_key, name, &type, data, &size) != ERROR_SUCCESS || type != REG_SZ)
-            return {};
-        return std::string(reinterpret_cast<const char*>(data), ::strnlen(reinterpret_cast<const char*>(data), size));
     }
     long setText(const char* name, const std::string& text)
     {
@@ -75,6 +57,15 @@ private:
 std::string hiveFailure(long rc)
 {
     return "the settings hive refused the change (code " + std::to_string(rc) + ")";
+}
+
+int unreadableHive(DialupToolContext& context, long rc)
+{
+    const char* why = rc == ERROR_CANTOPEN   ? "it is damaged, not a telmaq hive, or cannot be opened"
+                      : rc == ERROR_CANTREAD ? "it is locked by another program, or unreadable"
+                                             : "it refused the read";
+    return failWith(context, std::string("the settings hive cannot be read: ") + why + " (code " +
+                                 std::to_string(rc) + ")");
 }
 
 // SECONDS or M:SS, as (minutes, seconds) the way RedialWait holds them.
@@ -97,15 +88,18 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> parseWait(const std::stri
 
 } // namespace
 
-std::string readDefaultEntry(IRegistry& hive)
+std::string readDefaultEntry(IRegistry& hive, long* hiveError)
 {
-    RemoteAccessKey key(hive, false);
-    return key.text("InternetProfile");
+    SystemDialupSettings settings(hive);
+    const char* entry = settings.ReadInternetProfile();
+    if (hiveError)
+        *hiveError = settings.hiveError();
+    return entry ? entry : "";
 }
 
 long writeDefaultEntry(IRegistry& hive, const std::string& entry)
 {
-    RemoteAccessKey key(hive, true);
+    RemoteAccessKey key(hive);
     if (key.rc() != ERROR_SUCCESS)
         return key.rc();
     return key.setText("InternetProfile", entry);
@@ -119,15 +113,19 @@ int defaultCommand(const std::vector<std::string>& rawArgs, DialupToolContext& c
     if (args.words.size() > 1)
         return usageError(context, "give at most one entry name", kDefaultUsage);
     if (args.words.empty()) {
-        const std::string entry = readDefaultEntry(context.hive);
+        long rc = ERROR_SUCCESS;
+        const std::string entry = readDefaultEntry(context.hive, &rc);
+        if (rc != ERROR_SUCCESS)
+            return unreadableHive(context, rc);
         if (entry.empty())
             return failWith(context, "no default entry is set");
         context.out << entry << '\n';
         return kDialupToolOk;
     }
     const std::string& entry = args.words[0];
-    if (entry.empty() || entry.size() > RAS_MaxEntryName)
-        return usageError(context, "an entry name has 1 to 256 bytes", kDefaultUsage);
+    // telmaq reads at most 255 bytes and a zero; a longer name would read as none at all.
+    if (entry.empty() || entry.size() > RAS_MaxEntryName - 1 || entry.find('\0') != std::string::npos)
+        return usageError(context, "an entry name has 1 to 255 bytes", kDefaultUsage);
     if (const long rc = writeDefaultEntry(context.hive, entry))
         return failWith(context, hiveFailure(rc));
     return kDialupToolOk;
@@ -158,7 +156,7 @@ int redialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
 
     const bool changing = args.has("--on") || args.has("--off") || tries || wait;
     if (changing) {
-        RemoteAccessKey key(context.hive, true);
+        RemoteAccessKey key(context.hive);
         long rc = key.rc();
         if (rc == ERROR_SUCCESS && (args.has("--on") || args.has("--off")))
             rc = key.setNumber("EnableRedial", args.has("--on") ? 1 : 0);
@@ -171,15 +169,14 @@ int redialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
         return kDialupToolOk;
     }
 
-    RemoteAccessKey key(context.hive, false);
-    const auto enabled = key.number("EnableRedial");
-    const auto count = key.number("RedialTry");
-    const auto rawWait = key.number("RedialWait");
-    const std::uint32_t minutes = rawWait ? *rawWait >> 16 : 0;
-    const std::uint32_t seconds = rawWait ? *rawWait & 0xFFFF : 0;
-    const std::uint64_t total = std::uint64_t{minutes} * 60 + seconds;
-    context.out << "redial: " << (enabled.value_or(0) ? "on" : "off") << '\n';
-    context.out << "tries: " << count.value_or(0) << '\n';
+    SystemDialupSettings settings(context.hive);
+    const bool enabled = settings.ReadEnableRedial();
+    const std::int32_t count = settings.ReadRedialTry();
+    const std::int64_t total = settings.ReadRedialWaitSeconds();
+    if (settings.hiveError() != ERROR_SUCCESS)
+        return unreadableHive(context, settings.hiveError());
+    context.out << "redial: " << (enabled ? "on" : "off") << '\n';
+    context.out << "tries: " << count << '\n';
     context.out << "wait: " << total / 60 << ':' << (total % 60 < 10 ? "0" : "") << total % 60 << " (" << total
                 << " seconds)\n";
     return kDialupToolOk;
