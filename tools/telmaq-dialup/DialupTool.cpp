@@ -48,10 +48,10 @@ constexpr const char* kUsage =
 
 int parseOrAnswer(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
                   const std::set<std::string>& flagOptions, const char* usage, ToolArguments& parsed,
-                  DialupToolContext& context)
+                  DialupToolContext& context, const std::set<std::string>& optionalValue)
 {
     std::string error;
-    if (!parseArguments(args, valueOptions, flagOptions, parsed, error))
+    if (!parseArguments(args, valueOptions, flagOptions, parsed, error, optionalValue))
         return usageError(context, error, usage);
     if (parsed.help) {
         context.out << usage;

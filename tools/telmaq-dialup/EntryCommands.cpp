@@ -2,7 +2,9 @@
 
 #include "dialup/DialSession.h"
 #include "dialup/DialupLists.h"
+#include "tools/telmaq-dialup/PasswordInput.h"
 
+#include <optional>
 #include <ostream>
 
 namespace telmaq::dialuptool {
@@ -17,7 +19,10 @@ constexpr const char* kEntryOptions =
     "  --phone NUMBER       phone number (up to 128 bytes)\n"
     "  --device NAME        modem the entry dials with (default: the one modem, telmaq-modem0)\n"
     "  --user NAME          stored user name\n"
-    "  --password TEXT      stored password\n"
+    "  --password TEXT      stored password; other local users can see TEXT in the\n"
+    "                       process list while the command runs: prefer one of these\n"
+    "  --password           without TEXT: asks for it on the terminal, without echo\n"
+    "  --password-stdin     reads it as one line from standard input\n"
     "  --domain NAME        stored domain (up to 15 bytes)\n"
     "  --no-user, --no-password, --no-domain\n"
     "                       forget the stored user name, password or domain\n"
@@ -39,7 +44,7 @@ constexpr const char* kShowUsage =
 
 const std::set<std::string> kEntryValueOptions = {"--phone", "--device", "--user",   "--password",
                                                   "--domain", "--line",  "--step-ms"};
-const std::set<std::string> kEntryFlagOptions = {"--no-user", "--no-password", "--no-domain"};
+const std::set<std::string> kEntryFlagOptions = {"--no-user", "--no-password", "--no-domain", "--password-stdin"};
 
 std::string usageWithOptions(const char* usage)
 {
@@ -53,8 +58,8 @@ bool applyOptions(const ToolArguments& args, SimEntry& entry, std::string& error
         error = "--user and --no-user together";
         return false;
     }
-    if (args.has("--password") && args.has("--no-password")) {
-        error = "--password and --no-password together";
+    if (args.has("--password") + args.has("--password-stdin") + args.has("--no-password") > 1) {
+        error = "give one of --password, --password-stdin and --no-password";
         return false;
     }
     if (args.has("--domain") && args.has("--no-domain")) {
@@ -67,8 +72,6 @@ bool applyOptions(const ToolArguments& args, SimEntry& entry, std::string& error
         entry.device = *v;
     if (auto v = args.value("--user"))
         entry.user = *v;
-    if (auto v = args.value("--password"))
-        entry.password = *v;
     if (auto v = args.value("--domain"))
         entry.domain = *v;
     if (args.has("--no-user"))
@@ -95,11 +98,33 @@ bool applyOptions(const ToolArguments& args, SimEntry& entry, std::string& error
     return true;
 }
 
+// The password asked for on the terminal or read from standard input, when the options say so;
+// false with a reason when none could be had.
+bool readPassword(const ToolArguments& args, std::optional<std::string>& password, std::string& error)
+{
+    if (auto v = args.value("--password")) {
+        password = *v;
+        return true;
+    }
+    const bool prompt = args.flags.count("--password") > 0;
+    if (!prompt && !args.has("--password-stdin"))
+        return true;
+    if (prompt && !standardInputIsTerminal()) {
+        error = "--password without a value asks on a terminal; use --password-stdin to read it from standard input";
+        return false;
+    }
+    password = readPasswordLine(prompt ? "Password: " : nullptr);
+    if (!password)
+        error = "no password was given on standard input";
+    return password.has_value();
+}
+
 int writeEntry(const std::vector<std::string>& rawArgs, DialupToolContext& context, bool adding)
 {
     const std::string usage = usageWithOptions(adding ? kAddUsage : kSetUsage);
     ToolArguments args;
-    if (int answer = parseOrAnswer(rawArgs, kEntryValueOptions, kEntryFlagOptions, usage.c_str(), args, context);
+    if (int answer = parseOrAnswer(rawArgs, kEntryValueOptions, kEntryFlagOptions, usage.c_str(), args, context,
+                                   {"--password"});
         answer >= 0)
         return answer;
     if (args.words.size() != 1)
@@ -116,6 +141,9 @@ int writeEntry(const std::vector<std::string>& rawArgs, DialupToolContext& conte
     }
     std::string error;
     if (!applyOptions(args, entry, error))
+        return usageError(context, error, usage.c_str());
+    // Asked for last, once everything else on the command line has been found sound.
+    if (!readPassword(args, entry.password, error))
         return usageError(context, error, usage.c_str());
     const std::uint32_t code = adding ? database.addEntry(entry) : database.updateEntry(entry);
     if (code)

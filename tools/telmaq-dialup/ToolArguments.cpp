@@ -3,7 +3,8 @@
 namespace telmaq::dialuptool {
 
 bool parseArguments(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
-                    const std::set<std::string>& flagOptions, ToolArguments& parsed, std::string& error)
+                    const std::set<std::string>& flagOptions, ToolArguments& parsed, std::string& error,
+                    const std::set<std::string>& optionalValue)
 {
     bool onlyWords = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -23,8 +24,11 @@ bool parseArguments(const std::vector<std::string>& args, const std::set<std::st
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         if (valueOptions.count(name)) {
+            const bool valueLeftOut = i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0;
             if (equals != std::string::npos) {
                 parsed.values[name] = arg.substr(equals + 1);
+            } else if (valueLeftOut && optionalValue.count(name)) {
+                parsed.flags.insert(name);
             } else if (i + 1 < args.size()) {
                 parsed.values[name] = args[++i];
             } else {

@@ -26,8 +26,11 @@ struct ToolArguments
 };
 
 // Splits args by what the command accepts; false with a reason in error for anything else.
+// A value option also in optionalValue may be given without its value (last, or before another
+// option); it is then among the flags.
 bool parseArguments(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
-                    const std::set<std::string>& flagOptions, ToolArguments& parsed, std::string& error);
+                    const std::set<std::string>& flagOptions, ToolArguments& parsed, std::string& error,
+                    const std::set<std::string>& optionalValue = {});
 
 // A whole decimal number within [low, high], digits only.
 std::optional<long> parseNumber(const std::string& text, long low, long high);

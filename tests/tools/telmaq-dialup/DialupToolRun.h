@@ -11,9 +11,9 @@ namespace telmaq::test {
 class DialupToolTest : public ::testing::Test
 {
 protected:
-    ToolRun tool(std::vector<std::string> args, const char* provider = nullptr)
+    ToolRun tool(std::vector<std::string> args, const char* provider = nullptr, const std::string& input = {})
     {
-        return runTool(TELMAQ_DIALUP_TOOL_PATH, std::move(args), env.dir(), provider);
+        return runTool(TELMAQ_DIALUP_TOOL_PATH, std::move(args), env.dir(), provider, input);
     }
 
     TempEnvironment env;

@@ -1,6 +1,13 @@
 #include "DialupToolRun.h"
 
+#include "platform/dialup/SimulatorDatabase.h"
 #include "platform/registry/SqliteHive.h"
+
+#include <optional>
+#include <functional>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 
 namespace telmaq {
 namespace {
@@ -130,6 +137,99 @@ TEST_F(DialupToolTest, DefaultEntryAndRedialSettingsLiveInTheHive)
     EXPECT_EQ(test::readBytes(hive, key, "InternetProfile", &type), std::string("まだない接続先") + '\0');
     EXPECT_EQ(type, REG_SZ);
     hive.closeKey(key);
+}
+
+// The values are read as telmaq reads them, whatever their type tag; a hive that cannot be
+// read is an error, never the defaults passed off as stored values.
+TEST_F(DialupToolTest, TheHiveIsReadAsTelmaqReadsItAndAnUnreadableOneIsAnError)
+{
+    {
+        SqliteHive hive(env.hivePath());
+        HKEY key = 0;
+        ASSERT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+        const auto store = [&](const char* name, std::uint32_t type, const std::string& bytes) {
+            ASSERT_EQ(hive.setValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                    static_cast<std::uint32_t>(bytes.size())),
+                      ERROR_SUCCESS);
+        };
+        store("EnableRedial", REG_BINARY, std::string("\1\0\0\0", 4));
+        store("RedialTry", REG_NONE, std::string("\5\0\0\0", 4));
+        store("RedialWait", REG_SZ, std::string("\x1e\0\1\0", 4));
+        store("InternetProfile", REG_BINARY, std::string("自宅\0old", 10));
+        hive.closeKey(key);
+    }
+    EXPECT_EQ(tool({"redial"}).out, "redial: on\ntries: 5\nwait: 1:30 (90 seconds)\n");
+    EXPECT_EQ(tool({"default"}).out, "自宅\n");
+    // telmaq reads 255 bytes and a zero at most: a longer name would read as none.
+    EXPECT_EQ(tool({"default", std::string(255, 'x')}).status, 0);
+    EXPECT_EQ(tool({"default"}).out, std::string(255, 'x') + "\n");
+    EXPECT_EQ(tool({"default", std::string(256, 'x')}).status, 2);
+
+    const std::string damaged(4096, 'x');
+    test::writeFile(env.hivePath(), damaged);
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"redial"}, {"default"}, {"provider"}}) {
+        const auto run = tool(command);
+        EXPECT_TRUE(run.status == 1 && run.out.empty()) << command[0] << run.out;
+        EXPECT_NE(run.err.find("1011"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(test::fileContents(env.hivePath()), damaged);
+}
+
+std::optional<std::string> storedPassword(const std::string& path, const std::string& name)
+{
+    SimEntry entry;
+    return SimulatorDatabase(path).findEntry(name, entry) == 0 ? entry.password : std::nullopt;
+}
+
+// A password need not be on the command line, where every local user can read it.
+TEST_F(DialupToolTest, APasswordIsReadFromStandardInputOrAskedForWithoutEcho)
+{
+    EXPECT_EQ(tool({"add", "A", "--password-stdin"}, nullptr, "s3cret\r\nnext line\n").status, 0);
+    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "s3cret");
+    EXPECT_EQ(tool({"add", "B", "--password=--x"}).status, 0);
+    EXPECT_EQ(storedPassword(env.dialupPath(), "B"), "--x");
+    for (const std::vector<std::string>& refused : {std::vector<std::string>{"set", "A", "--password-stdin"},
+                                                    {"set", "A", "--password"},
+                                                    {"set", "A", "--password", "--phone", "1"},
+                                                    {"set", "A", "--password-stdin", "--no-password"},
+                                                    {"set", "A", "--password-stdin", "--password", "x"}}) {
+        const auto run = tool(refused);
+        EXPECT_TRUE(run.status == 2 && !run.err.empty()) << testing::PrintToString(refused);
+    }
+    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "s3cret") << "refusals keep the password";
+
+    // On a terminal, a bare --password asks, and what is typed is not shown.
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(TELMAQ_DIALUP_TOOL_PATH, TELMAQ_DIALUP_TOOL_PATH, "set", "A", "--password", "--phone", "1",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::string shown;
+    // Reads what the terminal shows until until() holds or the tool ends; a tool that hangs is
+    // killed instead of hanging the test.
+    const auto readUntil = [&](const std::function<bool()>& until) {
+        char buffer[256];
+        pollfd ready{terminal, POLLIN, 0};
+        while (!until()) {
+            ssize_t got = 0;
+            if (::poll(&ready, 1, 30000) <= 0 || (got = ::read(terminal, buffer, sizeof buffer)) <= 0)
+                return;
+            shown.append(buffer, static_cast<std::size_t>(got));
+        }
+    };
+    readUntil([&] { return shown.find("Password: ") != std::string::npos; });
+    ASSERT_EQ(::write(terminal, "typed\n", 6), 6);
+    readUntil([] { return false; });
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+    EXPECT_EQ(shown.find("typed"), std::string::npos) << shown;
+    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "typed");
 }
 
 } // namespace
