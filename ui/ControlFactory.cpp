@@ -14,6 +14,8 @@
 #include <QRegularExpressionValidator>
 #include <qdrawutil.h>
 
+#include <limits>
+
 namespace telmaq {
 
 namespace {
@@ -105,6 +107,8 @@ QWidget* makeControl(const ControlTemplate& c, QWidget* parent, const QRect& pix
     }
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(parent);
+        // Qt's default cap of 32767 characters would cut a longer stored value on its way back.
+        edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setFrame((c.style & WS_BORDER) != 0);
         if (c.style & ES_NUMBER)
             edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));

@@ -137,8 +137,12 @@ std::string Dialog::GetDlgItemText(int id) const
 {
     QWidget* control = GetDlgItem(id);
     QString text;
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         text = edit->text();
+        if (const auto given = m_editBytes.find(id);
+            given != m_editBytes.end() && QString::fromStdString(given->second) == text)
+            return given->second;
+    }
     else if (auto* label = qobject_cast<QLabel*>(control))
         text = label->text();
     else if (auto* button = qobject_cast<QAbstractButton*>(control))
@@ -153,6 +157,7 @@ void Dialog::SetDlgItemText(int id, const std::string& text)
     QWidget* control = GetDlgItem(id);
     const QString value = QString::fromStdString(text);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        m_editBytes[id] = text;
         // Setting the same text again must not move the caret or fire a change.
         if (edit->text() != value)
             edit->setText(value);

@@ -48,6 +48,8 @@ public:
     QWidget* GetDlgItem(int id) const;
     bool IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, bool checked);
+    // An edit answers the very bytes it was last given while its text is as it showed them:
+    // bytes that are not UTF-8 (a legal file name) cannot survive the trip through its text.
     std::string GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const std::string& text);
     bool isDlgItemEnabled(int id) const;
@@ -100,7 +102,8 @@ private:
     IMessageBox& m_messageBoxes;
     QSize m_baseUnits;
     std::map<int, QWidget*> m_controls;
-    std::map<int, int> m_timers; // our id -> Qt's timer id
+    std::map<int, int> m_timers;                // our id -> Qt's timer id
+    std::map<int, std::string> m_editBytes;     // edit id -> the bytes SetDlgItemText gave it
     bool m_prepared = false;
     bool m_alive = true;
 };
