@@ -1,10 +1,14 @@
 # Start-up and shutdown of the real program: the checks of dial-up networking, the single
-# copy, Esc closing without writing anything, and a fresh start after the first copy ended.
+# copy, Esc closing without writing anything (a stored application path that is not UTF-8 or
+# is longer than an edit holds by default included), and a fresh start after the first copy
+# ended.
 source "$(dirname "$0")/lib.sh"
 
 no_settings_written() {
-    ! settings_values | grep -qiE 'Auto|Check|Connection|Disconnection|Application|Iconic|Window'
+    ! settings_values | grep -v '^ApplicationFile ' | grep -qiE 'Auto|Check|Connection|Disconnection|Application|Iconic|Window'
 }
+settings_key='Software\wexhal\telmaq\Settings'
+stored_application() { reg query "$settings_key" ApplicationFile >"$1"; }
 
 # --- an empty phonebook: the message, no main window, nothing in the hive
 start_telmaq
@@ -38,6 +42,9 @@ pass "no default entry gives the message and no main window"
 
 # --- a second copy ends at once; the first runs on undisturbed
 dialup default "Beta" >/dev/null
+# メール in Shift-JIS: a legal file name that is no UTF-8.
+reg set "$settings_key" ApplicationFile sz $'/opt/\x83\x81\x81\x5b\x83\x8b -q'
+stored_application "$E2E_DIR/before"
 rm -f "$TELMAQ_MESSAGE_LOG"
 start_telmaq
 first=$TELMAQ_PID
@@ -56,12 +63,18 @@ pass "a second copy ends at once while the first keeps running"
 send_keys "$first_window" Escape
 wait_for "$E2E_TIMEOUT" "Esc to end the program" has_exited "$first"
 no_settings_written || fail "closing without changes wrote: $(settings_values)"
+stored_application "$E2E_DIR/after"
+cmp -s "$E2E_DIR/before" "$E2E_DIR/after" || fail "the application path was rewritten: $(od -c "$E2E_DIR/after" | head)"
 pass "Esc closes and writes nothing"
 
 # --- after the first copy has ended, a new one starts normally
+reg set "$settings_key" ApplicationFile sz "/opt/$(printf 'a%.0s' {1..40000})"
+stored_application "$E2E_DIR/before"
 start_telmaq
 third=$TELMAQ_PID
 wait_for_main_window "$third"
 send_keys "$MAIN_WINDOW" Escape
 wait_for "$E2E_TIMEOUT" "Esc to end the program" has_exited "$third"
+stored_application "$E2E_DIR/after"
+cmp -s "$E2E_DIR/before" "$E2E_DIR/after" || fail "a long application path was cut to $(wc -c <"$E2E_DIR/after") bytes"
 pass "a new copy starts once the first has ended"
