@@ -216,7 +216,7 @@ std::uint32_t SimulatorDatabase::failSql(const std::string& what, int rc, const 
                                   rc == SQLITE_IOERR || rc == SQLITE_PERM)
                                    ? ERROR_CANNOT_WRITE_PHONEBOOK
                                    : ERROR_CANNOT_LOAD_PHONEBOOK;
-    return fail(code, what + ": " + detail + " (" + m_path + "; error " + std::to_string(code) + ")");
+    return fail(code, what + ": " + detail + " (" + m_path + ")");
 }
 
 // Opens the file on first use, and again after a failure or while there is no phonebook, so
@@ -246,7 +246,7 @@ std::uint32_t SimulatorDatabase::open(bool create)
             return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode))
-        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + " is not a file; it is left as it is (error 621)");
+        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + " is not a file; it is left as it is");
     sqlite3* db = nullptr;
     // Without SQLITE_OPEN_CREATE: SQLite itself never makes a file at the path.
     int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
@@ -321,10 +321,10 @@ std::uint32_t SimulatorDatabase::checkFile(bool create)
             return failSql("the dial-up database cannot be read", m_checkError.first, m_checkError.second);
         case FileKind::Foreign:
             return fail(ERROR_CANNOT_LOAD_PHONEBOOK,
-                        m_path + " is not a telmaq phonebook; it is left as it is (error 622)");
+                        m_path + " is not a telmaq phonebook; it is left as it is");
         case FileKind::Newer:
             return fail(ERROR_CANNOT_LOAD_PHONEBOOK,
-                        m_path + " was written by a newer telmaq; it is left as it is (error 622)");
+                        m_path + " was written by a newer telmaq; it is left as it is");
         case FileKind::Empty:
             if (!create)
                 return kNoPhonebook;

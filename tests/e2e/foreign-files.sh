@@ -92,6 +92,10 @@ rm -rf "$TELMAQ_DIALUP_DB"
 cp "$good_phonebook" "$TELMAQ_DIALUP_DB"
 export TELMAQ_DIALUP_PROVIDER=networkmanger
 check_start "$TELMAQ_DIALUP_DB" "provider"
-unset TELMAQ_DIALUP_PROVIDER
 message_logged "networkmanger" || fail "the message does not name the provider: $(messages)"
-pass "an unknown provider is named in the start-up message"
+for command in "entries" "dial A" "add B" "provider"; do
+    check_unchanged "$TELMAQ_DIALUP_DB" "provider" dialup $command
+    grep -q networkmanger "$E2E_DIR/err" || fail "'$command' does not name the provider: $(cat "$E2E_DIR/err")"
+done
+unset TELMAQ_DIALUP_PROVIDER
+pass "an unknown provider is named in the start-up message and by the tool"

@@ -85,7 +85,12 @@ std::string codeText(DialupToolContext& context, std::uint32_t code)
 
 LineSimulator* simulatorPhonebook(DialupToolContext& context, const char* command)
 {
-    if (!context.simulator)
+    if (context.simulator)
+        return context.simulator;
+    // A provider that cannot be used is said to be so, not called "the provider in use".
+    if (auto problem = dialupProviderProblem(context.hive))
+        failWith(context, codeText(context, problem->code()));
+    else
         failWith(context, std::string(command) +
                               " edits the line simulator's phonebook, but the dial-up provider in use is " +
                               configuredDialupProvider(context.hive) +
