@@ -142,8 +142,7 @@ std::string Dialog::GetDlgItemText(int id) const
         if (const auto given = m_editBytes.find(id);
             given != m_editBytes.end() && QString::fromStdString(given->second) == text)
             return given->second;
-    }
-    else if (auto* label = qobject_cast<QLabel*>(control))
+    } else if (auto* label = qobject_cast<QLabel*>(control))
         text = label->text();
     else if (auto* button = qobject_cast<QAbstractButton*>(control))
         text = button->text();

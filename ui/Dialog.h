@@ -102,8 +102,8 @@ private:
     IMessageBox& m_messageBoxes;
     QSize m_baseUnits;
     std::map<int, QWidget*> m_controls;
-    std::map<int, int> m_timers;                // our id -> Qt's timer id
-    std::map<int, std::string> m_editBytes;     // edit id -> the bytes SetDlgItemText gave it
+    std::map<int, int> m_timers;            // our id -> Qt's timer id
+    std::map<int, std::string> m_editBytes; // edit id -> the bytes SetDlgItemText gave it
     bool m_prepared = false;
     bool m_alive = true;
 };

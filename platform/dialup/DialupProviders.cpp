@@ -65,8 +65,9 @@ std::unique_ptr<UnavailableDialupService> dialupProviderProblem(IRegistry& regis
     const std::string name = configuredDialupProvider(registry, &hiveError);
     if (hiveError != ERROR_SUCCESS)
         return std::make_unique<UnavailableDialupService>(
-            ERROR_PROVIDER_UNREADABLE, "設定のハイブを読めないため、ダイヤルアップのプロバイダーがわかりません (コード " +
-                                           std::to_string(hiveError) + ")");
+            ERROR_PROVIDER_UNREADABLE,
+            "設定のハイブを読めないため、ダイヤルアップのプロバイダーがわかりません (コード " +
+                std::to_string(hiveError) + ")");
     if (isKnownDialupProvider(name))
         return nullptr;
     // The name as given, cut short enough for a message box line and the service's text buffer.
@@ -75,8 +76,8 @@ std::unique_ptr<UnavailableDialupService> dialupProviderProblem(IRegistry& regis
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = '?';
     return std::make_unique<UnavailableDialupService>(
-        ERROR_PROVIDER_UNKNOWN, "ダイヤルアップのプロバイダー「" + shown +
-                                    "」はありません。simulator か networkmanager を選んでください");
+        ERROR_PROVIDER_UNKNOWN,
+        "ダイヤルアップのプロバイダー「" + shown + "」はありません。simulator か networkmanager を選んでください");
 }
 
 bool isKnownDialupProvider(const std::string& name)

@@ -31,8 +31,8 @@ bool isKnownDialupProvider(const std::string& name);
 
 // The dial-up service the program and its tools use: NetworkManager on the system bus when
 // that is the configured provider, the line simulator on the file dialupDatabasePath() names
-// when that is, else dialupProviderProblem()'s service, which refuses every call. It lives in the library telmaq_dialup_providers,
-// which links both providers; the plain platform library never sees QtDBus.
+// when that is, else dialupProviderProblem()'s service, which refuses every call. It lives in the library
+// telmaq_dialup_providers, which links both providers; the plain platform library never sees QtDBus.
 std::unique_ptr<IDialupService> openDialupService(IRegistry& registry);
 
 } // namespace telmaq

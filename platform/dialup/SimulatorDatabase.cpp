@@ -7,8 +7,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,11 +211,11 @@ std::uint32_t SimulatorDatabase::failSql(const std::string& what)
 
 std::uint32_t SimulatorDatabase::failSql(const std::string& what, int rc, const std::string& detail)
 {
-    const std::uint32_t code = (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) ? ERROR_CANNOT_LOAD_PHONEBOOK
-                               : (rc == SQLITE_READONLY || rc == SQLITE_BUSY || rc == SQLITE_FULL ||
-                                  rc == SQLITE_IOERR || rc == SQLITE_PERM)
-                                   ? ERROR_CANNOT_WRITE_PHONEBOOK
-                                   : ERROR_CANNOT_LOAD_PHONEBOOK;
+    const std::uint32_t code =
+        (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) ? ERROR_CANNOT_LOAD_PHONEBOOK
+        : (rc == SQLITE_READONLY || rc == SQLITE_BUSY || rc == SQLITE_FULL || rc == SQLITE_IOERR || rc == SQLITE_PERM)
+            ? ERROR_CANNOT_WRITE_PHONEBOOK
+            : ERROR_CANNOT_LOAD_PHONEBOOK;
     return fail(code, what + ": " + detail + " (" + m_path + ")");
 }
 
@@ -293,8 +293,7 @@ SimulatorDatabase::FileKind SimulatorDatabase::readFileKind()
             m_checkError = {sqlite3_errcode(m_db), sqlite3_errmsg(m_db)};
     };
     query("SELECT count(*) FROM sqlite_master", tables);
-    query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('entries', 'connections')",
-          ourTables);
+    query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('entries', 'connections')", ourTables);
     query("PRAGMA application_id", applicationId);
     query("PRAGMA user_version", version);
     sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
@@ -320,11 +319,9 @@ std::uint32_t SimulatorDatabase::checkFile(bool create)
         case FileKind::Unreadable:
             return failSql("the dial-up database cannot be read", m_checkError.first, m_checkError.second);
         case FileKind::Foreign:
-            return fail(ERROR_CANNOT_LOAD_PHONEBOOK,
-                        m_path + " is not a telmaq phonebook; it is left as it is");
+            return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " is not a telmaq phonebook; it is left as it is");
         case FileKind::Newer:
-            return fail(ERROR_CANNOT_LOAD_PHONEBOOK,
-                        m_path + " was written by a newer telmaq; it is left as it is");
+            return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " was written by a newer telmaq; it is left as it is");
         case FileKind::Empty:
             if (!create)
                 return kNoPhonebook;

@@ -64,8 +64,8 @@ int unreadableHive(DialupToolContext& context, long rc)
     const char* why = rc == ERROR_CANTOPEN   ? "it is damaged, not a telmaq hive, or cannot be opened"
                       : rc == ERROR_CANTREAD ? "it is locked by another program, or unreadable"
                                              : "it refused the read";
-    return failWith(context, std::string("the settings hive cannot be read: ") + why + " (code " +
-                                 std::to_string(rc) + ")");
+    return failWith(context,
+                    std::string("the settings hive cannot be read: ") + why + " (code " + std::to_string(rc) + ")");
 }
 
 // SECONDS or M:SS, as (minutes, seconds) the way RedialWait holds them.

@@ -3,8 +3,8 @@
 #include "platform/dialup/SimulatorDatabase.h"
 #include "platform/registry/SqliteHive.h"
 
-#include <optional>
 #include <functional>
+#include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
