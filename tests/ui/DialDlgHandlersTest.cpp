@@ -349,7 +349,8 @@ TEST(DialDlgHelpFile, BesideTheProgramThenInItsShareFolder)
             QFile made(root.filePath(file));
             ASSERT_TRUE(!wanted || made.open(QIODevice::WriteOnly));
         }
-        EXPECT_EQ(CDialDlg::helpFilePathFor(root.filePath("bin/dialer")), root.filePath(c.expected))
+        EXPECT_EQ(CDialDlg::helpFilePathFor(root.filePath("bin/dialer")).toStdString(),
+                  root.filePath(c.expected).toStdString())
             << c.beside << c.installed;
     }
 }
