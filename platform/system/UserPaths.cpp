@@ -68,6 +68,17 @@ std::string privateFolder(const std::string& path)
     return path;
 }
 
+std::string historyDatabasePath()
+{
+    std::string path = environment("TELMAQ_HISTORY_DB");
+    if (!path.empty())
+        return path;
+    std::string state = environment("XDG_STATE_HOME");
+    if (state.empty() || state.front() != '/')
+        state = homeDirectory() + "/.local/state";
+    return state + "/telmaq/history.db";
+}
+
 std::string runtimeDirectory()
 {
     std::string dir = environment("XDG_RUNTIME_DIR");

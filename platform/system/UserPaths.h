@@ -13,6 +13,9 @@ std::string hivePath();
 // $TELMAQ_DIALUP_DB, else dialup.db in the hive's folder.
 std::string dialupDatabasePath();
 
+// $TELMAQ_HISTORY_DB, else $XDG_STATE_HOME/telmaq/history.db, else ~/.local/state/telmaq/history.db.
+std::string historyDatabasePath();
+
 // $XDG_RUNTIME_DIR, else privateFolder() of /tmp/telmaq-UID; "" when neither can be used (a
 // relative $XDG_RUNTIME_DIR, or a name in /tmp taken by something that is not ours alone).
 std::string runtimeDirectory();

@@ -13,6 +13,7 @@ mkdir -p "$E2E_DIR/runtime" "$E2E_DIR/config" "$E2E_DIR/home"
 chmod 700 "$E2E_DIR/runtime"
 export TELMAQ_REGISTRY=$E2E_DIR/hive.db
 export TELMAQ_DIALUP_DB=$E2E_DIR/dialup.db
+export TELMAQ_HISTORY_DB=$E2E_DIR/history.db
 export XDG_RUNTIME_DIR=$E2E_DIR/runtime
 export XDG_CONFIG_HOME=$E2E_DIR/config
 export HOME=$E2E_DIR/home

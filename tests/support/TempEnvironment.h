@@ -24,6 +24,7 @@ public:
             m_dir = made;
         remember("TELMAQ_REGISTRY", hivePath());
         remember("TELMAQ_DIALUP_DB", dialupPath());
+        remember("TELMAQ_HISTORY_DB", historyPath());
         std::filesystem::create_directories(m_dir / "runtime");
         ::chmod((m_dir / "runtime").c_str(), 0700);
         remember("XDG_RUNTIME_DIR", (m_dir / "runtime").string());
@@ -46,6 +47,7 @@ public:
     const std::filesystem::path& dir() const { return m_dir; }
     std::string hivePath() const { return (m_dir / "hive.db").string(); }
     std::string dialupPath() const { return (m_dir / "dialup.db").string(); }
+    std::string historyPath() const { return (m_dir / "history.db").string(); }
     std::string runtimeDir() const { return (m_dir / "runtime").string(); }
 
 private:

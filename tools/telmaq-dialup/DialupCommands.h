@@ -19,6 +19,7 @@ int connectionsCommand(const std::vector<std::string>& args, DialupToolContext& 
 int hangupCommand(const std::vector<std::string>& args, DialupToolContext& context);
 int demoCommand(const std::vector<std::string>& args, DialupToolContext& context);
 int providerCommand(const std::vector<std::string>& args, DialupToolContext& context);
+int historyCommand(const std::vector<std::string>& args, DialupToolContext& context);
 
 // Parses args for a command; on --help prints usage to out and answers kDialupToolOk, on a
 // mistake prints it with the usage to err and answers kDialupToolUsage, else answers -1.

@@ -33,6 +33,8 @@ constexpr const char* kUsage =
     "  redial [--on|--off] [--tries N] [--wait SECONDS|M:SS]\n"
     "                            print or set the redial settings\n"
     "  provider [NAME]           print or set the dial-up provider (simulator, networkmanager)\n"
+    "  history [--since DATE|DURATION] [--entry NAME] [--failed] [--json]\n"
+    "                            print what was dialled, when, why and how it ended\n"
     "\n"
     "On the line simulator's phonebook only (NetworkManager's profiles are edited with nmcli\n"
     "or nm-connection-editor, and these commands refuse):\n"
@@ -116,6 +118,7 @@ int runDialupTool(const std::vector<std::string>& args, DialupToolContext& conte
         {"connections", dialuptool::connectionsCommand},
         {"hangup", dialuptool::hangupCommand},
         {"provider", dialuptool::providerCommand},
+        {"history", dialuptool::historyCommand},
     };
     if (args.empty())
         return dialuptool::usageError(context, "no command given", dialuptool::kUsage);

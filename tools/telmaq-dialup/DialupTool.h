@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/dialup/LineSimulator.h"
+#include "platform/history/History.h"
 #include "platform/registry/Registry.h"
 
 #include <iosfwd>
@@ -14,8 +15,8 @@ constexpr int kDialupToolOk = 0;
 constexpr int kDialupToolFailed = 1; // the service or the hive refused, or a dial failed
 constexpr int kDialupToolUsage = 2;  // the command line is wrong
 
-// What telmaq-dialup works on: the configured dial-up service, and the hive that holds the
-// default entry and the redial settings.
+// What telmaq-dialup works on: the configured dial-up service, the hive that holds the
+// default entry and the redial settings, and the connection history.
 struct DialupToolContext
 {
     IDialupService& service;
@@ -23,6 +24,9 @@ struct DialupToolContext
     // under any other provider, which keeps its profiles in tools of its own.
     LineSimulator* simulator;
     IRegistry& hive;
+    // Where dials and hang-ups are recorded, and the file the history command reads.
+    IHistory& history;
+    std::string historyPath;
     std::ostream& out;
     std::ostream& err;
 };

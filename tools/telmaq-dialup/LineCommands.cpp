@@ -1,6 +1,7 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include "dialup/DialSession.h"
+#include "dialup/RasErrorText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -66,6 +67,19 @@ std::optional<Report> nextReport(const Deadline& deadline)
     const Report report = shared.reports.front();
     shared.reports.pop_front();
     return report;
+}
+
+// Dials and hang-ups from the command line go into the history as telmaq's own do.
+void recordEvent(DialupToolContext& context, HistoryEvent event, const std::string& entry, std::uint32_t code = 0)
+{
+    HistoryRecord record;
+    record.event = event;
+    record.cause = HistoryCause::CommandLine;
+    record.entry = entry;
+    record.code = code;
+    if (code != 0)
+        record.text = RasErrorText(context.service).GetRasErrorText(code);
+    context.history.record(record);
 }
 
 const char* stateName(std::uint32_t state)
@@ -153,29 +167,40 @@ int dialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
     bool passwordRetrieved = false;
     if (std::uint32_t code = session.LoadParams(args.words[0], &passwordRetrieved))
         return failWith(context, codeText(context, code));
+    const std::string& entry = args.words[0];
     session.clearConnection();
+    recordEvent(context, HistoryEvent::DialStarted, entry);
     if (std::uint32_t code = session.Dial(0, dialNotifier)) {
         if (session.connection() != kNoConnection)
             session.HangUp();
+        recordEvent(context, HistoryEvent::Failed, entry, code);
         return failWith(context, codeText(context, code));
     }
     for (;;) {
         const std::optional<Report> report = nextReport(deadline);
-        if (!report)
+        if (!report) {
+            recordEvent(context, HistoryEvent::Cancelled, entry);
             return endLateDial(session, context, *timeout);
+        }
         const auto [state, error] = *report;
-        context.out << stateName(state) << (state > RASCS_Authenticated && state != RASCS_Connected &&
-                                                    state != RASCS_Disconnected
-                                                ? " " + std::to_string(state)
-                                                : std::string())
+        context.out << stateName(state)
+                    << (state > RASCS_Authenticated && state != RASCS_Connected && state != RASCS_Disconnected
+                            ? " " + std::to_string(state)
+                            : std::string())
                     << '\n';
         context.out.flush();
-        if (error != 0)
+        if (error != 0) {
+            recordEvent(context, HistoryEvent::Failed, entry, error);
             return endFailedDial(session, context, codeText(context, error));
-        if (state == RASCS_Connected)
+        }
+        if (state == RASCS_Connected) {
+            recordEvent(context, HistoryEvent::Connected, entry);
             return kDialupToolOk;
-        if (state == RASCS_Disconnected)
+        }
+        if (state == RASCS_Disconnected) {
+            recordEvent(context, HistoryEvent::Failed, entry);
             return endFailedDial(session, context, "the line was disconnected");
+        }
     }
 }
 
@@ -211,6 +236,7 @@ int hangupCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
             continue;
         if (std::uint32_t code = context.service.hangUp(record.hrasconn))
             return failWith(context, codeText(context, code));
+        recordEvent(context, HistoryEvent::HungUp, record.szEntryName);
         ++hungUp;
     }
     if (!all && hungUp == 0)
