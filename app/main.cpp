@@ -8,6 +8,7 @@
 #include "dialup/RasErrorText.h"
 #include "dialup/SystemDialupSettings.h"
 #include "platform/dialup/DialupProviders.h"
+#include "platform/history/SqliteHistory.h"
 #include "platform/process/PosixProcessLauncher.h"
 #include "platform/registry/SqliteHive.h"
 #include "platform/system/FlockInstanceLock.h"
@@ -49,9 +50,11 @@ int main(int argc, char** argv)
     DialupLists lists(service);
     RasErrorText errorText(service);
     SystemDialupSettings dialupSettings(hive);
+    // Opened on the first event only: a copy that finds another one running writes nothing.
+    SqliteHistory history(historyDatabasePath(), {configuredDialupProvider(hive)});
 
     QtMainWindowFactory mainWindows(
-        DialDlgPorts{service, lists, errorText, dialupSettings, launcher, clock, messageBoxes});
+        DialDlgPorts{service, lists, errorText, dialupSettings, launcher, clock, messageBoxes, history});
     CDialApp app(hive, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows});
 
     app.StartUp();

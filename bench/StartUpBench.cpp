@@ -81,9 +81,10 @@ double startUpOnceMs(int entries)
     SystemDialupSettings settings(hive);
     test::FakeInstanceLock lock;
     test::FakeProcessLauncher launcher;
+    NullHistory history;
     SystemClock clock;
     test::MessageBoxRecorder boxes;
-    QtMainWindowFactory windows(DialDlgPorts{service, lists, errorText, settings, launcher, clock, boxes});
+    QtMainWindowFactory windows(DialDlgPorts{service, lists, errorText, settings, launcher, clock, boxes, history});
 
     ShowWatcher watcher;
     qApp->installEventFilter(&watcher);

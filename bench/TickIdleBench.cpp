@@ -161,6 +161,7 @@ int main(int argc, char** argv)
         SystemDialupSettings settings(hive);
         SystemClock clock;
         PosixProcessLauncher launcher;
+        NullHistory history;
         IdleWindow window;
         DialDlgState& state = window.state();
         state.m_strEntry = "Alpha";
@@ -172,7 +173,7 @@ int main(int argc, char** argv)
         state.m_bAutoConnection = state.m_bAutoDisconnection = true;
         state.m_bCheckMon = state.m_bCheckTue = state.m_bCheckWed = state.m_bCheckThu = true;
         state.m_nConnectHour = state.m_nDisconnectHour = 24;
-        Tick tick(window, settings, launcher, clock);
+        Tick tick(window, settings, launcher, clock, history);
 
         std::set<std::int64_t> tickSeconds;
         SecondTimer timer(clock, [&] {

@@ -46,6 +46,8 @@ ConnectProcedure::ConnectProcedure(IDialWindow& window, const ConnectPorts& port
 
 void ConnectProcedure::run()
 {
+    m_cause = state().m_historyCause;
+    m_entry = state().m_strEntry;
     if (refused())
         return;
     openDialog();
@@ -88,7 +90,9 @@ bool ConnectProcedure::refused()
 {
     const std::uint32_t code = m_ports.lists.EnumConnections();
     if (code != 0) {
-        showErrorBox(m_window, m_ports.errorText.GetRasErrorText(code));
+        const std::string text = m_ports.errorText.GetRasErrorText(code);
+        recordEvent(HistoryEvent::Failed, code, text);
+        showErrorBox(m_window, text);
         return true;
     }
     if (m_ports.lists.connectionCount() > 0) {
@@ -115,18 +119,23 @@ ConnectProcedure::Next ConnectProcedure::startDial()
 {
     // Read afresh for every attempt: the selection may have changed during a redial wait.
     const std::string entry = state().m_strEntry;
+    m_entry = entry;
     m_dialog->setCaption("telmaq - " + entry + " に接続中");
 
     bool passwordRetrieved = false;
     std::uint32_t code = m_session.LoadParams(entry, &passwordRetrieved);
     if (code != 0) {
+        const std::string text = m_ports.errorText.GetRasErrorText(code);
+        recordEvent(HistoryEvent::Failed, code, text);
         closeDialog();
-        showErrorBox(m_window, m_ports.errorText.GetRasErrorText(code));
+        showErrorBox(m_window, text);
         return Next::Exit;
     }
     if (m_session.params().szUserName[0] == '\0' || m_session.params().szPassword[0] == '\0') {
+        const char* text = "ユーザー名またはパスワードが設定されていません";
+        recordEvent(HistoryEvent::Failed, 0, text);
         closeDialog();
-        showWarningBox(m_window, "ユーザー名またはパスワードが設定されていません");
+        showWarningBox(m_window, text);
         return Next::Exit;
     }
 
@@ -134,11 +143,14 @@ ConnectProcedure::Next ConnectProcedure::startDial()
     // belongs to a line already hung up.
     m_session.clearConnection();
     m_notification.drop();
+    recordEvent(m_dialCount == 0 ? HistoryEvent::DialStarted : HistoryEvent::Redial);
     code = m_session.Dial(0, &DialNotifier);
     if (code != 0) {
+        const std::string text = m_ports.errorText.GetRasErrorText(code);
+        recordEvent(HistoryEvent::Failed, code, text);
         closeDialog();
         hangUp();
-        showErrorBox(m_window, m_ports.errorText.GetRasErrorText(code));
+        showErrorBox(m_window, text);
         return Next::Exit;
     }
     m_loop = LoopState::AwaitNotification;
@@ -158,6 +170,7 @@ void ConnectProcedure::awaitNotification()
             ++m_dialCount;
             if (m_dialCount > state().m_nRedialTry) {
                 m_notification.stopListening();
+                recordEvent(HistoryEvent::Failed, report.error, m_ports.errorText.GetRasErrorText(report.error));
             } else {
                 m_waitStart = m_ports.clock.now();
                 m_countdownShown.clear();
@@ -165,14 +178,23 @@ void ConnectProcedure::awaitNotification()
             }
         } else {
             m_notification.stopListening();
+            recordEvent(HistoryEvent::Failed, report.error, m_ports.errorText.GetRasErrorText(report.error));
         }
         return;
     }
 
     m_dialog->setStatusText(dialStatusText(report.state));
     m_countdownShown.clear();
-    if (dialStatusEndsWait(report.state))
+    if (dialStatusEndsWait(report.state)) {
         m_notification.stopListening();
+        if (report.state == RASCS_Connected) {
+            recordEvent(HistoryEvent::Connected);
+            // From now on only a drop of this line is reported, and only to the history.
+            m_notification.watchLine(m_ports.history, m_entry, m_cause);
+        } else {
+            recordEvent(HistoryEvent::Failed);
+        }
+    }
 }
 
 void ConnectProcedure::redialCountdown()
@@ -219,6 +241,8 @@ void ConnectProcedure::hangUp()
 void ConnectProcedure::cancelExit()
 {
     m_notification.stopListening();
+    m_notification.forgetLine();
+    recordEvent(HistoryEvent::Cancelled);
     hangUp();
     // The line was just hung up, even when Connected was taken in this very pass: an
     // application that expects the connection must not start on it.
@@ -234,13 +258,26 @@ void ConnectProcedure::report(std::uint32_t outcome)
         showErrorBox(m_window, m_ports.errorText.GetRasErrorText(outcome));
 
     if (m_acted.state == RASCS_Connected)
-        launchApplicationAfterConnect(m_window, m_ports.lists, m_ports.launcher, m_ports.clock);
+        launchApplicationAfterConnect(m_window, m_ports, m_entry);
 }
 
 void ConnectProcedure::quitExit()
 {
+    m_notification.forgetLine();
+    recordEvent(HistoryEvent::Cancelled);
     hangUp();
     closeDialog();
+}
+
+void ConnectProcedure::recordEvent(HistoryEvent event, std::uint32_t code, std::string text)
+{
+    HistoryRecord record;
+    record.event = event;
+    record.cause = m_cause;
+    record.entry = m_entry;
+    record.code = code;
+    record.text = std::move(text);
+    m_ports.history.record(record);
 }
 
 void ConnectProcedure::closeDialog()

@@ -6,6 +6,7 @@
 #include "dialup/DialupLists.h"
 #include "dialup/RasErrorText.h"
 #include "platform/dialup/DialupService.h"
+#include "platform/history/History.h"
 #include "platform/process/ProcessLauncher.h"
 #include "platform/system/Clock.h"
 
@@ -22,6 +23,7 @@ struct ConnectPorts
     RasErrorText& errorText;
     IProcessLauncher& launcher;
     IClock& clock;
+    IHistory& history;
 };
 
 // One call of the connect procedure: refuses while any connection exists, opens the
@@ -66,6 +68,7 @@ private:
     void report(std::uint32_t outcome);
     void quitExit();
     void closeDialog();
+    void recordEvent(HistoryEvent event, std::uint32_t code = 0, std::string text = std::string());
 
     DialDlgState& state() { return m_window.state(); }
     bool keepDialing() { return m_window.state().m_bKeepDialing; }
@@ -75,6 +78,11 @@ private:
     // The record that DialNotifier, the notifier handed to the service, writes.
     DialNotification& m_notification = DialNotification::instance();
     DialSession m_session;
+    // Taken when the procedure starts: nothing can start another Connect or Disconnect while
+    // this one pumps events.
+    HistoryCause m_cause = HistoryCause::Button;
+    // The entry of the attempt in progress, for the history.
+    std::string m_entry;
 
     // Meaningful only while m_bKeepDialing is set; the dialog frees itself when it closes.
     IConnectingView* m_dialog = nullptr;

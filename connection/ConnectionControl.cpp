@@ -1,13 +1,20 @@
 #include "connection/ConnectionControl.h"
 
+#include "connection/DialNotification.h"
 #include "connection/DisconnectProcedure.h"
 
 namespace telmaq {
 
 ConnectionControl::ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists,
-                                     RasErrorText& errorText, IProcessLauncher& launcher, IClock& clock)
-    : m_window(window), m_ports{service, lists, errorText, launcher, clock}
+                                     RasErrorText& errorText, IProcessLauncher& launcher, IClock& clock,
+                                     IHistory& history)
+    : m_window(window), m_ports{service, lists, errorText, launcher, clock, history}
 {}
+
+ConnectionControl::~ConnectionControl()
+{
+    DialNotification::instance().forgetLine();
+}
 
 void ConnectionControl::Connect()
 {
@@ -16,7 +23,7 @@ void ConnectionControl::Connect()
 
 void ConnectionControl::Disconnect()
 {
-    DisconnectProcedure(m_window, m_ports.lists, m_ports.errorText).run();
+    DisconnectProcedure(m_window, m_ports.lists, m_ports.errorText, m_ports.history).run();
 }
 
 } // namespace telmaq

@@ -12,7 +12,12 @@ class ConnectionControl
 {
 public:
     ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists, RasErrorText& errorText,
-                      IProcessLauncher& launcher, IClock& clock);
+                      IProcessLauncher& launcher, IClock& clock, IHistory& history);
+    // Stops the history of a drop of the line this control connected: the history may be
+    // gone soon after.
+    ~ConnectionControl();
+    ConnectionControl(const ConnectionControl&) = delete;
+    ConnectionControl& operator=(const ConnectionControl&) = delete;
 
     // Dials the selected entry and stays until the dial ends, pumping the window's events.
     void Connect();

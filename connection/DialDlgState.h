@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/history/History.h"
 #include "platform/process/ProcessLauncher.h"
 
 #include <cstdint>
@@ -39,6 +40,9 @@ struct DialDlgState
     bool m_bConnecting = false;
     // The running Connect or Disconnect was started by the user and may show messages.
     bool m_bInteractive = false;
+    // What started the running Connect or Disconnect, for the connection history; set by each
+    // caller with the busy flag.
+    HistoryCause m_historyCause = HistoryCause::Button;
     std::string m_strEntry;
 
     bool m_bApplicationDisconnection = false;

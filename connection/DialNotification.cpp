@@ -14,6 +14,7 @@ void DialNotification::begin(IEventWaker* waker)
     m_report.changed = false;
     m_report.state = 0;
     m_active = true;
+    m_lineHistory = nullptr;
     m_waker = waker;
 }
 
@@ -50,18 +51,46 @@ bool DialNotification::isActive() const
     return m_active;
 }
 
+void DialNotification::watchLine(IHistory& history, const std::string& entry, HistoryCause cause)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lineHistory = &history;
+    m_lineDrop = HistoryRecord();
+    m_lineDrop.event = HistoryEvent::LineDropped;
+    m_lineDrop.entry = entry;
+    m_lineDrop.cause = cause;
+}
+
+void DialNotification::forgetLine()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lineHistory = nullptr;
+}
+
 void DialNotification::record(std::uint32_t state, std::uint32_t error)
 {
-    // The wake happens under the lock so that end() cannot return, and the waker go away,
-    // while a wake is still on its way.
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_active)
-        return;
-    m_report.changed = true;
-    m_report.state = state;
-    m_report.error = error;
-    if (m_waker)
-        m_waker->wake();
+    IHistory* dropHistory = nullptr;
+    HistoryRecord drop;
+    {
+        // The wake happens under the lock so that end() cannot return, and the waker go away,
+        // while a wake is still on its way.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_active) {
+            m_report.changed = true;
+            m_report.state = state;
+            m_report.error = error;
+            if (m_waker)
+                m_waker->wake();
+            return;
+        }
+        if (!m_lineHistory || error == 0)
+            return;
+        std::swap(dropHistory, m_lineHistory);
+        drop = m_lineDrop;
+        drop.code = error;
+    }
+    // Outside the lock: the history may wait on its file, and the window must not wait on it.
+    dropHistory->record(drop);
 }
 
 DialReport DialNotification::peek() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection/DialWindow.h"
+#include "platform/history/History.h"
 
 #include <cstdint>
 #include <mutex>
@@ -49,6 +50,12 @@ public:
     // The notifier's work: record a report while listening, and wake the waiting thread.
     void record(std::uint32_t state, std::uint32_t error);
 
+    // After a connect: a report with an error that arrives while nobody listens means the
+    // line has dropped, and is recorded in history. One drop per watch.
+    void watchLine(IHistory& history, const std::string& entry, HistoryCause cause);
+    // The line is hung up by us, or a new dial begins: later reports are no drop.
+    void forgetLine();
+
     // The record as it stands, for tests and diagnostics; leaves the mark alone.
     DialReport peek() const;
 
@@ -57,6 +64,8 @@ private:
     bool m_active = false;
     DialReport m_report;
     IEventWaker* m_waker = nullptr;
+    IHistory* m_lineHistory = nullptr;
+    HistoryRecord m_lineDrop;
 };
 
 // The dial notifier handed to the dial-up service (its RasDialFunc form): records the report

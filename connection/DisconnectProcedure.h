@@ -3,6 +3,7 @@
 #include "connection/DialWindow.h"
 #include "dialup/DialupLists.h"
 #include "dialup/RasErrorText.h"
+#include "platform/history/History.h"
 
 namespace telmaq {
 
@@ -11,13 +12,17 @@ namespace telmaq {
 class DisconnectProcedure
 {
 public:
-    DisconnectProcedure(IDialWindow& window, DialupLists& lists, RasErrorText& errorText);
+    DisconnectProcedure(IDialWindow& window, DialupLists& lists, RasErrorText& errorText, IHistory& history);
     void run();
 
 private:
     IDialWindow& m_window;
     DialupLists& m_lists;
     RasErrorText& m_errorText;
+    IHistory& m_history;
 };
+
+// Hangs up every connection of the lists' last listing and records each hang-up.
+void hangUpEveryConnection(DialupLists& lists, IHistory& history, HistoryCause cause);
 
 } // namespace telmaq

@@ -5,7 +5,7 @@
 
 namespace telmaq {
 
-void watchLaunchedApplication(ITickWindow& window, IProcessLauncher& launcher)
+void watchLaunchedApplication(ITickWindow& window, IProcessLauncher& launcher, IHistory& history)
 {
     DialDlgState& state = window.state();
     const ProcessHandle process = state.m_hProcess;
@@ -14,12 +14,19 @@ void watchLaunchedApplication(ITickWindow& window, IProcessLauncher& launcher)
 
     state.m_hProcess = kNoProcess;
     launcher.close(process);
+    HistoryRecord ended;
+    ended.event = HistoryEvent::ApplicationEnded;
+    ended.cause = HistoryCause::ApplicationEnd;
+    ended.entry = state.m_strEntry;
+    ended.text = state.m_strApplicationFile;
+    history.record(ended);
 
     if (!state.m_bAutoApplication || !state.m_bApplicationDisconnection || anyBusyFlag(state))
         return;
     // Held like the buttons hold it, so nothing that Disconnect might let through starts a
     // second one on top of it.
     state.m_bDisconnecting = true;
+    state.m_historyCause = HistoryCause::ApplicationEnd;
     window.Disconnect();
     state.m_bDisconnecting = false;
 }

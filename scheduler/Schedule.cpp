@@ -53,6 +53,7 @@ void runScheduledConnectAndDisconnect(ITickWindow& window, const IClock& clock)
     // The flag goes up before the clock is read so that ticks handled while Connect pumps
     // events see the schedule as busy.
     state.m_bConnecting = true;
+    state.m_historyCause = HistoryCause::Schedule;
     const LocalTime now = clock.localTime(clock.now());
     bool connectRan = false;
     if (isTime(now, state.m_nConnectHour, state.m_nConnectMinute, state.m_nConnectSecond) &&
@@ -65,6 +66,7 @@ void runScheduledConnectAndDisconnect(ITickWindow& window, const IClock& clock)
     if (connectRan || !state.m_bAutoDisconnection)
         return;
     state.m_bDisconnecting = true;
+    state.m_historyCause = HistoryCause::ScheduledDisconnect;
     if (isTime(now, state.m_nDisconnectHour, state.m_nDisconnectMinute, state.m_nDisconnectSecond))
         window.Disconnect();
     state.m_bDisconnecting = false;

@@ -5,6 +5,7 @@
 namespace telmaq {
 
 class IClock;
+class IHistory;
 class IProcessLauncher;
 class ITickWindow;
 class SystemDialupSettings;
@@ -17,7 +18,8 @@ class SystemDialupSettings;
 class Tick
 {
 public:
-    Tick(ITickWindow& window, SystemDialupSettings& settings, IProcessLauncher& launcher, IClock& clock);
+    Tick(ITickWindow& window, SystemDialupSettings& settings, IProcessLauncher& launcher, IClock& clock,
+         IHistory& history);
 
     void OnTimer();
 
@@ -29,6 +31,7 @@ private:
     SystemDialupSettings& m_settings;
     IProcessLauncher& m_launcher;
     IClock& m_clock;
+    IHistory& m_history;
     DefaultEntryWatch m_defaultEntry;
 };
 

@@ -27,15 +27,12 @@ std::string CDialDlg::formatTime(std::int32_t hour, std::int32_t minute, std::in
 }
 
 CDialDlg::CDialDlg(const DialDlgPorts& ports, std::function<void(const DialDlgState&)> saveSettings)
-    : Dialog(mainDialogTemplate(), ports.messageBoxes),
-      m_ports(ports),
-      m_saveSettings(std::move(saveSettings)),
-      m_connection(*this, ports.service, ports.lists, ports.errorText, ports.launcher, ports.clock),
-      m_tick(*this, ports.dialupSettings, ports.launcher, ports.clock),
-      m_pump(new EventPump(this)),
-      m_timer(new SecondTimer(ports.clock, [this] { OnTimer(kTickTimerId); }, this)),
-      m_systemMenu(new CSystemMenu(this)),
-      m_cbEntry(qobject_cast<SortedComboBox*>(GetDlgItem(IDC_ENTRY))),
+    : Dialog(mainDialogTemplate(), ports.messageBoxes), m_ports(ports), m_saveSettings(std::move(saveSettings)),
+      m_connection(*this, ports.service, ports.lists, ports.errorText, ports.launcher, ports.clock, ports.history),
+      m_tick(*this, ports.dialupSettings, ports.launcher, ports.clock, ports.history), m_pump(new EventPump(this)),
+      m_timer(new SecondTimer(
+          ports.clock, [this] { OnTimer(kTickTimerId); }, this)),
+      m_systemMenu(new CSystemMenu(this)), m_cbEntry(qobject_cast<SortedComboBox*>(GetDlgItem(IDC_ENTRY))),
       m_hIcon(programIcon())
 {
     connect(m_systemMenu, &CSystemMenu::command, this, [this](unsigned id) { OnSysCommand(id); });
@@ -90,7 +87,8 @@ void CDialDlg::OnCreate()
 {
     // Minimised only once the window has been shown, as the user will see it appear.
     if (m_bIconic)
-        QMetaObject::invokeMethod(this, [this] { OnSysCommand(SC_MINIMIZE); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { OnSysCommand(SC_MINIMIZE); }, Qt::QueuedConnection);
 }
 
 bool CDialDlg::OnInitDialog()

@@ -72,6 +72,7 @@ struct DialDlgPorts
     IProcessLauncher& launcher;
     IClock& clock;
     IMessageBox& messageBoxes;
+    IHistory& history;
 };
 
 // The main window: shows and edits the settings, selects the default entry, connects and
@@ -169,8 +170,9 @@ private:
     void OnSetDisconnectTime();
     bool runTimeDialog(const char* caption, std::int32_t& hour, std::int32_t& minute, std::int32_t& second);
     void OnBrowse();
-    void OnConnectButton();
-    void OnDisconnectButton();
+    // The system menu runs these too, and says so for the connection history.
+    void OnConnectButton(HistoryCause cause = HistoryCause::Button);
+    void OnDisconnectButton(HistoryCause cause = HistoryCause::Button);
     void OnHelp();
     void helpFailed();
 

@@ -188,22 +188,24 @@ void CDialDlg::OnBrowse()
     m_bFileDlgOpen = false;
 }
 
-void CDialDlg::OnConnectButton()
+void CDialDlg::OnConnectButton(HistoryCause cause)
 {
     if (busy())
         return;
     m_bConnecting = true;
+    m_historyCause = cause;
     m_bInteractive = true;
     Connect();
     m_bInteractive = false;
     m_bConnecting = false;
 }
 
-void CDialDlg::OnDisconnectButton()
+void CDialDlg::OnDisconnectButton(HistoryCause cause)
 {
     if (busy())
         return;
     m_bDisconnecting = true;
+    m_historyCause = cause;
     m_bInteractive = true;
     Disconnect();
     m_bInteractive = false;

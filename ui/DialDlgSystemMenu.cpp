@@ -71,9 +71,9 @@ void CDialDlg::OnSysCommand(unsigned id)
         OnAbout();
     } else if (command == IDM_CONNECT) {
         // The same command as the button, with the same guard.
-        OnConnectButton();
+        OnConnectButton(HistoryCause::SystemMenu);
     } else if (command == IDM_DISCONNECT) {
-        OnDisconnectButton();
+        OnDisconnectButton(HistoryCause::SystemMenu);
     } else if (command >= IDM_ENTRY_FIRST && command < (listed + 5u) * 16u) {
         selectEntryFromMenu(static_cast<int>((id >> 4) - 5u));
     } else if (command == SC_MINIMIZE) {

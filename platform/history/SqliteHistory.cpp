@@ -66,7 +66,7 @@ std::string localTimeText(std::int64_t atMs)
 
 bool endsLine(HistoryEvent event)
 {
-    return event == HistoryEvent::HungUp || event == HistoryEvent::LineDropped;
+    return event == HistoryEvent::HungUp || event == HistoryEvent::LineDropped || event == HistoryEvent::Cancelled;
 }
 
 bool queryInt(sqlite3* db, const char* sql, std::int64_t& value)
@@ -192,7 +192,7 @@ bool SqliteHistory::write(HistoryRecord& row, const std::string& local, std::str
         Statement connected(m_db, "SELECT c.at_ms FROM events c"
                                   " WHERE c.id = (SELECT max(id) FROM events WHERE entry = ?1 AND event = 'connected')"
                                   " AND NOT EXISTS (SELECT 1 FROM events e WHERE e.entry = ?1 AND e.id > c.id"
-                                  " AND e.event IN ('hung-up', 'line-dropped'))");
+                                  " AND e.event IN ('hung-up', 'line-dropped', 'cancelled'))");
         connected.bind(1, row.entry);
         const int rc = connected.step();
         if (rc == SQLITE_ROW)

@@ -6,6 +6,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDialWindow.h"
 #include "fakes/FakeDialupService.h"
+#include "fakes/FakeHistory.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "support/TempEnvironment.h"
 
@@ -56,7 +57,7 @@ protected:
 
     ConnectFixture()
         : service(fake), lists(service), errorText(service), window(&clock),
-          control(window, service, lists, errorText, launcher, clock)
+          control(window, service, lists, errorText, launcher, clock, history)
     {
         fake.addEntry(kEntry, {std::string("0120-000-000"), std::string("taro"), std::string("secret"), {}});
         window.dlg.m_strEntry = kEntry;
@@ -110,6 +111,7 @@ protected:
     DialupLists lists;
     RasErrorText errorText;
     FakeProcessLauncher launcher;
+    FakeHistory history;
     FakeDialWindow window;
     ConnectionControl control;
 };

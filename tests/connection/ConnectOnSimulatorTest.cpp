@@ -5,6 +5,7 @@
 #include "fakes/FakeDialWindow.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "platform/dialup/LineSimulator.h"
+#include "platform/history/SqliteHistory.h"
 #include "support/TempEnvironment.h"
 #include "tools/ToolRun.h"
 
@@ -22,7 +23,8 @@ TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled
     RasErrorText errorText(simulator);
     FakeProcessLauncher launcher;
     FakeDialWindow window(&clock);
-    ConnectionControl control(window, simulator, lists, errorText, launcher, clock);
+    SqliteHistory history(env.historyPath(), {"simulator", false});
+    ConnectionControl control(window, simulator, lists, errorText, launcher, clock, history);
     window.dlg.m_bInteractive = true;
     window.dlg.m_bConnecting = true;
     window.realWaitCapMs = 20;
@@ -46,6 +48,20 @@ TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled
     EXPECT_EQ(lists.EnumConnections(), 0u);
     EXPECT_EQ(lists.connectionCount(), 0);
     EXPECT_EQ(tool({"connections"}), "") << "the other process sees them gone";
+
+    control.Connect();
+    tool({"hangup", "プロバイダ"});
+    std::vector<HistoryRow> rows;
+    std::string error;
+    ASSERT_TRUE(readHistory(env.historyPath(), {}, rows, error)) << error;
+    std::vector<std::string> seen;
+    for (const HistoryRow& row : rows)
+        seen.push_back(row.event + " " + row.cause + " " + row.entry + (row.durationS ? " +" : ""));
+    EXPECT_EQ(seen, (std::vector<std::string>{"dial-started button プロバイダ", "connected button プロバイダ",
+                                              "dial-started command-line 他社の回線",
+                                              "connected command-line 他社の回線", "hung-up button プロバイダ +",
+                                              "hung-up button 他社の回線 +", "dial-started button プロバイダ",
+                                              "connected button プロバイダ", "hung-up command-line プロバイダ +"}));
 }
 
 } // namespace

@@ -187,6 +187,7 @@ TEST_F(ConnectProcedureTest, CancelEndsSilentlyAndNeverTouchesTheGoneDialog)
     connect();
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(fake.hungUp(), std::vector<HRASCONN>{fake.lastDialHandle()});
+    EXPECT_EQ(history.lines().back(), "cancelled button プロバイダ");
     EXPECT_EQ(launcher.started.size(), 1u) << "a cancelled dial never starts the application";
     EXPECT_TRUE(window.lastView()->destroyedByUser);
     EXPECT_EQ(window.lastView()->statusTexts.size(), 3u);
@@ -220,13 +221,16 @@ TEST_F(ConnectProcedureTest, QuittingHangsUpAndClosesWithoutAWord)
     connect();
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(fake.hungUp(), std::vector<HRASCONN>{fake.lastDialHandle()});
+    EXPECT_EQ(history.lines(),
+              (std::vector<std::string>{"dial-started button プロバイダ", "cancelled button プロバイダ"}));
     EXPECT_FALSE(window.view()->destroyedByUser);
     expectDialogsClosedCleanly();
 }
 
-TEST_F(ConnectProcedureTest, AScheduledConnectIsSilentWhateverGoesWrong)
+TEST_F(ConnectProcedureTest, AScheduledConnectIsSilentWhateverGoesWrongButLeavesItsTraceInTheHistory)
 {
     window.dlg.m_bInteractive = false;
+    window.dlg.m_historyCause = HistoryCause::Schedule;
     window.dlg.m_bAutoApplication = true;
     window.dlg.m_bApplicationDisconnection = true;
     window.dlg.m_strApplicationFile = "/no/such/program";
@@ -253,6 +257,14 @@ TEST_F(ConnectProcedureTest, AScheduledConnectIsSilentWhateverGoesWrong)
     EXPECT_EQ(launcher.started.size(), 1u);
     EXPECT_TRUE(fake.connections().empty()) << "the failed launch still hangs up";
     expectDialogsClosedCleanly();
+    const std::vector<std::string> recorded = {
+        "failed schedule プロバイダ 630", // the listing failed; a line already up is no failure
+        "failed schedule プロバイダ 623",   "failed schedule パスワードなし",   "dial-started schedule プロバイダ",
+        "failed schedule プロバイダ 602",   "dial-started schedule プロバイダ", "failed schedule プロバイダ 676",
+        "dial-started schedule プロバイダ", "failed schedule プロバイダ 678",   "dial-started schedule プロバイダ",
+        "connected schedule プロバイダ",    "app-failed schedule プロバイダ",   "hung-up application-end プロバイダ",
+    };
+    EXPECT_EQ(history.lines(), recorded);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "ConnectFixture.h"
 
 #include "connection/ConnectProcedure.h"
+#include "platform/HiveTestSupport.h"
+#include "platform/history/SqliteHistory.h"
 
 #include <iterator>
 
@@ -44,7 +46,14 @@ TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
         fake.setDefaultScript(FakeDialupService::failingScript(c.error));
         service.handlesAtDial.clear();
         const std::size_t hangUpsBefore = fake.hungUp().size();
+        const std::size_t historyBefore = history.lines().size();
         connect();
+
+        std::vector<std::string> recorded = {"dial-started button プロバイダ"};
+        recorded.insert(recorded.end(), static_cast<std::size_t>(c.dials - 1), "redial button プロバイダ");
+        recorded.push_back("failed button プロバイダ " + std::to_string(c.error));
+        const std::vector<std::string> lines = history.lines();
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + historyBefore, lines.end()), recorded);
 
         EXPECT_EQ(service.handlesAtDial, std::vector<HRASCONN>(static_cast<std::size_t>(c.dials), kNoConnection))
             << "dials from empty handles";
@@ -160,6 +169,50 @@ TEST_F(ConnectRedialTest, AClockSetBackDoesNotStretchTheWait)
         if (text.rfind(prefix, 0) == 0) {
             EXPECT_LE(std::stoi(text.substr(prefix.size())), 10) << text;
         }
+}
+
+TEST_F(ConnectRedialTest, AHistoryThatCannotBeWrittenChangesNothingTheUserOrTheLineSees)
+{
+    // A busy line redialled once, a connect that succeeds, and two disconnects: the dials,
+    // hang-ups, texts and messages are the same whatever state the history file is in.
+    auto session = [this](IHistory& store) {
+        ConnectionControl control(window, service, lists, errorText, launcher, clock, store);
+        window.boxes.clear();
+        window.dlg.m_nRedialTry = 1;
+        fake.scriptDial(FakeDialupService::failingScript(ERROR_LINE_BUSY));
+        fake.scriptDial(FakeDialupService::failingScript(ERROR_LINE_BUSY));
+        fake.scriptDial(FakeDialupService::connectingScript());
+        const std::size_t hangUpsBefore = fake.hungUp().size();
+        const int dialsBefore = fake.dialCalls();
+        oneReportPerPass();
+        std::vector<std::string> seen;
+        for (int i = 0; i < 2; ++i) {
+            control.Connect();
+            seen.insert(seen.end(), window.lastView()->statusTexts.begin(), window.lastView()->statusTexts.end());
+        }
+        control.Disconnect();
+        control.Disconnect();
+        const std::vector<std::string> boxes = boxTexts();
+        seen.insert(seen.end(), boxes.begin(), boxes.end());
+        seen.push_back(std::to_string(fake.dialCalls() - dialsBefore) + " dials, " +
+                       std::to_string(fake.hungUp().size() - hangUpsBefore) + " hang-ups");
+        return seen;
+    };
+    SqliteHistory good(env.historyPath(), {"simulator", false});
+    const std::vector<std::string> expected = session(good);
+    std::vector<HistoryRow> rows;
+    std::string error;
+    ASSERT_TRUE(readHistory(env.historyPath(), {}, rows, error));
+    EXPECT_EQ(rows.size(), 6u);
+    EXPECT_EQ(expected.back(), "3 dials, 3 hang-ups");
+
+    const std::string corrupt = (env.dir() / "corrupt.db").string();
+    test::writeFile(corrupt, std::string(4096, '\xA5'));
+    testing::internal::CaptureStderr();
+    SqliteHistory broken(corrupt, {"simulator", false});
+    EXPECT_EQ(session(broken), expected);
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(test::fileContents(corrupt), std::string(4096, '\xA5'));
 }
 
 } // namespace

@@ -27,6 +27,7 @@ public:
     struct Call
     {
         bool interactive, connecting, disconnecting;
+        HistoryCause cause;
     };
 
     FakeTickWindow(std::vector<std::string> entries, int selected)
@@ -100,7 +101,8 @@ public:
 private:
     void call(std::vector<Call>& calls, const char* name, const std::function<void()>& hook)
     {
-        calls.push_back({m_state.m_bInteractive, m_state.m_bConnecting, m_state.m_bDisconnecting});
+        calls.push_back(
+            {m_state.m_bInteractive, m_state.m_bConnecting, m_state.m_bDisconnecting, m_state.m_historyCause});
         log.push_back(name);
         if (hook)
             hook();

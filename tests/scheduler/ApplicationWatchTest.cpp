@@ -26,6 +26,8 @@ TEST_F(ApplicationWatch, HangsUpOnceWhenTheApplicationEndsWithBothOptions)
     EXPECT_EQ(state().m_hProcess, kNoProcess);
     ASSERT_EQ(window.disconnects.size(), 1u);
     EXPECT_FALSE(window.disconnects[0].interactive);
+    EXPECT_EQ(window.disconnects[0].cause, HistoryCause::ApplicationEnd);
+    EXPECT_EQ(history.lines(), std::vector<std::string>{"app-ended application-end Alpha"});
 
     const int polls = launcher.polls;
     tick.OnTimer();

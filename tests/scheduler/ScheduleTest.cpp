@@ -37,6 +37,7 @@ TEST_F(ScheduledConnect, RunsOnlyInTheSetSecondOfTheOneSelectedWeekday)
         // The scheduled run is not the user's: no messages, and the schedule's own flag is held.
         EXPECT_FALSE(window.connects[0].interactive);
         EXPECT_TRUE(window.connects[0].connecting);
+        EXPECT_EQ(window.connects[0].cause, HistoryCause::Schedule);
         EXPECT_FALSE(state().m_bConnecting);
     }
 }
@@ -66,6 +67,7 @@ TEST_F(ScheduledConnect, NoWeekdayCheckedNeverConnectsButDisconnectsEveryDay)
     ASSERT_EQ(window.disconnects.size(), 7u);
     EXPECT_FALSE(window.disconnects[0].interactive);
     EXPECT_TRUE(window.disconnects[0].disconnecting);
+    EXPECT_EQ(window.disconnects[0].cause, HistoryCause::ScheduledDisconnect);
     EXPECT_FALSE(state().m_bDisconnecting);
 }
 

@@ -3,6 +3,7 @@
 #include "dialup/SystemDialupSettings.h"
 #include "fakes/CountingRegistry.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakeHistory.h"
 #include "fakes/FakeTickWindow.h"
 #include "platform/registry/SqliteHive.h"
 #include "scheduler/EndingLauncher.h"
@@ -29,7 +30,7 @@ class TickFixture : public ::testing::Test
 protected:
     TickFixture()
         : hive(env.hivePath()), registry(hive), window({"Alpha", "Beta", "Gamma"}, 0), settings(registry),
-          tick(window, settings, launcher, clock)
+          tick(window, settings, launcher, clock, history)
     {
         setDefaultEntry("Alpha");
         for (const char* name : {"EnableRedial", "RedialTry", "RedialWait"})
@@ -68,6 +69,7 @@ protected:
     CountingRegistry registry;
     FakeClock clock;
     EndingLauncher launcher;
+    FakeHistory history;
     FakeTickWindow window;
     SystemDialupSettings settings;
     Tick tick;

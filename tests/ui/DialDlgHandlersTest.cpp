@@ -187,8 +187,9 @@ TEST(DialDlgBrowseThenConnect, RunsTheProgramPickedFromAFolderWithASpace)
     PosixProcessLauncher launcher;
     FakeClock clock;
     MessageBoxRecorder boxes;
+    NullHistory history;
     ASSERT_EQ(lists.EnumEntries(), 0u);
-    CDialDlg dlg({service, lists, errorText, settings, launcher, clock, boxes}, {});
+    CDialDlg dlg({service, lists, errorText, settings, launcher, clock, boxes, history}, {});
     dlg.m_strEntry = "プロバイダ";
     dlg.m_bAutoApplication = true;
     dlg.Create();
@@ -378,6 +379,8 @@ TEST_F(DialDlgHandlers, ConnectButtonDialsTheSelectedEntry)
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_EQ(service.connections().size(), 1u);
     EXPECT_EQ(service.connections()[0].entry, "Beta");
+    EXPECT_EQ(history.lines(), (std::vector<std::string>{"dial-started button Beta", "connected button Beta",
+                                                         "app-started button Beta"}));
 }
 
 TEST_F(DialDlgHandlers, SystemMenuDisconnectHangsUp)
@@ -386,6 +389,7 @@ TEST_F(DialDlgHandlers, SystemMenuDisconnectHangsUp)
     dlg->OnSysCommand(IDM_DISCONNECT);
     EXPECT_EQ(service.hungUp().size(), 1u);
     EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(history.lines(), std::vector<std::string>{"hung-up system-menu Alpha"});
 }
 
 // ---- the window commands of the system menu

@@ -5,6 +5,7 @@
 #include "dialup/SystemDialupSettings.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDialupService.h"
+#include "fakes/FakeHistory.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/MessageBoxRecorder.h"
 #include "platform/registry/SqliteHive.h"
@@ -85,8 +86,8 @@ protected:
 
     void setDword(const char* name, std::uint32_t value)
     {
-        const std::string bytes{static_cast<char>(value), static_cast<char>(value >> 8),
-                                static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+        const std::string bytes{static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                                static_cast<char>(value >> 24)};
         writeRemoteAccess(name, REG_DWORD, bytes);
     }
 
@@ -97,7 +98,7 @@ protected:
         return value ? value : "(none)";
     }
 
-    DialDlgPorts ports() { return {service, lists, errorText, settings, launcher, clock, boxes}; }
+    DialDlgPorts ports() { return {service, lists, errorText, settings, launcher, clock, boxes, history}; }
 
     // Makes the window as start-up does (entries listed, the default entry as m_strEntry),
     // lets the test set members as the stored settings would, then initialises and shows it.
@@ -146,6 +147,7 @@ protected:
     FakeProcessLauncher launcher;
     FakeClock clock;
     MessageBoxRecorder boxes;
+    FakeHistory history;
     std::vector<DialDlgState> saves;
     std::unique_ptr<CDialDlg> dlg;
 };
