@@ -33,6 +33,8 @@ constexpr const char* kUsage =
     "  redial [--on|--off] [--tries N] [--wait SECONDS|M:SS]\n"
     "                            print or set the redial settings\n"
     "  provider [NAME]           print or set the dial-up provider (simulator, networkmanager)\n"
+    "\n"
+    "In the connection history that telmaq and these commands write:\n"
     "  history [--since DATE|DURATION] [--entry NAME] [--failed] [--json]\n"
     "                            print what was dialled, when, why and how it ended\n"
     "\n"
