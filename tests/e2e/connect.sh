@@ -26,5 +26,13 @@ is_running "$pid" || fail "telmaq ended"
 [ ! -s "$TELMAQ_MESSAGE_LOG" ] || fail "unexpected messages: $(messages)"
 pass "the Disconnect button hangs up"
 
+# The program's own history, as the user reads it: the dial, the connect and the hang-up with
+# its duration, each started by the button.
+events=$(dialup history --json | sed -E 's/.*"cause":"([^"]*)","event":"([^"]*)".*"duration":([^}]*)}/\1 \2 \3/')
+expected=$'button dial-started null\nbutton connected null'
+[ "$(head -2 <<<"$events")" = "$expected" ] || fail "history: $events"
+grep -Eq '^button hung-up [0-9]+$' <<<"$(tail -1 <<<"$events")" || fail "history: $events"
+pass "the history holds the dial, the connect and the hang-up"
+
 send_keys "$MAIN_WINDOW" Escape
 wait_for "$E2E_TIMEOUT" "Esc to end the program" has_exited "$pid"
