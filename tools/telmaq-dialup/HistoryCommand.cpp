@@ -61,18 +61,24 @@ std::optional<std::int64_t> parseSince(const std::string& text, std::int64_t now
 void appendJsonString(std::string& out, const std::string& text)
 {
     out += '"';
-    for (unsigned char c : text) {
+    // Runs of plain characters go in whole; only quotes, backslashes and controls are escaped.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c != '"' && c != '\\' && c >= 0x20 && c != 0x7f)
+            continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7f) {
+        } else {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
-        } else {
-            out += static_cast<char>(c);
         }
     }
+    out.append(text, plain, std::string::npos);
     out += '"';
 }
 
@@ -98,9 +104,13 @@ void printJson(std::ostream& out, const std::vector<HistoryRow>& rows)
             buffer += key;
             appendJsonString(buffer, *text);
         }
-        buffer += ",\"code\":" + std::to_string(row.code) + ",\"text\":";
+        buffer += ",\"code\":";
+        buffer += std::to_string(row.code);
+        buffer += ",\"text\":";
         appendJsonString(buffer, row.text);
-        buffer += ",\"duration\":" + (row.durationS ? std::to_string(*row.durationS) : std::string("null")) + "}\n";
+        buffer += ",\"duration\":";
+        buffer += row.durationS ? std::to_string(*row.durationS) : "null";
+        buffer += "}\n";
         if (buffer.size() > 1 << 16) {
             out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
             buffer.clear();
