@@ -4,14 +4,13 @@
 #include "platform/networkmanager/NmErrors.h"
 #include "platform/networkmanager/NmWorker.h"
 #include "support/TempEnvironment.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -47,14 +46,10 @@ RASDIALPARAMSA paramsFor(const char* name)
     return params;
 }
 
-bool eventually(const std::function<bool()>& condition)
+// Generous: the mock manager under a sanitizer on a loaded machine answers slowly.
+template <typename Condition> bool eventually(Condition condition)
 {
-    for (int i = 0; i < 1200; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    return test::waitUntil(condition, 60000);
 }
 
 QList<ScriptStep> failingWith(uint deviceReason)
@@ -165,17 +160,11 @@ private:
 
 TEST_F(NetworkManagerServiceTest, OnlyDialupProfilesAreEntries)
 {
+    // Which kinds are dial-up is NmProfile's to say; here, that the listing asks it.
     addGsm(QStringLiteral("Mobile"), modem);
-    bus.addProfile(settings({{"connection", {{"id", "CDMA"}, {"type", "cdma"}}}}));
-    bus.addProfile(settings({{"connection", {{"id", "DSL"}, {"type", "pppoe"}, {"interface-name", "ppp0"}}},
-                             {"pppoe", {{"parent", "eth0"}}}}));
-    bus.addProfile(settings({{"connection", {{"id", "DSL on eth0"}, {"type", "pppoe"}}}, {"pppoe", {}}}));
-    bus.addProfile(settings(
-        {{"connection", {{"id", "Phone DUN"}, {"type", "bluetooth"}}}, {"bluetooth", {{"type", "dun"}}}, {"gsm", {}}}));
     bus.addProfile(
         settings({{"connection", {{"id", "Phone PAN"}, {"type", "bluetooth"}}}, {"bluetooth", {{"type", "panu"}}}}));
     bus.addProfile(settings({{"connection", {{"id", "Office VPN"}, {"type", "vpn"}}}}));
-    bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}));
     bus.addProfile(settings({{"connection", {{"id", "Home Wi-Fi"}, {"type", "802-11-wireless"}}}}));
     // A profile this user may not read is not offered either.
     const QString hidden = addGsm(QStringLiteral("Someone else's"), QString());
@@ -183,7 +172,7 @@ TEST_F(NetworkManagerServiceTest, OnlyDialupProfilesAreEntries)
     // Names are unique in a phonebook: the first of two alike stays.
     addGsm(QStringLiteral("Mobile"), QString());
 
-    EXPECT_EQ(entryNames(), (std::vector<std::string>{"Mobile", "CDMA", "DSL", "Phone DUN", "Office VPN"}));
+    EXPECT_EQ(entryNames(), (std::vector<std::string>{"Mobile", "Office VPN"}));
 }
 
 TEST_F(NetworkManagerServiceTest, ListingFollowsTheCapacityProtocol)
@@ -215,13 +204,9 @@ TEST_F(NetworkManagerServiceTest, ConnectionsAreTheActiveDialupOnesWithHandlesEv
     const QString eth = bus.addDevice(QStringLiteral("eth0"), QStringLiteral("eth0"), kEthernet);
     const QString wired =
         bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}), {}, eth);
-    bus.activate(wired, eth);
+    const QString ordinary = bus.activate(wired, eth);
     const QString active = bus.activate(mobile, modem);
-    ASSERT_TRUE(eventually([&] {
-        return bus.property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
-                            QStringLiteral("State"))
-                   .toUInt() == 2;
-    }));
+    ASSERT_TRUE(eventually([&] { return bus.property(active, "Connection.Active", "State").toUInt() == 2; }));
 
     const std::vector<RASCONNA> listed = connections();
     ASSERT_EQ(listed.size(), 1u);
@@ -235,6 +220,11 @@ TEST_F(NetworkManagerServiceTest, ConnectionsAreTheActiveDialupOnesWithHandlesEv
     const std::vector<RASCONNA> seenElsewhere = connections(nullptr, &another);
     ASSERT_EQ(seenElsewhere.size(), 1u);
     EXPECT_EQ(seenElsewhere[0].hrasconn, listed[0].hrasconn);
+
+    // The ordinary network is no connection of ours to hang up.
+    EXPECT_EQ(service().hangUp(nm::handleForActivePath(ordinary)), ERROR_INVALID_HANDLE_RAS);
+    settle();
+    EXPECT_EQ(bus.property(ordinary, "Connection.Active", "Id").toString(), QStringLiteral("Wired"));
 }
 
 TEST_F(NetworkManagerServiceTest, DialParametersComeFromTheProfileAndItsSecrets)
@@ -405,20 +395,6 @@ TEST_F(NetworkManagerServiceTest, HangingUpEndsTheConnectionAndItsReports)
     EXPECT_EQ(service().hangUp(4000), ERROR_INVALID_HANDLE_RAS);
 }
 
-TEST_F(NetworkManagerServiceTest, HangUpNeverTouchesTheOrdinaryNetwork)
-{
-    const QString eth = bus.addDevice(QStringLiteral("eth0"), QStringLiteral("eth0"), kEthernet);
-    const QString wired =
-        bus.addProfile(settings({{"connection", {{"id", "Wired"}, {"type", "802-3-ethernet"}}}}), {}, eth);
-    const QString active = bus.activate(wired, eth);
-    EXPECT_EQ(service().hangUp(nm::handleForActivePath(active)), ERROR_INVALID_HANDLE_RAS);
-    settle();
-    EXPECT_EQ(
-        bus.property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"), QStringLiteral("Id"))
-            .toString(),
-        QStringLiteral("Wired"));
-}
-
 TEST_F(NetworkManagerServiceTest, AProfileOrDeviceInUseGivesPortAlreadyOpen)
 {
     const QString mobile = addGsm(QStringLiteral("Mobile"), modem);
@@ -428,35 +404,37 @@ TEST_F(NetworkManagerServiceTest, AProfileOrDeviceInUseGivesPortAlreadyOpen)
     HRASCONN connection = 77;
     EXPECT_EQ(dial("Mobile", &connection), ERROR_PORT_ALREADY_OPEN);
     EXPECT_EQ(connection, kNoConnection);
-    ASSERT_TRUE(eventually([&] {
-        return bus.property(modem, QStringLiteral("org.freedesktop.NetworkManager.Device"), QStringLiteral("State"))
-                   .toUInt() == 100;
-    }));
+    ASSERT_TRUE(eventually([&] { return bus.property(modem, "Device", "State").toUInt() == 100; }));
     EXPECT_EQ(dial("Other APN", &connection), ERROR_PORT_ALREADY_OPEN);
     EXPECT_EQ(connections().size(), 1u);
 }
 
 // --- When NetworkManager is not there or does not answer ------------------------------------
 
-TEST(NetworkManagerServiceFailures, NoNetworkManagerOnTheBusGivesItsCodeAtOnce)
+// A bus without NetworkManager, and no bus at all: every call answers at once that the manager
+// is out of reach, and says so in its text.
+TEST(NetworkManagerServiceFailures, WithoutAManagerEveryCallGivesItsCodeAtOnce)
 {
     test::TempEnvironment env;
     NmMockBus empty(false);
     ASSERT_FALSE(empty.address().empty());
-    NetworkManagerDialupService service(NetworkManagerOptions{empty.address(), 10000});
-    std::uint32_t size = 0, count = 0;
-    EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
-    EXPECT_EQ(service.enumConnections(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
-    RASDIALPARAMSA params = paramsFor("Mobile");
-    bool retrieved = true;
-    EXPECT_EQ(service.getEntryDialParams(&params, &retrieved), nm::ERROR_MANAGER_UNREACHABLE);
-    EXPECT_FALSE(retrieved);
-    HRASCONN connection = kNoConnection;
-    EXPECT_EQ(service.dial(&params, 0, recordReport, &connection), nm::ERROR_MANAGER_UNREACHABLE);
-    EXPECT_EQ(service.hangUp(5), nm::ERROR_MANAGER_UNREACHABLE);
-    char text[256];
-    ASSERT_EQ(service.getErrorString(nm::ERROR_MANAGER_UNREACHABLE, text, sizeof text), 0u);
-    EXPECT_NE(std::string(text).find("NetworkManager"), std::string::npos);
+    for (const std::string& address : {empty.address(), "unix:path=" + (env.dir() / "no-bus-here").string()}) {
+        SCOPED_TRACE(address);
+        NetworkManagerDialupService service(NetworkManagerOptions{address, 10000});
+        std::uint32_t size = 0, count = 0;
+        EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
+        EXPECT_EQ(service.enumConnections(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
+        RASDIALPARAMSA params = paramsFor("Mobile");
+        bool retrieved = true;
+        EXPECT_EQ(service.getEntryDialParams(&params, &retrieved), nm::ERROR_MANAGER_UNREACHABLE);
+        EXPECT_FALSE(retrieved);
+        HRASCONN connection = kNoConnection;
+        EXPECT_EQ(service.dial(&params, 0, recordReport, &connection), nm::ERROR_MANAGER_UNREACHABLE);
+        EXPECT_EQ(service.hangUp(5), nm::ERROR_MANAGER_UNREACHABLE);
+        char text[256];
+        ASSERT_EQ(service.getErrorString(nm::ERROR_MANAGER_UNREACHABLE, text, sizeof text), 0u);
+        EXPECT_NE(std::string(text).find("NetworkManager"), std::string::npos);
+    }
 }
 
 TEST_F(NetworkManagerServiceTest, AManagerThatDoesNotAnswerGivesACodeNotAHang)
@@ -486,15 +464,11 @@ TEST_F(NetworkManagerServiceTest, AManagerThatGoesAwayEndsTheDial)
     EXPECT_EQ(reports.back().error, nm::ERROR_MANAGER_UNREACHABLE);
 }
 
-// With no bus at all, every call answers that the manager is out of reach; texts still work.
-TEST(NetworkManagerServiceFailures, NoBusAtAllGivesItsCodeAndEveryCodeHasATextThatFits)
+// Texts need no manager.
+TEST(NetworkManagerServiceFailures, EveryCodeHasATextThatFits)
 {
     test::TempEnvironment env;
-    const std::string nowhere = "unix:path=" + (env.dir() / "no-bus-here").string();
-    NetworkManagerDialupService service(NetworkManagerOptions{nowhere, 1000});
-    std::uint32_t size = 0, count = 0;
-    EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
-    EXPECT_EQ(service.hangUp(1), nm::ERROR_MANAGER_UNREACHABLE);
+    NetworkManagerDialupService service(NetworkManagerOptions{"unix:path=" + (env.dir() / "no-bus").string(), 1000});
     for (std::uint32_t code : {6u, 602u, 603u, 623u, 629u, 630u, 631u, 632u, 676u, 678u, 680u, 691u, 711u, 19001u,
                                19002u, 19003u, 19004u, 19105u, 19411u}) {
         char text[256];

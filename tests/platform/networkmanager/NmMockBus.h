@@ -148,24 +148,21 @@ public:
     // Activates a profile behind telmaq's back, as another program would.
     QString activate(const QString& profile, const QString& device = QStringLiteral("/"))
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.NetworkManager"), QStringLiteral("/org/freedesktop/NetworkManager"),
-            QStringLiteral("org.freedesktop.NetworkManager"), QStringLiteral("ActivateConnection"));
-        call.setArguments({QVariant::fromValue(QDBusObjectPath(profile)), QVariant::fromValue(QDBusObjectPath(device)),
-                           QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))});
-        const QDBusMessage reply = m_control.call(call, QDBus::Block, 30000);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-        return reply.arguments().value(0).value<QDBusObjectPath>().path();
+        return call(QStringLiteral("/org/freedesktop/NetworkManager"), QStringLiteral("org.freedesktop.NetworkManager"),
+                    QStringLiteral("ActivateConnection"),
+                    {QVariant::fromValue(QDBusObjectPath(profile)), QVariant::fromValue(QDBusObjectPath(device)),
+                     QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))})
+            .value<QDBusObjectPath>()
+            .path();
     }
 
-    QVariant property(const QString& path, const QString& interface, const QString& name)
+    // interface: the part after "org.freedesktop.NetworkManager.", "Device" or "Connection.Active".
+    QVariant property(const QString& path, const char* interface, const char* name)
     {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.NetworkManager"), path,
-                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        call.setArguments({interface, name});
-        const QDBusMessage reply = m_control.call(call, QDBus::Block, 30000);
-        return reply.arguments().value(0).value<QDBusVariant>().variant();
+        return call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                    {QStringLiteral("org.freedesktop.NetworkManager.") + QLatin1String(interface), QLatin1String(name)})
+            .value<QDBusVariant>()
+            .variant();
     }
 
 private:
@@ -198,11 +195,16 @@ private:
 
     QVariant mock(const QString& method, const QList<QVariant>& arguments)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.NetworkManager"),
-                                                           QStringLiteral("/org/freedesktop"),
-                                                           QStringLiteral("org.freedesktop.DBus.Mock"), method);
-        call.setArguments(arguments);
-        const QDBusMessage reply = m_control.call(call, QDBus::Block, 30000);
+        return call(QStringLiteral("/org/freedesktop"), QStringLiteral("org.freedesktop.DBus.Mock"), method, arguments);
+    }
+
+    QVariant call(const QString& path, const QString& interface, const QString& method,
+                  const QList<QVariant>& arguments)
+    {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.NetworkManager"), path, interface, method);
+        message.setArguments(arguments);
+        const QDBusMessage reply = m_control.call(message, QDBus::Block, 30000);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
             << method.toStdString() << ": " << reply.errorMessage().toStdString();
         return reply.arguments().value(0);
