@@ -45,50 +45,33 @@ protected:
 
 // ---- the time-setting dialogs
 
-TEST_F(DialDlgHandlers, TimeDialogOkTakesTheNewTime)
+TEST_F(DialDlgHandlers, TimeDialogsShowTheirTimeAndOnlyOkTakesTheNewOne)
 {
-    std::string caption;
-    int shownHour = -1;
+    std::vector<std::string> captions;
+    std::vector<int> shownHours;
+    bool ok = true;
     ModalWatcher watcher([&](QWidget* w) {
         auto* time = qobject_cast<CTimeDlg*>(w);
         ASSERT_NE(time, nullptr);
-        caption = time->windowTitle().toStdString();
-        shownHour = time->m_nHour;
+        captions.push_back(time->windowTitle().toStdString());
+        shownHours.push_back(time->m_nHour);
         EXPECT_TRUE(dlg->m_bTimeDlgOpen);
         time->m_nHour = 8;
         time->m_nMinute = 15;
         time->m_nSecond = 9;
         time->UpdateData(false);
-        static_cast<QDialog*>(time)->accept();
+        ok ? static_cast<QDialog*>(time)->accept() : static_cast<QDialog*>(time)->reject();
     });
     click(IDC_SET_CONNECT_TIME);
+    ok = false;
+    click(IDC_SET_DISCONNECT_TIME);
 
-    EXPECT_EQ(watcher.seen, 1);
-    EXPECT_EQ(caption, "自動接続時刻の設定");
-    EXPECT_EQ(shownHour, 6);
+    EXPECT_EQ(captions, (std::vector<std::string>{"自動接続時刻の設定", "自動切断時刻の設定"}));
+    EXPECT_EQ(shownHours, (std::vector<int>{6, 23}));
     EXPECT_EQ(dlg->m_nConnectHour, 8);
     EXPECT_EQ(dlg->m_nConnectMinute, 15);
     EXPECT_EQ(dlg->m_nConnectSecond, 9);
     EXPECT_EQ(dlg->GetDlgItemText(IDC_CONNECT_TIME), "08：15：09");
-    EXPECT_FALSE(dlg->m_bTimeDlgOpen);
-    EXPECT_EQ(dlg->m_nDisconnectHour, 23);
-}
-
-TEST_F(DialDlgHandlers, TimeDialogCancelKeepsTheTime)
-{
-    std::string caption;
-    ModalWatcher watcher([&](QWidget* w) {
-        auto* time = qobject_cast<CTimeDlg*>(w);
-        ASSERT_NE(time, nullptr);
-        caption = time->windowTitle().toStdString();
-        time->m_nHour = 1;
-        time->UpdateData(false);
-        static_cast<QDialog*>(time)->reject();
-    });
-    click(IDC_SET_DISCONNECT_TIME);
-
-    EXPECT_EQ(watcher.seen, 1);
-    EXPECT_EQ(caption, "自動切断時刻の設定");
     EXPECT_EQ(dlg->m_nDisconnectHour, 23);
     EXPECT_EQ(dlg->GetDlgItemText(IDC_DISCONNECT_TIME), "23：00：00");
     EXPECT_FALSE(dlg->m_bTimeDlgOpen);
@@ -265,50 +248,34 @@ TEST_F(DialDlgHandlers, AboutOpensEvenWhileAConnectRuns)
 
 // ---- choosing the entry
 
-TEST_F(DialDlgHandlers, ChoosingFromTheListMovesTheCheckMarkAndWritesTheDefault)
+TEST_F(DialDlgHandlers, ChoosingAnEntrySelectsItEverywhereAndWritesTheDefault)
 {
-    chooseFromList(2);
-
-    EXPECT_EQ(dlg->m_strEntry, "Gamma");
-    EXPECT_EQ(profile(), "Gamma");
-    EXPECT_FALSE(dlg->systemMenu().isEntryChecked(0));
-    EXPECT_FALSE(dlg->systemMenu().isEntryChecked(1));
-    EXPECT_TRUE(dlg->systemMenu().isEntryChecked(2));
-}
-
-TEST_F(DialDlgHandlers, ChoosingFromTheSubMenuSelectsInTheListAndWritesTheDefault)
-{
-    dlg->systemMenu().entryMenu()->actions().at(2)->trigger();
-
-    EXPECT_EQ(dlg->currentEntry(), 2);
-    EXPECT_EQ(dlg->m_strEntry, "Gamma");
-    EXPECT_EQ(profile(), "Gamma");
-    for (int p = 0; p < 3; ++p)
-        EXPECT_EQ(dlg->systemMenu().isEntryChecked(p), p == 2) << p;
-}
-
-TEST_F(DialDlgHandlers, ChoosingTheSelectedEntryAgainWritesItAgain)
-{
-    // Another program changed the default; choosing our selection puts ours back.
-    setProfile("Elsewhere");
-    dlg->OnSysCommand(IDM_ENTRY_FIRST); // Alpha, already selected
-
-    EXPECT_EQ(dlg->currentEntry(), 0);
-    EXPECT_TRUE(dlg->systemMenu().isEntryChecked(0));
-    EXPECT_EQ(profile(), "Alpha");
-}
-
-TEST_F(DialDlgHandlers, EntryCommandsTakeTheLowBitsOff)
-{
-    dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 + 7); // 0x67: the second entry
-    EXPECT_EQ(dlg->m_strEntry, "Beta");
-}
-
-TEST_F(DialDlgHandlers, IdsPastTheListedEntriesSelectNothing)
-{
-    dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 * 3);
-    EXPECT_EQ(dlg->currentEntry(), 0);
-    EXPECT_EQ(profile(), "Alpha");
+    struct Case
+    {
+        const char* how;
+        std::function<void()> choose;
+        int index;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"from the list", [this] { chooseFromList(2); }, 2, "Gamma"},
+        {"from the sub-menu", [this] { dlg->systemMenu().entryMenu()->actions().at(2)->trigger(); }, 2, "Gamma"},
+        // Another program changed the default; choosing our selection puts ours back.
+        {"the selected one again", [this] { dlg->OnSysCommand(IDM_ENTRY_FIRST); }, 0, "Alpha"},
+        {"with the low bits set", [this] { dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 + 7); }, 1, "Beta"},
+        {"past the listed entries", [this] { dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 * 3); }, 0, "Elsewhere"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        dlg->OnSysCommand(IDM_ENTRY_FIRST);
+        setProfile("Elsewhere");
+        c.choose();
+        EXPECT_EQ(dlg->currentEntry(), c.index);
+        EXPECT_EQ(dlg->m_strEntry, listItems().at(c.index));
+        EXPECT_EQ(profile(), c.stored);
+        for (int p = 0; p < 3; ++p)
+            EXPECT_EQ(dlg->systemMenu().isEntryChecked(p), p == c.index) << p;
+    }
 }
 
 // ---- help, connect and disconnect
