@@ -11,6 +11,10 @@ protected:
     {
         addEntries({"A", "B"});
         setProfile("A");
+        reopen();
+    }
+    void reopen()
+    {
         open([](CDialDlg& d) {
             d.m_nWindowLeft = 100;
             d.m_nWindowTop = 50;
@@ -18,29 +22,25 @@ protected:
     }
 };
 
-TEST_F(DialDlgEnd, AWindowThatStayedPutIsNotMoved)
+TEST_F(DialDlgEnd, OnlyClosingAwayFromWhereItOpenedIsAMove)
 {
-    dlg->OnDestroy();
-    EXPECT_FALSE(dlg->m_bMoved);
-    EXPECT_EQ(dlg->m_nWindowLeft, 100);
-    EXPECT_EQ(dlg->m_nWindowTop, 50);
-}
-
-TEST_F(DialDlgEnd, AHorizontalMoveTakesTheNewPosition)
-{
-    dlg->move(140, 50);
-    dlg->OnDestroy();
-    EXPECT_TRUE(dlg->m_bMoved);
-    EXPECT_EQ(dlg->m_nWindowLeft, 140);
-    EXPECT_EQ(dlg->m_nWindowTop, 50);
-}
-
-TEST_F(DialDlgEnd, MovingAndMovingBackIsNoMove)
-{
-    dlg->move(300, 200);
-    dlg->move(100, 50);
-    dlg->OnDestroy();
-    EXPECT_FALSE(dlg->m_bMoved);
+    struct Case
+    {
+        std::vector<QPoint> moves;
+        bool moved;
+        QPoint kept;
+    };
+    const Case cases[] = {
+        {{}, false, {100, 50}}, {{{140, 50}}, true, {140, 50}}, {{{300, 200}, {100, 50}}, false, {100, 50}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.moves.size());
+        reopen();
+        for (const QPoint& to : c.moves)
+            dlg->move(to);
+        dlg->OnDestroy();
+        EXPECT_EQ(dlg->m_bMoved, c.moved);
+        EXPECT_EQ(QPoint(dlg->m_nWindowLeft, dlg->m_nWindowTop), c.kept);
+    }
 }
 
 TEST_F(DialDlgEnd, TheSessionsEndTakesThePositionAndSavesOnce)

@@ -323,15 +323,20 @@ TEST(DialDlgHelpFile, BesideTheProgramThenInItsShareFolder)
     }
 }
 
-TEST_F(DialDlgHandlers, DisconnectButtonWithoutAConnectionSaysSo)
+TEST_F(DialDlgHandlers, DisconnectSaysSoWithoutAConnectionAndHangsUpOne)
 {
     click(IDC_DISCONNECT);
-
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "接続されていません");
     EXPECT_EQ(boxes.shown[0].owner, dlg.get());
     EXPECT_FALSE(dlg->m_bDisconnecting);
     EXPECT_FALSE(dlg->m_bInteractive);
+
+    service.addConnection("Alpha");
+    dlg->OnSysCommand(IDM_DISCONNECT);
+    EXPECT_EQ(service.hungUp().size(), 1u);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(history.lines(), std::vector<std::string>{"hung-up system-menu Alpha"});
 }
 
 TEST_F(DialDlgHandlers, ConnectButtonDialsTheSelectedEntry)
@@ -350,33 +355,9 @@ TEST_F(DialDlgHandlers, ConnectButtonDialsTheSelectedEntry)
                                                          "app-started button Beta"}));
 }
 
-TEST_F(DialDlgHandlers, SystemMenuDisconnectHangsUp)
-{
-    service.addConnection("Alpha");
-    dlg->OnSysCommand(IDM_DISCONNECT);
-    EXPECT_EQ(service.hungUp().size(), 1u);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(history.lines(), std::vector<std::string>{"hung-up system-menu Alpha"});
-}
-
 // ---- the window commands of the system menu
 
-TEST_F(DialDlgHandlers, MinimiseAndRestoreFromTheSystemMenu)
-{
-    dlg->OnSysCommand(SC_MINIMIZE);
-    EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized(); }));
-    dlg->OnSysCommand(SC_RESTORE);
-    EXPECT_TRUE(waitUntil([this] { return !dlg->isMinimized(); }));
-}
-
-TEST_F(DialDlgHandlers, CloseFromTheSystemMenuIsTheExit)
-{
-    dlg->OnSysCommand(SC_CLOSE);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(dlg->result(), IDCANCEL);
-}
-
-TEST_F(DialDlgHandlers, TheSystemMenuIsTheWindowsContextMenu)
+TEST_F(DialDlgHandlers, TheSystemMenuIsTheContextMenuAndItsWindowCommandsWork)
 {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->mapToGlobal(QPoint(5, 5)));
     QCoreApplication::sendEvent(dlg.get(), &event);
@@ -385,6 +366,15 @@ TEST_F(DialDlgHandlers, TheSystemMenuIsTheWindowsContextMenu)
     EXPECT_FALSE(dlg->systemMenu().action(SC_MAXIMIZE)->isEnabled());
     EXPECT_FALSE(dlg->systemMenu().action(SC_SIZE)->isEnabled());
     dlg->systemMenu().menu()->hide();
+
+    dlg->OnSysCommand(SC_MINIMIZE);
+    EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized(); }));
+    dlg->OnSysCommand(SC_RESTORE);
+    EXPECT_TRUE(waitUntil([this] { return !dlg->isMinimized(); }));
+    // Close is the exit.
+    dlg->OnSysCommand(SC_CLOSE);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), IDCANCEL);
 }
 
 TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
