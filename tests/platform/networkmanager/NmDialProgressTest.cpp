@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -94,23 +96,22 @@ TEST(NmDialProgress, TheActiveConnectionsEndDefersToTheDevicesReason)
 
 TEST(NmDialProgress, DropsAfterConnectingTellWhoEndedTheLine)
 {
-    const auto connectedProgress = [] {
-        NmDialProgress p;
-        p.started();
-        p.deviceStateChanged(100, 0);
-        return p;
+    // The far end, on the device or the active connection; then someone who asked
+    // NetworkManager to take it down (another program, the desktop's menu); then the manager gone.
+    const std::function<std::vector<DialReport>(NmDialProgress&)> drops[] = {
+        [](NmDialProgress& p) { return p.deviceStateChanged(110, 13); },
+        [](NmDialProgress& p) { return p.activeStateChanged(4, 3); },
+        [](NmDialProgress& p) { return p.deviceStateChanged(110, 39); },
+        [](NmDialProgress& p) { return p.activeStateChanged(4, 2); },
+        [](NmDialProgress& p) { return p.managerVanished(); },
     };
-    NmDialProgress remote = connectedProgress();
-    EXPECT_EQ(remote.deviceStateChanged(110, 13), (std::vector<DialReport>{{RASCS_Disconnected, 629}}));
-    NmDialProgress remoteActive = connectedProgress();
-    EXPECT_EQ(remoteActive.activeStateChanged(4, 3), (std::vector<DialReport>{{RASCS_Disconnected, 629}}));
-    // Someone asked NetworkManager to take it down (another program, the desktop's menu).
-    NmDialProgress asked = connectedProgress();
-    EXPECT_EQ(asked.deviceStateChanged(110, 39), (std::vector<DialReport>{{RASCS_Disconnected, 631}}));
-    NmDialProgress askedActive = connectedProgress();
-    EXPECT_EQ(askedActive.activeStateChanged(4, 2), (std::vector<DialReport>{{RASCS_Disconnected, 631}}));
-    NmDialProgress vanished = connectedProgress();
-    EXPECT_EQ(vanished.managerVanished(), (std::vector<DialReport>{{RASCS_Disconnected, 629}}));
+    const std::uint32_t codes[] = {629, 629, 631, 631, 629};
+    for (std::size_t i = 0; i < std::size(drops); ++i) {
+        NmDialProgress progress;
+        progress.started();
+        progress.deviceStateChanged(100, 0);
+        EXPECT_EQ(drops[i](progress), (std::vector<DialReport>{{RASCS_Disconnected, codes[i]}})) << i;
+    }
 }
 
 TEST(NmDialProgress, ADeviceThatWasAlreadyDownBeforeTheDialIsNoFailure)
