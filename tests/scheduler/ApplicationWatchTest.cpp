@@ -44,8 +44,9 @@ TEST_F(ApplicationWatch, OptionsCountAsTheyAreWhenTheEndIsSeen)
         bool autoAtStart, hangUpAtStart, autoAtEnd, hangUpAtEnd;
         std::size_t disconnects;
     };
-    for (Case c :
-         {Case{true, true, true, false, 0}, Case{false, true, true, true, 1}, Case{true, false, true, false, 1}}) {
+    // The count of hang-ups runs on from case to case.
+    for (Case c : {Case{true, true, true, false, 0}, Case{false, true, true, true, 1},
+                   Case{true, false, true, false, 1}, Case{true, true, false, true, 1}}) {
         const ProcessHandle process = launch(c.autoAtStart, c.hangUpAtStart);
         state().m_bAutoApplication = c.autoAtEnd;
         state().m_bApplicationDisconnection = c.hangUpAtEnd;

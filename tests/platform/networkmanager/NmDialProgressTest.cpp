@@ -149,6 +149,7 @@ TEST(NmErrors, BusErrorsGiveCodesWithTexts)
         {"org.freedesktop.DBus.Error.NoReply", nm::ERROR_NM_NO_REPLY},
         {"org.freedesktop.NetworkManager.PermissionDenied", nm::ERROR_NM_NOT_AUTHORIZED},
         {"org.freedesktop.DBus.Error.AccessDenied", nm::ERROR_NM_NOT_AUTHORIZED},
+        {"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired", nm::ERROR_NM_NOT_AUTHORIZED},
         {"org.freedesktop.NetworkManager.UnknownDevice", 630},
         {"org.freedesktop.NetworkManager.UnknownConnection", 623},
         {"org.freedesktop.NetworkManager.ConnectionAlreadyActive", 602},
