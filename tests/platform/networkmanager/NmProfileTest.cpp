@@ -72,6 +72,13 @@ TEST(NmProfile, UserNameNumberAndPasswordComeFromTheKindsOwnSetting)
     ASSERT_TRUE(dun);
     EXPECT_EQ(dun->secretSetting, QStringLiteral("cdma"));
     EXPECT_EQ(dun->userName, QStringLiteral("bob"));
+    // With both, the gsm setting is the one read.
+    EXPECT_EQ(
+        dialupProfileFrom(QStringLiteral("/p"),
+                          profile("bluetooth", "Both", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {}}, {"gsm", {}}}))
+            .value()
+            .secretSetting,
+        QStringLiteral("gsm"));
 
     QVariantMap vpnData;
     vpnData.insert(QStringLiteral("username"), QStringLiteral("carol"));
