@@ -54,6 +54,7 @@ TEST(NmDialProgress, SkippedStagesAreReportedOnTheWayAndNothingGoesBack)
     NmDialProgress progress;
     std::vector<DialReport> all = progress.started();
     append(all, progress.deviceStateChanged(70, 0)); // straight to addresses: PPP has authenticated
+    EXPECT_EQ(all.back().state, RASCS_Authenticated);
     append(all, progress.deviceStateChanged(50, 0)); // late or repeated changes say nothing new
     append(all, progress.activeStateChanged(2, 0));  // a VPN knows only its active connection
     EXPECT_EQ(states(all), kFullSequence);
