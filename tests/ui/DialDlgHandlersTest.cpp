@@ -47,33 +47,35 @@ protected:
 
 TEST_F(DialDlgHandlers, TimeDialogsShowTheirTimeAndOnlyOkTakesTheNewOne)
 {
+    // Connect time OK, disconnect time OK, connect time cancelled; each types 15 minutes 9
+    // seconds and an hour of its own.
     std::vector<std::string> captions;
     std::vector<int> shownHours;
-    bool ok = true;
     ModalWatcher watcher([&](QWidget* w) {
         auto* time = qobject_cast<CTimeDlg*>(w);
         ASSERT_NE(time, nullptr);
+        const int call = static_cast<int>(captions.size());
         captions.push_back(time->windowTitle().toStdString());
         shownHours.push_back(time->m_nHour);
         EXPECT_TRUE(dlg->m_bTimeDlgOpen);
-        time->m_nHour = 8;
+        time->m_nHour = 8 + call;
         time->m_nMinute = 15;
         time->m_nSecond = 9;
         time->UpdateData(false);
-        ok ? static_cast<QDialog*>(time)->accept() : static_cast<QDialog*>(time)->reject();
+        call < 2 ? static_cast<QDialog*>(time)->accept() : static_cast<QDialog*>(time)->reject();
     });
     click(IDC_SET_CONNECT_TIME);
-    ok = false;
     click(IDC_SET_DISCONNECT_TIME);
+    click(IDC_SET_CONNECT_TIME);
 
-    EXPECT_EQ(captions, (std::vector<std::string>{"自動接続時刻の設定", "自動切断時刻の設定"}));
-    EXPECT_EQ(shownHours, (std::vector<int>{6, 23}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"自動接続時刻の設定", "自動切断時刻の設定", "自動接続時刻の設定"}));
+    EXPECT_EQ(shownHours, (std::vector<int>{6, 23, 8}));
     EXPECT_EQ(dlg->m_nConnectHour, 8);
     EXPECT_EQ(dlg->m_nConnectMinute, 15);
     EXPECT_EQ(dlg->m_nConnectSecond, 9);
     EXPECT_EQ(dlg->GetDlgItemText(IDC_CONNECT_TIME), "08：15：09");
-    EXPECT_EQ(dlg->m_nDisconnectHour, 23);
-    EXPECT_EQ(dlg->GetDlgItemText(IDC_DISCONNECT_TIME), "23：00：00");
+    EXPECT_EQ(dlg->m_nDisconnectHour, 9);
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_DISCONNECT_TIME), "09：15：09");
     EXPECT_FALSE(dlg->m_bTimeDlgOpen);
 }
 
@@ -258,7 +260,7 @@ TEST_F(DialDlgHandlers, ChoosingAnEntrySelectsItEverywhereAndWritesTheDefault)
         const char* stored;
     };
     const Case cases[] = {
-        {"from the list", [this] { chooseFromList(2); }, 2, "Gamma"},
+        {"from the list", [this] { chooseFromList(1); }, 1, "Beta"},
         {"from the sub-menu", [this] { dlg->systemMenu().entryMenu()->actions().at(2)->trigger(); }, 2, "Gamma"},
         // Another program changed the default; choosing our selection puts ours back.
         {"the selected one again", [this] { dlg->OnSysCommand(IDM_ENTRY_FIRST); }, 0, "Alpha"},
