@@ -72,7 +72,7 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
             record.cause = HistoryCause::Schedule;
             record.entry = entry;
             record.code = code;
-            record.text = code ? "回線が\"話中\"" : "";
+            record.text = code ? "回線が\"話中\" C:\\modem\t" : "";
             record.atMs = now - agoS * 1000;
             history.record(record);
         };
@@ -106,7 +106,8 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
         EXPECT_EQ(table.out.rfind("TIME ", 0), 0u) << table.out;
         EXPECT_NE(table.out.find(c.summary), std::string::npos) << table.out;
     }
-    EXPECT_NE(tool({"history", "--json", "--failed"}).out.find(R"("text":"回線が\"話中\"")"), std::string::npos);
+    EXPECT_NE(tool({"history", "--json", "--failed"}).out.find(R"("text":"回線が\"話中\" C:\\modem\u0009")"),
+              std::string::npos);
     for (const char* bad : {"yesterday", "1y", "2026-02-30", "d"})
         EXPECT_EQ(tool({"history", "--since", bad}).status, 2) << bad;
 }
