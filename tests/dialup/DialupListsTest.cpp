@@ -82,6 +82,9 @@ TEST_F(DialupListsTest, AnswersOfTheServicePassThroughWithNoThirdAttempt)
     });
     EXPECT_EQ(lists.EnumEntries(), ERROR_BUFFER_TOO_SMALL);
     EXPECT_EQ(service.enumEntriesCalls(), 3);
+    // The count speaks of three records, the buffer holds two: the third is never read.
+    EXPECT_EQ(lists.entryCount(), 3);
+    EXPECT_EQ(lists.GetEntryName(2), nullptr);
 
     service.onEnumEntries(nullptr);
     EXPECT_EQ(lists.EnumEntries(), 0u);

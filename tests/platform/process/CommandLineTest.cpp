@@ -27,8 +27,8 @@ TEST(CommandLineTest, SplitsLikeAShellWithoutExpanding)
 TEST(CommandLineTest, HonoursQuotesAndBackslashes)
 {
     EXPECT_EQ(split("'/opt/My Apps/run' --title 'a \"b\" \\c'"), (Words{"/opt/My Apps/run", "--title", "a \"b\" \\c"}));
-    EXPECT_EQ(split("\"a b\" \"say \\\"hi\\\"\" \"back\\\\slash\" \"keep\\n\""),
-              (Words{"a b", "say \"hi\"", "back\\slash", "keep\\n"}));
+    EXPECT_EQ(split("\"a b\" \"say \\\"hi\\\"\" \"back\\\\slash\" \"keep\\n\" \"\\$5 \\`x\\`\""),
+              (Words{"a b", "say \"hi\"", "back\\slash", "keep\\n", "$5 `x`"}));
     EXPECT_EQ(split("a\\ b c\\\"d \\'e"), (Words{"a b", "c\"d", "'e"}));
     // Quoted pieces next to each other make one word; empty quotes are a word of their own.
     EXPECT_EQ(split("pre\"mid\"'post' '' \"\""), (Words{"premidpost", "", ""}));
