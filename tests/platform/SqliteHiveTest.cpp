@@ -89,6 +89,11 @@ TEST_F(SqliteHiveTest, QueryAnswersSizeTypeAndMoreDataLikeTheRegistry)
               hive.queryValue(key, "InternetProfile", &type, reinterpret_cast<std::uint8_t*>(small), &size));
     EXPECT_EQ(9u, size);
     EXPECT_EQ(std::string("xxxx"), std::string(small, 4));
+    char oneShort[8];
+    size = sizeof oneShort;
+    EXPECT_EQ(ERROR_MORE_DATA,
+              hive.queryValue(key, "InternetProfile", &type, reinterpret_cast<std::uint8_t*>(oneShort), &size));
+    EXPECT_EQ(9u, size);
 
     char room[32];
     size = sizeof room;

@@ -39,6 +39,9 @@ TEST(SystemClock, BreaksTimeDownInTheLocalZone)
         EXPECT_EQ(30, t.minute);
         EXPECT_EQ(5, t.second);
         EXPECT_EQ(1, t.weekday);
+        // Five and six days on: Saturday is 6, the Sunday after it 0.
+        EXPECT_EQ(6, clock.localTime(monday + 5 * 86400).weekday);
+        EXPECT_EQ(0, clock.localTime(monday + 6 * 86400).weekday);
     }
     {
         // Nine hours ahead the same instant is already Monday afternoon; seventeen more and it is Tuesday.

@@ -7,8 +7,8 @@ namespace {
 
 TEST(LineBehaviour, TextFormsReadBackAsWritten)
 {
-    for (const char* text : {"connect", "busy", "busy:0", "busy:3", "no-answer", "no-dialtone", "no-modem",
-                             "auth-fail", "drop:0", "drop:5", "drop:0.25", "drop:1.5"}) {
+    for (const char* text : {"connect", "busy", "busy:0", "busy:3", "no-answer", "no-dialtone", "no-modem", "auth-fail",
+                             "drop:0", "drop:5", "drop:0.25", "drop:1.5", "drop:1.005"}) {
         const auto line = LineBehaviour::parse(text);
         ASSERT_TRUE(line.has_value()) << text;
         EXPECT_EQ(line->text(), text);
@@ -19,8 +19,8 @@ TEST(LineBehaviour, TextFormsReadBackAsWritten)
 
 TEST(LineBehaviour, NonsenseIsRefused)
 {
-    for (const char* text : {"", "Connect", "busy:", "busy:-1", "busy: 2", "busy:x", "busy:1234567890", "drop:",
-                             "drop:-1", "drop:1e3", "drop:.5", "drop:1.2.3", "drop:100000", "hang"})
+    for (const char* text : {"", "Connect", "busy:", "busy:-1", "busy: 2", "busy:x", "busy:1234567890",
+                             "drop:", "drop:-1", "drop:1e3", "drop:.5", "drop:1.2.3", "drop:100000", "hang"})
         EXPECT_FALSE(LineBehaviour::parse(text).has_value()) << text;
 }
 
