@@ -78,19 +78,23 @@ TEST(SqliteHiveFaults, ADamagedHiveGivesCodesAndStaysByteForByte)
 
 TEST(SqliteHiveFaults, AnotherProgramsDatabaseIsLeftAlone)
 {
-    test::TempEnvironment env;
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(env.hivePath().c_str(), &db));
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine')", nullptr,
-                                      nullptr, nullptr));
-    sqlite3_close(db);
-    const std::string before = fileContents(env.hivePath());
+    // The second carries our schema version by chance: only our own mark makes a file ours.
+    for (const char* version : {"", "PRAGMA user_version=1;"}) {
+        SCOPED_TRACE(version);
+        test::TempEnvironment env;
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(env.hivePath().c_str(), &db));
+        const std::string sql = std::string("CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');") + version;
+        ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr));
+        sqlite3_close(db);
+        const std::string before = fileContents(env.hivePath());
 
-    SqliteHive hive(env.hivePath());
-    const std::vector<long> codes = tryEverything(hive);
-    EXPECT_TRUE(allFailed(codes));
-    EXPECT_EQ(ERROR_CANTOPEN, codes[1]);
-    EXPECT_EQ(before, fileContents(env.hivePath()));
+        SqliteHive hive(env.hivePath());
+        const std::vector<long> codes = tryEverything(hive);
+        EXPECT_TRUE(allFailed(codes));
+        EXPECT_EQ(ERROR_CANTOPEN, codes[1]);
+        EXPECT_EQ(before, fileContents(env.hivePath()));
+    }
 }
 
 TEST(SqliteHiveFaults, AFolderThatCannotBeMadeOrWrittenGivesCodes)
