@@ -23,19 +23,13 @@ public:
         sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    Statement& bind(int i, const std::optional<std::string>& text)
-    {
-        if (text)
-            return bind(i, *text);
-        sqlite3_bind_null(m_stmt, i);
-        return *this;
-    }
     Statement& bind(int i, std::int64_t value)
     {
         sqlite3_bind_int64(m_stmt, i, value);
         return *this;
     }
-    Statement& bind(int i, const std::optional<std::int64_t>& value)
+    // A missing value is stored as NULL.
+    template <typename T> Statement& bind(int i, const std::optional<T>& value)
     {
         if (value)
             return bind(i, *value);

@@ -32,17 +32,24 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The file named by our own variable when it is set, else telmaq's file in an XDG base folder;
+// a relative XDG value is ignored, as the base directory rules ask.
+std::string userFile(const char* override, const char* xdgVariable, const char* homeFallback, const char* name)
+{
+    std::string path = environment(override);
+    if (!path.empty())
+        return path;
+    std::string base = environment(xdgVariable);
+    if (base.empty() || base.front() != '/')
+        base = homeDirectory() + homeFallback;
+    return base + "/telmaq/" + name;
+}
+
 } // namespace
 
 std::string hivePath()
 {
-    std::string path = environment("TELMAQ_REGISTRY");
-    if (!path.empty())
-        return path;
-    std::string config = environment("XDG_CONFIG_HOME");
-    if (config.empty() || config.front() != '/')
-        config = homeDirectory() + "/.config";
-    return config + "/telmaq/registry.db";
+    return userFile("TELMAQ_REGISTRY", "XDG_CONFIG_HOME", "/.config", "registry.db");
 }
 
 std::string dialupDatabasePath()
@@ -70,13 +77,7 @@ std::string privateFolder(const std::string& path)
 
 std::string historyDatabasePath()
 {
-    std::string path = environment("TELMAQ_HISTORY_DB");
-    if (!path.empty())
-        return path;
-    std::string state = environment("XDG_STATE_HOME");
-    if (state.empty() || state.front() != '/')
-        state = homeDirectory() + "/.local/state";
-    return state + "/telmaq/history.db";
+    return userFile("TELMAQ_HISTORY_DB", "XDG_STATE_HOME", "/.local/state", "history.db");
 }
 
 std::string runtimeDirectory()
