@@ -15,21 +15,15 @@ bool isTime(const LocalTime& t, int hour, int minute, int second)
 
 unsigned WeekdayMask(const DialDlgState& state)
 {
+    static constexpr bool DialDlgState::*kDays[] = {
+        &DialDlgState::m_bCheckSun, &DialDlgState::m_bCheckMon, &DialDlgState::m_bCheckTue,
+        &DialDlgState::m_bCheckWed, &DialDlgState::m_bCheckThu, &DialDlgState::m_bCheckFri,
+        &DialDlgState::m_bCheckSat};
     unsigned mask = 0;
-    if (state.m_bCheckSun)
-        mask |= 1u << 0;
-    if (state.m_bCheckMon)
-        mask |= 1u << 1;
-    if (state.m_bCheckTue)
-        mask |= 1u << 2;
-    if (state.m_bCheckWed)
-        mask |= 1u << 3;
-    if (state.m_bCheckThu)
-        mask |= 1u << 4;
-    if (state.m_bCheckFri)
-        mask |= 1u << 5;
-    if (state.m_bCheckSat)
-        mask |= 1u << 6;
+    for (unsigned day = 0; day < 7; ++day) {
+        if (state.*kDays[day])
+            mask |= 1u << day;
+    }
     return mask;
 }
 
