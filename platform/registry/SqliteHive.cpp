@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <optional>
 
 namespace telmaq {
 namespace {
@@ -61,7 +62,7 @@ void bindName(sqlite3_stmt* statement, int index, const char* name)
 
 // --- Handles and keys --------------------------------------------------------------------
 
-long SqliteHive::resolve(HKEY key, Handle* handle) const
+long SqliteHive::resolve(HKEY key, std::uint32_t access, Handle* handle) const
 {
     if (key == HKEY_CURRENT_USER) {
         *handle = Handle{0, KEY_ALL_ACCESS};
@@ -71,7 +72,27 @@ long SqliteHive::resolve(HKEY key, Handle* handle) const
     if (it == m_handles.end())
         return ERROR_INVALID_HANDLE;
     *handle = it->second;
-    return ERROR_SUCCESS;
+    return (handle->access & access) == access ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+long SqliteHive::resolvePath(HKEY parent, const char* subKey, Handle* from, std::vector<std::string>* names) const
+{
+    if (long rc = resolve(parent, 0, from); rc != ERROR_SUCCESS)
+        return rc;
+    return splitPath(subKey, names);
+}
+
+std::optional<long> SqliteHive::unreadable(long missing)
+{
+    switch (connect(false)) {
+    case Hive::Ready:
+        return std::nullopt;
+    case Hive::Missing:
+        return missing;
+    case Hive::Failed:
+        break;
+    }
+    return m_lastError;
 }
 
 HKEY SqliteHive::addHandle(std::int64_t keyId, std::uint32_t access)
@@ -156,21 +177,13 @@ long SqliteHive::openKey(HKEY parent, const char* subKey, std::uint32_t access, 
     if (!result)
         return ERROR_INVALID_PARAMETER;
     Handle from;
-    if (long rc = resolve(parent, &from); rc != ERROR_SUCCESS)
-        return rc;
     std::vector<std::string> names;
-    if (long rc = splitPath(subKey, &names); rc != ERROR_SUCCESS)
+    if (long rc = resolvePath(parent, subKey, &from, &names); rc != ERROR_SUCCESS)
         return rc;
     std::int64_t keyId = from.keyId;
     if (!names.empty()) {
-        switch (connect(false)) {
-        case Hive::Missing:
-            return ERROR_FILE_NOT_FOUND;
-        case Hive::Failed:
-            return m_lastError;
-        case Hive::Ready:
-            break;
-        }
+        if (const auto rc = unreadable(ERROR_FILE_NOT_FOUND))
+            return *rc;
         if (long rc = walk(from.keyId, names, false, &keyId); rc != ERROR_SUCCESS)
             return rc;
     }
@@ -184,10 +197,8 @@ long SqliteHive::createKey(HKEY parent, const char* subKey, std::uint32_t access
     if (!result)
         return ERROR_INVALID_PARAMETER;
     Handle from;
-    if (long rc = resolve(parent, &from); rc != ERROR_SUCCESS)
-        return rc;
     std::vector<std::string> names;
-    if (long rc = splitPath(subKey, &names); rc != ERROR_SUCCESS)
+    if (long rc = resolvePath(parent, subKey, &from, &names); rc != ERROR_SUCCESS)
         return rc;
 
     // Most calls find every key there already; they take no write lock and leave the file alone.
@@ -220,22 +231,14 @@ long SqliteHive::deleteKey(HKEY parent, const char* subKey)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     Handle from;
-    if (long rc = resolve(parent, &from); rc != ERROR_SUCCESS)
-        return rc;
     std::vector<std::string> names;
-    if (long rc = splitPath(subKey, &names); rc != ERROR_SUCCESS)
+    if (long rc = resolvePath(parent, subKey, &from, &names); rc != ERROR_SUCCESS)
         return rc;
     // The key itself, and HKEY_CURRENT_USER with it, is not deleted through its own handle.
     if (names.empty())
         return ERROR_INVALID_PARAMETER;
-    switch (connect(false)) {
-    case Hive::Missing:
-        return ERROR_FILE_NOT_FOUND;
-    case Hive::Failed:
-        return m_lastError;
-    case Hive::Ready:
-        break;
-    }
+    if (const auto rc = unreadable(ERROR_FILE_NOT_FOUND))
+        return *rc;
     int step = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (step != SQLITE_OK)
         return errorFor(step, true);
@@ -269,22 +272,14 @@ long SqliteHive::queryValue(HKEY key, const char* name, std::uint32_t* type, std
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     Handle handle;
-    if (long rc = resolve(key, &handle); rc != ERROR_SUCCESS)
+    if (long rc = resolve(key, KEY_QUERY_VALUE, &handle); rc != ERROR_SUCCESS)
         return rc;
-    if (!(handle.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
     if (!valueNameFits(name))
         return ERROR_FILE_NOT_FOUND;
-    switch (connect(false)) {
-    case Hive::Missing:
-        return ERROR_FILE_NOT_FOUND;
-    case Hive::Failed:
-        return m_lastError;
-    case Hive::Ready:
-        break;
-    }
+    if (const auto rc = unreadable(ERROR_FILE_NOT_FOUND))
+        return *rc;
     Use use(statement(QueryValue));
     sqlite3_bind_int64(use.get(), 1, handle.keyId);
     bindName(use.get(), 2, name);
@@ -313,10 +308,8 @@ long SqliteHive::setValue(HKEY key, const char* name, std::uint32_t type, const 
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     Handle handle;
-    if (long rc = resolve(key, &handle); rc != ERROR_SUCCESS)
+    if (long rc = resolve(key, KEY_SET_VALUE, &handle); rc != ERROR_SUCCESS)
         return rc;
-    if (!(handle.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     if ((!data && size > 0) || size > 0x7fffffffu || !valueNameFits(name))
         return ERROR_INVALID_PARAMETER;
     if (connect(true) != Hive::Ready)
@@ -340,20 +333,12 @@ long SqliteHive::deleteValue(HKEY key, const char* name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     Handle handle;
-    if (long rc = resolve(key, &handle); rc != ERROR_SUCCESS)
+    if (long rc = resolve(key, KEY_SET_VALUE, &handle); rc != ERROR_SUCCESS)
         return rc;
-    if (!(handle.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (!valueNameFits(name))
         return ERROR_FILE_NOT_FOUND;
-    switch (connect(false)) {
-    case Hive::Missing:
-        return ERROR_FILE_NOT_FOUND;
-    case Hive::Failed:
-        return m_lastError;
-    case Hive::Ready:
-        break;
-    }
+    if (const auto rc = unreadable(ERROR_FILE_NOT_FOUND))
+        return *rc;
     Use use(statement(DeleteValue));
     sqlite3_bind_int64(use.get(), 1, handle.keyId);
     bindName(use.get(), 2, name);
@@ -368,18 +353,10 @@ long SqliteHive::values(HKEY key, std::vector<Value>* result)
     std::lock_guard<std::mutex> lock(m_mutex);
     result->clear();
     Handle handle;
-    if (long rc = resolve(key, &handle); rc != ERROR_SUCCESS)
+    if (long rc = resolve(key, KEY_QUERY_VALUE, &handle); rc != ERROR_SUCCESS)
         return rc;
-    if (!(handle.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    switch (connect(false)) {
-    case Hive::Missing:
-        return ERROR_SUCCESS;
-    case Hive::Failed:
-        return m_lastError;
-    case Hive::Ready:
-        break;
-    }
+    if (const auto rc = unreadable(ERROR_SUCCESS))
+        return *rc;
     if (long rc = keyExists(handle.keyId); rc != ERROR_SUCCESS)
         return rc;
     Use use(statement(ListValues));
@@ -402,16 +379,10 @@ long SqliteHive::subKeys(HKEY key, std::vector<std::string>* result)
     std::lock_guard<std::mutex> lock(m_mutex);
     result->clear();
     Handle handle;
-    if (long rc = resolve(key, &handle); rc != ERROR_SUCCESS)
+    if (long rc = resolve(key, 0, &handle); rc != ERROR_SUCCESS)
         return rc;
-    switch (connect(false)) {
-    case Hive::Missing:
-        return ERROR_SUCCESS;
-    case Hive::Failed:
-        return m_lastError;
-    case Hive::Ready:
-        break;
-    }
+    if (const auto rc = unreadable(ERROR_SUCCESS))
+        return *rc;
     if (long rc = keyExists(handle.keyId); rc != ERROR_SUCCESS)
         return rc;
     Use use(statement(ListSubKeys));

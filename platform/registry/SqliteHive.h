@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -90,7 +91,12 @@ private:
     long prepareStatements();
     void disconnect();
 
-    long resolve(HKEY key, Handle* handle) const;
+    // The open key behind a handle, if it was opened with every right in `access`.
+    long resolve(HKEY key, std::uint32_t access, Handle* handle) const;
+    long resolvePath(HKEY parent, const char* subKey, Handle* from, std::vector<std::string>* names) const;
+    // Opens the file for a read: nothing when it is ready, else what the call answers:
+    // `missing` for a hive nothing has been written to yet (it reads as empty), or the failure.
+    std::optional<long> unreadable(long missing);
     HKEY addHandle(std::int64_t keyId, std::uint32_t access);
     long walk(std::int64_t from, const std::vector<std::string>& names, bool create, std::int64_t* keyId);
     long walkSteps(std::int64_t from, const std::vector<std::string>& names, bool create, std::int64_t* keyId);
