@@ -75,6 +75,17 @@ void makeFolders(const std::string& path)
         ::mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
+// An entry's columns in the order bindEntry and selectEntry use, then the dials made so far.
+constexpr const char* kSelectEntry =
+    "SELECT name, phone, device, user, password, domain, line, step_ms, dials FROM entries WHERE name = ?";
+
+// An add and a change store the same columns: ?1 is the name, ?2 to ?8 the rest.
+void bindEntry(Statement& statement, const SimEntry& entry)
+{
+    statement.bind(1, entry.name).bind(2, entry.phone).bind(3, entry.device).bind(4, entry.user);
+    statement.bind(5, entry.password).bind(6, entry.domain).bind(7, entry.line).bind(8, std::int64_t{entry.stepMs});
+}
+
 } // namespace
 
 std::uint32_t validateEntry(const SimEntry& entry, std::string& why)
@@ -293,8 +304,12 @@ std::uint32_t SimulatorDatabase::findEntry(const std::string& name, SimEntry& en
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
-    Statement query(m_db,
-                    "SELECT name, phone, device, user, password, domain, line, step_ms FROM entries WHERE name = ?");
+    Statement query(m_db, kSelectEntry);
+    return selectEntry(query, name, entry);
+}
+
+std::uint32_t SimulatorDatabase::selectEntry(Statement& query, const std::string& name, SimEntry& entry)
+{
     query.bind(1, name);
     const int rc = query.step();
     if (rc == SQLITE_DONE)
@@ -322,9 +337,8 @@ std::uint32_t SimulatorDatabase::addEntry(const SimEntry& entry)
     if (std::uint32_t code = open(true))
         return code;
     Statement insert(m_db, "INSERT INTO entries(name, phone, device, user, password, domain, line, step_ms) "
-                           "VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-    insert.bind(1, entry.name).bind(2, entry.phone).bind(3, entry.device).bind(4, entry.user);
-    insert.bind(5, entry.password).bind(6, entry.domain).bind(7, entry.line).bind(8, std::int64_t{entry.stepMs});
+                           "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    bindEntry(insert, entry);
     const int rc = insert.step();
     if (rc == SQLITE_CONSTRAINT)
         return fail(ERROR_ALREADY_EXISTS_RAS, "an entry named '" + entry.name + "' exists already");
@@ -340,10 +354,9 @@ std::uint32_t SimulatorDatabase::updateEntry(const SimEntry& entry)
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'")
                                     : code;
-    Statement update(m_db, "UPDATE entries SET phone = ?, device = ?, user = ?, password = ?, domain = ?, "
-                           "line = ?, step_ms = ?, dials = 0 WHERE name = ?");
-    update.bind(1, entry.phone).bind(2, entry.device).bind(3, entry.user).bind(4, entry.password);
-    update.bind(5, entry.domain).bind(6, entry.line).bind(7, std::int64_t{entry.stepMs}).bind(8, entry.name);
+    Statement update(m_db, "UPDATE entries SET phone = ?2, device = ?3, user = ?4, password = ?5, domain = ?6, "
+                           "line = ?7, step_ms = ?8, dials = 0 WHERE name = ?1");
+    bindEntry(update, entry);
     if (update.step() != SQLITE_DONE)
         return failSql("the entry cannot be changed");
     if (sqlite3_changes(m_db) == 0)
@@ -429,24 +442,9 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
         return failSql("the dial-up database is busy");
     std::uint64_t dials = 0;
     {
-        Statement query(m_db, "SELECT name, phone, device, user, password, domain, line, step_ms, dials "
-                              "FROM entries WHERE name = ?");
-        query.bind(1, entryName);
-        const int rc = query.step();
-        if (rc == SQLITE_DONE)
-            return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entryName + "'");
-        if (rc != SQLITE_ROW)
-            return failSql("the phonebook cannot be read");
-        SimEntry& entry = start.entry;
-        entry.name = query.text(0);
-        entry.phone = query.text(1);
-        entry.device = query.text(2);
-        entry.user = query.optionalText(3);
-        entry.password = query.optionalText(4);
-        entry.domain = query.optionalText(5);
-        entry.line = query.text(6);
-        const std::int64_t step = query.integer(7);
-        entry.stepMs = step < 0 ? 0 : step > 60000 ? 60000 : static_cast<std::uint32_t>(step);
+        Statement query(m_db, kSelectEntry);
+        if (std::uint32_t code = selectEntry(query, entryName, start.entry))
+            return code;
         const std::int64_t stored = query.integer(8);
         dials = stored < 0 ? 0 : static_cast<std::uint64_t>(stored);
     }

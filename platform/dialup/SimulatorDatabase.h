@@ -12,6 +12,8 @@ struct sqlite3;
 
 namespace telmaq {
 
+class Statement;
+
 // Codes of the line simulator beyond those of the service interface.
 constexpr std::uint32_t ERROR_INVALID_PARAMETER_RAS = 87;
 constexpr std::uint32_t ERROR_INVALID_NAME_RAS = 123;
@@ -111,6 +113,8 @@ private:
     std::uint32_t fail(std::uint32_t code, const std::string& what);
     std::uint32_t failSql(const std::string& what);
     std::uint32_t failSql(const std::string& what, int sqliteCode, const std::string& detail);
+    // Reads the entry named name through query (kSelectEntry), leaving its row current; 0 or a code.
+    std::uint32_t selectEntry(Statement& query, const std::string& name, SimEntry& entry);
     bool connectionAlive(std::int64_t pid, const std::string& pidStart, bool connected, std::int64_t dropAtMs,
                          std::int64_t nowMs) const;
 
