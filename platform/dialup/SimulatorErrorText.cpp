@@ -1,16 +1,11 @@
 #include "platform/dialup/SimulatorErrorText.h"
 
+#include "platform/dialup/CodeText.h"
 #include "platform/dialup/SimulatorDatabase.h"
 
 namespace telmaq {
 
 namespace {
-
-struct CodeText
-{
-    std::uint32_t code;
-    const char* text;
-};
 
 // Every code the simulator answers, in its own words.
 constexpr CodeText kTexts[] = {
@@ -42,10 +37,7 @@ constexpr CodeText kTexts[] = {
 
 const char* simulatorErrorText(std::uint32_t code)
 {
-    for (const CodeText& entry : kTexts)
-        if (entry.code == code)
-            return entry.text;
-    return nullptr;
+    return textFor(kTexts, code);
 }
 
 } // namespace telmaq

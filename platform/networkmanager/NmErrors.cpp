@@ -1,6 +1,6 @@
 #include "platform/networkmanager/NmErrors.h"
 
-#include "platform/dialup/DialupService.h"
+#include "platform/dialup/CodeText.h"
 
 #include <cstdio>
 
@@ -135,21 +135,17 @@ std::uint32_t codeForActiveReason(std::uint32_t reason)
 
 std::string errorText(std::uint32_t code)
 {
+    if (const char* text = textFor(kOwnErrorTexts, code))
+        return text;
     switch (code) {
     case ERROR_INVALID_HANDLE_RAS:
         return "接続のハンドルが正しくありません";
     case ERROR_INVALID_PARAMETER:
         return "パラメーターが正しくありません";
-    case ERROR_PORT_ALREADY_OPEN:
-        return "通信ポートが使用中です";
     case ERROR_BUFFER_TOO_SMALL:
         return "バッファーが小さすぎます";
     case ERROR_CANNOT_FIND_PHONEBOOK_ENTRY:
         return "電話帳のエントリが見つかりません";
-    case ERROR_REMOTE_DISCONNECTION:
-        return "サーバーに接続を切られました";
-    case ERROR_HARDWARE_FAILURE:
-        return "モデムからの応答がありません\nモデムの電源が入っているか確認してください";
     case ERROR_USER_DISCONNECTION:
         return "接続はユーザーによって切断されました";
     case ERROR_INVALID_SIZE:
@@ -158,14 +154,6 @@ std::string errorText(std::uint32_t code)
         return "メモリを確保できません";
     case ERROR_NO_CONNECTION:
         return "接続は切断されています";
-    case ERROR_LINE_BUSY:
-        return "接続先が話中です";
-    case ERROR_NO_ANSWER:
-        return "接続先のモデムが応答しないか、接続先がモデムではありません";
-    case ERROR_NO_DIALTONE:
-        return "発信音が聞こえません\nモジュラージャックが外れていないか確認してください";
-    case ERROR_AUTHENTICATION_FAILURE:
-        return "ユーザー名またはパスワードが間違っています";
     case ERROR_MANAGER_UNREACHABLE:
         return "NetworkManager に接続できません\nNetworkManager が動いているか確認してください";
     case ERROR_NM_NOT_AUTHORIZED:
