@@ -3,7 +3,6 @@
 #include "platform/registry/SqliteHive.h"
 
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -26,14 +25,10 @@ inline std::string readBytes(IRegistry& hive, HKEY key, const char* name, std::u
 {
     std::uint32_t size = 0;
     long rc = hive.queryValue(key, name, type, nullptr, &size);
-    if (rc != ERROR_SUCCESS)
-        return "error " + std::to_string(rc);
     std::string bytes(size, '\0');
-    rc = hive.queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
-    if (rc != ERROR_SUCCESS)
-        return "error " + std::to_string(rc);
-    bytes.resize(size);
-    return bytes;
+    if (rc == ERROR_SUCCESS)
+        rc = hive.queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
+    return rc == ERROR_SUCCESS ? bytes.substr(0, size) : "error " + std::to_string(rc);
 }
 
 inline std::string fileContents(const std::string& path)
@@ -44,8 +39,7 @@ inline std::string fileContents(const std::string& path)
 
 inline void writeFile(const std::string& path, const std::string& contents)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << contents;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
 }
 
 } // namespace telmaq::test
