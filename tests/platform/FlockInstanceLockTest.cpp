@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <optional>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,85 +15,87 @@ namespace {
 
 using Result = IInstanceLock::Result;
 
-// Runs acquire() in a child process and answers what it got.
 Result acquireInChild(const std::string& directory)
 {
     const pid_t child = ::fork();
-    if (child == 0) {
-        FlockInstanceLock lock(directory);
-        ::_exit(static_cast<int>(lock.acquire()));
-    }
+    if (child == 0)
+        ::_exit(static_cast<int>(FlockInstanceLock(directory).acquire()));
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return Result::Unavailable;
     return static_cast<Result>(WEXITSTATUS(status));
 }
 
-TEST(FlockInstanceLock, TheGuardsNameBecomesOneSafeFileName)
+// A child that takes the guard and keeps it until killed; -1 if it could not take it.
+pid_t holdInChild(const std::string& directory)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FlockInstanceLock lock(directory);
+        if (lock.acquire() == Result::Acquired && ::write(ready[1], "r", 1) == 1)
+            ::pause();
+        ::_exit(1);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool held = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    return held ? child : -1;
+}
+
+void kill(pid_t child)
+{
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+TEST(FlockInstanceLock, TheGuardIsOnePrivateFileNamedSafely)
 {
     EXPECT_EQ("wexhal_telmaq_Instance.lock", FlockInstanceLock::fileNameFor("wexhal/telmaq Instance"));
     EXPECT_EQ("lock.._.._x.lock", FlockInstanceLock::fileNameFor("../../x"));
     EXPECT_EQ("lock.lock", FlockInstanceLock::fileNameFor(""));
     test::TempEnvironment env;
     FlockInstanceLock lock(env.runtimeDir());
-    EXPECT_EQ(env.runtimeDir() + "/wexhal_telmaq_Instance.lock", lock.path());
     ASSERT_EQ(Result::Acquired, lock.acquire());
-    struct stat info;
-    ASSERT_EQ(0, ::stat(lock.path().c_str(), &info));
+    struct stat info{};
+    ASSERT_EQ(0, ::stat((env.runtimeDir() + "/wexhal_telmaq_Instance.lock").c_str(), &info));
     EXPECT_EQ(0600u, info.st_mode & 0777);
+    EXPECT_EQ(Result::Unavailable, FlockInstanceLock((env.dir() / "missing" / "folder").string()).acquire());
 }
 
-TEST(FlockInstanceLock, ASecondProcessIsRefusedUntilTheFirstLetsGo)
+TEST(FlockInstanceLock, AHolderKeepsOthersOutUntilItLetsGoOrDies)
 {
     test::TempEnvironment env;
+    pid_t program = -1;
     {
         FlockInstanceLock first(env.runtimeDir());
         ASSERT_EQ(Result::Acquired, first.acquire());
         EXPECT_EQ(Result::Acquired, first.acquire()) << "asking again keeps the guard";
         EXPECT_EQ(Result::HeldByAnother, acquireInChild(env.runtimeDir()));
-        // Another name is another guard.
-        FlockInstanceLock other(env.runtimeDir(), "someone else");
-        EXPECT_EQ(Result::Acquired, other.acquire());
+        EXPECT_EQ(Result::Acquired, FlockInstanceLock(env.runtimeDir(), "someone else").acquire());
+        // A program we start that outlives telmaq must not keep the next copy out.
+        int execed[2];
+        ASSERT_EQ(0, ::pipe2(execed, O_CLOEXEC));
+        if ((program = ::fork()) == 0) {
+            ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(execed[1]);
+        char byte;
+        EXPECT_EQ(0, ::read(execed[0], &byte, 1)) << "the pipe closes at the exec";
+        ::close(execed[0]);
     }
     EXPECT_EQ(Result::Acquired, acquireInChild(env.runtimeDir()));
-}
-
-TEST(FlockInstanceLock, AKilledHolderFreesTheGuard)
-{
-    test::TempEnvironment env;
-    int ready[2];
-    ASSERT_EQ(0, ::pipe(ready));
-    const pid_t holder = ::fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        ::close(ready[0]);
-        FlockInstanceLock lock(env.runtimeDir());
-        const char answer = lock.acquire() == Result::Acquired ? 'y' : 'n';
-        if (::write(ready[1], &answer, 1) != 1)
-            ::_exit(1);
-        for (;;)
-            ::pause();
-    }
-    ::close(ready[1]);
-    char answer = 0;
-    ASSERT_EQ(1, ::read(ready[0], &answer, 1));
-    ::close(ready[0]);
-    ASSERT_EQ('y', answer);
-
+    kill(program);
+    const pid_t owner = holdInChild(env.runtimeDir());
+    ASSERT_GT(owner, 0);
     FlockInstanceLock second(env.runtimeDir());
     EXPECT_EQ(Result::HeldByAnother, second.acquire());
-
-    ASSERT_EQ(0, ::kill(holder, SIGKILL));
-    int status = 0;
-    ASSERT_EQ(holder, ::waitpid(holder, &status, 0));
+    kill(owner);
     EXPECT_EQ(Result::Acquired, second.acquire());
-}
-
-TEST(FlockInstanceLock, AFolderThatCannotHoldTheFileLeavesTheGuardUnavailable)
-{
-    test::TempEnvironment env;
-    FlockInstanceLock lock((env.dir() / "missing" / "folder").string());
-    EXPECT_EQ(Result::Unavailable, lock.acquire());
 }
 
 TEST(FlockInstanceLock, OnlyAPrivateFolderOfOurOwnHoldsTheGuard)
@@ -107,58 +108,20 @@ TEST(FlockInstanceLock, OnlyAPrivateFolderOfOurOwnHoldsTheGuard)
     ASSERT_EQ(0, ::mkdir((base + "/private").c_str(), 0700));
     ASSERT_EQ(0, ::symlink((base + "/private").c_str(), (base + "/link").c_str()));
     ASSERT_EQ(0, ::close(::open((base + "/file").c_str(), O_CREAT | O_RDWR, 0600)));
-    const struct
-    {
-        std::string path;
-        bool usable;
-    } cases[] = {
-        {base + "/missing", true}, {base + "/private", true}, {base + "/open", false},
-        {base + "/link", false},   {base + "/file", false},   {"relative", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        const std::string folder = privateFolder(c.path);
-        EXPECT_EQ(c.usable ? c.path : std::string(), folder);
-        struct stat info;
-        if (c.usable) {
-            EXPECT_TRUE(::lstat(c.path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0700);
-        }
+    for (const char* name : {"/missing", "/private", "/open", "/link", "/file", "relative"}) {
+        const bool usable = name == std::string("/missing") || name == std::string("/private");
+        const std::string path = name[0] == '/' ? base + name : name;
+        SCOPED_TRACE(path);
+        const std::string folder = privateFolder(path);
+        EXPECT_EQ(usable ? path : std::string(), folder);
+        struct stat info{};
+        EXPECT_TRUE(!usable || (::lstat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0700));
         // Another copy seen where there is none would keep telmaq from starting at all.
-        FlockInstanceLock lock(folder);
-        EXPECT_EQ(c.usable ? Result::Acquired : Result::Unavailable, lock.acquire());
+        EXPECT_EQ(usable ? Result::Acquired : Result::Unavailable, FlockInstanceLock(folder).acquire());
     }
-    EXPECT_EQ(0, ::access((base + "/private/wexhal_telmaq_Instance.lock").c_str(), F_OK));
     EXPECT_NE(0, ::access("relative", F_OK));
     ::setenv("XDG_RUNTIME_DIR", "relative", 1);
     EXPECT_EQ("", runtimeDirectory());
-}
-
-TEST(FlockInstanceLock, TheGuardIsNotHandedToProgramsWeStart)
-{
-    test::TempEnvironment env;
-    std::optional<FlockInstanceLock> lock;
-    lock.emplace(env.runtimeDir());
-    ASSERT_EQ(Result::Acquired, lock->acquire());
-    // The pipe's write end closes when the child's exec has happened, and with it everything
-    // else marked close-on-exec.
-    int execed[2];
-    ASSERT_EQ(0, ::pipe2(execed, O_CLOEXEC));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(execed[1]);
-    char byte;
-    EXPECT_EQ(0, ::read(execed[0], &byte, 1));
-    ::close(execed[0]);
-
-    // A launched program that outlives telmaq must not keep the next copy out.
-    lock.reset();
-    EXPECT_EQ(Result::Acquired, acquireInChild(env.runtimeDir()));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
 }
 
 } // namespace
