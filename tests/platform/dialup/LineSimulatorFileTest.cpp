@@ -1,4 +1,3 @@
-#include "platform/dialup/DialupProviders.h"
 #include "platform/dialup/LineSimulator.h"
 
 #include "SimulatorTestSupport.h"
@@ -9,39 +8,13 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
 
 namespace telmaq {
 namespace {
 
-TEST(LineSimulatorFile, IsPrivateSharedAndInWriteAheadMode)
-{
-    test::TempEnvironment env;
-    const std::string path = (env.dir() / "new" / "folder" / "dialup.db").string();
-    {
-        LineSimulator simulator(path);
-        ASSERT_EQ(simulator.database().addEntry(test::simEntry("会社")), 0u);
-    }
-    struct stat info{};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-
-    // Another simulator on the same file sees the same phonebook.
-    LineSimulator again(path);
-    std::vector<std::string> names;
-    ASSERT_EQ(again.database().entryNames(names), 0u);
-    EXPECT_EQ(names, std::vector<std::string>{"会社"});
-}
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
 void runSql(const std::string& path, const char* sql)
 {
@@ -51,62 +24,82 @@ void runSql(const std::string& path, const char* sql)
     sqlite3_close(db);
 }
 
-// Every operation, reading and writing, answers its code over a file that is not our
-// phonebook, and the file keeps every byte.
-TEST(LineSimulatorFile, AFileThatIsNotOurPhonebookIsRefusedAndLeftAsItIs)
+mode_t modeOf(const std::string& path)
+{
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+Names namesIn(const std::string& path)
+{
+    Names names{"stale"};
+    EXPECT_EQ(SimulatorDatabase(path).entryNames(names), 0u);
+    return names;
+}
+
+TEST(LineSimulatorFile, IsPrivateSharedAndInWriteAheadMode)
+{
+    test::TempEnvironment env;
+    const std::string path = (env.dir() / "new" / "folder" / "dialup.db").string();
+    ASSERT_EQ(SimulatorDatabase(path).addEntry(test::simEntry("会社")), 0u);
+    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(namesIn(path), Names{"会社"});
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+
+TEST(LineSimulatorFile, AFileThatIsNotOurPhonebookIsRefusedByEveryCallAndLeftAsItIs)
 {
     const struct
     {
         const char* what;
-        std::function<void(const std::string&)> make;
+        void (*make)(const std::string&);
         std::uint32_t code;
     } cases[] = {
-        {"another program's database",
-         [](const std::string& path) { runSql(path, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine')"); },
+        {"another program's", [](const std::string& p) { runSql(p, "CREATE TABLE notes(text)"); },
          ERROR_CANNOT_LOAD_PHONEBOOK},
-        {"another program's tables of the same names",
-         [](const std::string& path) { runSql(path, "CREATE TABLE entries(x); PRAGMA user_version=1"); },
+        {"another program's with our names",
+         [](const std::string& p) { runSql(p, "CREATE TABLE entries(x); PRAGMA user_version=1"); },
          ERROR_CANNOT_LOAD_PHONEBOOK},
-        {"a newer version's phonebook",
-         [](const std::string& path) {
-             ASSERT_EQ(SimulatorDatabase(path).addEntry(test::simEntry("A")), 0u);
-             runSql(path, "PRAGMA user_version=2");
+        {"a newer version's",
+         [](const std::string& p) {
+             SimulatorDatabase(p).addEntry(test::simEntry("A"));
+             runSql(p, "PRAGMA user_version=2");
          },
          ERROR_CANNOT_LOAD_PHONEBOOK},
-        {"a damaged file", [](const std::string& path) { test::writeFile(path, std::string(8192, 'x')); },
+        {"damaged", [](const std::string& p) { test::writeFile(p, std::string(8192, 'x')); },
          ERROR_CANNOT_LOAD_PHONEBOOK},
-        {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); },
-         ERROR_CANNOT_OPEN_PHONEBOOK},
+        {"a folder", [](const std::string& p) { fs::create_directory(p); }, ERROR_CANNOT_OPEN_PHONEBOOK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::TempEnvironment env;
         const std::string path = env.dialupPath();
         c.make(path);
-        const std::string before = std::filesystem::is_directory(path) ? "" : test::fileContents(path);
+        const auto contents = [&] { return fs::is_directory(path) ? "" : test::fileContents(path); };
+        const std::string before = contents();
         SimulatorDatabase database(path);
-        std::vector<std::string> names;
+        Names names;
         std::vector<SimConnection> connections;
         SimEntry entry = test::simEntry("A");
         SimulatorDatabase::DialStart start;
-        EXPECT_EQ(database.entryNames(names), c.code);
-        EXPECT_EQ(database.findEntry("A", entry), c.code);
-        EXPECT_EQ(database.connections(connections, 0), c.code);
-        EXPECT_EQ(database.addEntry(entry), c.code);
-        EXPECT_EQ(database.updateEntry(entry), c.code);
-        EXPECT_EQ(database.removeEntry("A"), c.code);
-        EXPECT_EQ(database.startDial("A", 0, start), c.code);
+        for (std::uint32_t code : {database.entryNames(names), database.findEntry("A", entry),
+                                   database.connections(connections, 0), database.addEntry(entry),
+                                   database.updateEntry(entry), database.removeEntry("A"),
+                                   database.startDial("A", 0, start)})
+            EXPECT_EQ(code, c.code);
         EXPECT_NE(database.lastError().find(path), std::string::npos) << database.lastError();
-        if (!std::filesystem::is_directory(path)) {
-            EXPECT_EQ(test::fileContents(path), before);
-        }
-        EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+        EXPECT_EQ(contents(), before);
+        EXPECT_FALSE(fs::exists(path + "-wal"));
     }
 }
 
-// Reading never makes a file: no file and an empty one are an empty phonebook until an entry
-// is added. An earlier version's phonebook open to others is made private, as it holds
-// passwords.
 TEST(LineSimulatorFile, OnlyAddingMakesAPhonebookAndALooseOneIsMadePrivate)
 {
     test::TempEnvironment env;
@@ -116,68 +109,27 @@ TEST(LineSimulatorFile, OnlyAddingMakesAPhonebookAndALooseOneIsMadePrivate)
         if (emptyFile)
             test::writeFile(path, "");
         SimulatorDatabase database(path);
-        std::vector<std::string> names{"stale"};
         std::vector<SimConnection> connections;
         SimEntry entry;
-        EXPECT_EQ(database.entryNames(names), 0u);
-        EXPECT_TRUE(names.empty());
+        EXPECT_EQ(namesIn(path), Names{});
         EXPECT_EQ(database.connections(connections, 0), 0u);
         EXPECT_EQ(database.findEntry("A", entry), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
         EXPECT_EQ(database.removeEntry("A"), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
-        EXPECT_EQ(std::filesystem::exists(path), emptyFile);
-        if (emptyFile) {
-            EXPECT_EQ(test::fileContents(path), "");
-            ASSERT_EQ(database.addEntry(test::simEntry("A")), 0u);
-            EXPECT_EQ(database.entryNames(names), 0u);
-            EXPECT_EQ(names, std::vector<std::string>{"A"});
-        }
+        EXPECT_EQ(fs::exists(path) ? test::fileContents(path) : "none", emptyFile ? "" : "none");
     }
-    // As an earlier version left it: no mark, the umask's mode.
+    ASSERT_EQ(SimulatorDatabase(path).addEntry(test::simEntry("A")), 0u);
+    // An earlier version's phonebook had no mark and the umask's mode, and holds passwords.
     runSql(path, "PRAGMA application_id=0");
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-    std::vector<std::string> names;
-    EXPECT_EQ(SimulatorDatabase(path).entryNames(names), 0u);
-    EXPECT_EQ(names, std::vector<std::string>{"A"});
-    struct stat info{};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-}
-
-TEST(LineSimulatorFile, UnwritableFolderAnswersCannotOpen)
-{
+    EXPECT_EQ(namesIn(path), Names{"A"});
+    EXPECT_EQ(modeOf(path), 0600u);
     if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    test::TempEnvironment env;
-    const auto folder = env.dir() / "locked";
-    std::filesystem::create_directories(folder);
-    ::chmod(folder.c_str(), 0500);
-    LineSimulator simulator((folder / "dialup.db").string());
-    EXPECT_EQ(simulator.database().addEntry(test::simEntry("A")), ERROR_CANNOT_OPEN_PHONEBOOK);
-    ::chmod(folder.c_str(), 0700);
-}
-
-TEST(DialupProviders, SimulatorOnTheUsersDialupFile)
-{
-    test::TempEnvironment env;
-    ::unsetenv("TELMAQ_DIALUP_PROVIDER");
-    SqliteHive registry(env.hivePath()); // holds nothing
-    EXPECT_EQ(configuredDialupProvider(registry), "simulator");
-    ::setenv("TELMAQ_DIALUP_PROVIDER", "NetworkManager", 1);
-    EXPECT_EQ(configuredDialupProvider(registry), "networkmanager");
-    ::unsetenv("TELMAQ_DIALUP_PROVIDER");
-
-    {
-        LineSimulator seeded(env.dialupPath());
-        ASSERT_EQ(seeded.database().addEntry(test::simEntry("自宅")), 0u);
-    }
-    auto service = openDialupService(registry);
-    ASSERT_NE(service, nullptr);
-    RASENTRYNAMEA record{};
-    record.dwSize = sizeof record;
-    std::uint32_t size = sizeof record, count = 0;
-    ASSERT_EQ(service->enumEntries(&record, &size, &count), 0u);
-    ASSERT_EQ(count, 1u);
-    EXPECT_STREQ(record.szEntryName, "自宅");
+        return; // root writes anywhere
+    fs::create_directories(env.dir() / "locked");
+    ::chmod((env.dir() / "locked").c_str(), 0500);
+    EXPECT_EQ(SimulatorDatabase((env.dir() / "locked" / "dialup.db").string()).addEntry(test::simEntry("A")),
+              ERROR_CANNOT_OPEN_PHONEBOOK);
+    ::chmod((env.dir() / "locked").c_str(), 0700);
 }
 
 } // namespace

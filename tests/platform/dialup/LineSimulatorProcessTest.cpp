@@ -14,39 +14,38 @@
 namespace telmaq {
 namespace {
 
+using test::connectionNames;
 using test::ReportLog;
+using Names = std::vector<std::string>;
 
-// Connections live in the shared file, not in the process that dialled them. These tests
-// fork while no simulator (and so no thread) exists in this process; the child uses only
-// its own simulator and leaves with _exit.
+// Connections live in the shared file, not in the process that dialled them. These tests fork
+// while no simulator (and so no thread) exists in this process.
 
-enum class ChildEnd
+// A child that dials the entry and tells the pipe once it has reached Connected, or (when
+// the entry is slow) once it has started; it then waits to be killed.
+pid_t dialInChild(const std::string& path, const std::string& entry, bool toTheEnd)
 {
-    AfterConnected, // dials to Connected, then exits without hanging up
-    WhileDialling,  // starts a slow dial, says so, then waits to be killed
-};
-
-pid_t startChild(const std::string& path, const std::string& entry, ChildEnd end, int readyPipe)
-{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
     const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    int status = 1;
-    {
+    if (pid == 0) {
         LineSimulator simulator(path);
         HRASCONN handle = kNoConnection;
-        if (test::dialEntry(simulator, entry, &handle) == 0) {
-            if (end == ChildEnd::WhileDialling) {
-                const char ready = 'r';
-                if (::write(readyPipe, &ready, 1) == 1)
-                    ::pause();
-            } else if (ReportLog::instance().waitForEnd() &&
-                       ReportLog::instance().reports().back().state == RASCS_Connected) {
-                status = 0;
-            }
-        }
+        ReportLog& log = ReportLog::instance();
+        if (test::dialEntry(simulator, entry, &handle) == 0 &&
+            (!toTheEnd || (log.waitForEnd() && log.reports().back().state == RASCS_Connected)) &&
+            ::write(ready[1], "r", 1) == 1)
+            ::pause();
+        ::_exit(1);
     }
-    ::_exit(status);
+    ::close(ready[1]);
+    char byte = 0;
+    const bool told = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    if (!told)
+        ::waitpid(pid, nullptr, 0);
+    return told ? pid : -1;
 }
 
 TEST(ProcessLiveness, AProcessIsItsNumberAndItsStartTime)
@@ -57,7 +56,6 @@ TEST(ProcessLiveness, AProcessIsItsNumberAndItsStartTime)
     // The same number given to a later process is another process.
     EXPECT_FALSE(processAlive(::getpid(), mine + "0"));
     EXPECT_FALSE(processAlive(::getpid(), ""));
-
     // A program may give itself any name, parentheses and spaces included.
     char name[17] = {};
     ASSERT_EQ(::prctl(PR_GET_NAME, name), 0);
@@ -65,73 +63,41 @@ TEST(ProcessLiveness, AProcessIsItsNumberAndItsStartTime)
     const std::string renamed = processStartTime(::getpid());
     ::prctl(PR_SET_NAME, name);
     EXPECT_EQ(renamed, mine);
-
     // A process that has ended is not alive, though its parent has not yet reaped it.
     const pid_t child = ::fork();
     if (child == 0)
         ::_exit(0);
-    ASSERT_GT(child, 0);
     siginfo_t info{};
     ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
     EXPECT_EQ(processStartTime(child), "");
     ::waitpid(child, nullptr, 0);
 }
 
-TEST(LineSimulatorProcesses, ConnectionOutlivesItsProcessAndAnotherHangsItUp)
+TEST(LineSimulatorProcesses, AConnectionOutlivesItsProcessButADialDoesNot)
 {
     test::TempEnvironment env;
-    {
-        LineSimulator setup(env.dialupPath());
-        ASSERT_EQ(setup.database().addEntry(test::simEntry("別プロセス")), 0u);
-    }
-    const pid_t child = startChild(env.dialupPath(), "別プロセス", ChildEnd::AfterConnected, -1);
-    ASSERT_GT(child, 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-
+    ASSERT_EQ(SimulatorDatabase(env.dialupPath()).addEntry(test::simEntry("別プロセス", "connect", 0, "a")), 0u);
+    ASSERT_EQ(SimulatorDatabase(env.dialupPath()).addEntry(test::simEntry("slow", "connect", 60000, "b")), 0u);
+    const pid_t connected = dialInChild(env.dialupPath(), "別プロセス", true);
+    const pid_t dialling = dialInChild(env.dialupPath(), "slow", false);
+    ASSERT_GT(connected, 0);
+    ASSERT_GT(dialling, 0);
     LineSimulator simulator(env.dialupPath());
+    EXPECT_EQ(connectionNames(simulator), (Names{"別プロセス", "slow"}));
+    for (pid_t child : {connected, dialling}) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
     std::vector<HRASCONN> handles;
-    ASSERT_EQ(test::connectionNames(simulator, &handles), std::vector<std::string>{"別プロセス"});
-    // The line is held: this process cannot dial it again until it hangs it up.
+    ASSERT_EQ(connectionNames(simulator, &handles), Names{"別プロセス"});
+    // The line is held until this process hangs it up; the dead dial holds its modem no longer.
     HRASCONN mine = kNoConnection;
     EXPECT_EQ(test::dialEntry(simulator, "別プロセス", &mine), ERROR_PORT_ALREADY_OPEN);
     EXPECT_EQ(simulator.hangUp(handles[0]), 0u);
-    EXPECT_TRUE(test::connectionNames(simulator).empty());
+    EXPECT_EQ(connectionNames(simulator), Names{});
     EXPECT_EQ(simulator.hangUp(handles[0]), ERROR_INVALID_HANDLE_RAS);
-}
-
-TEST(LineSimulatorProcesses, DialOfAProcessThatDiedIsNotListed)
-{
-    test::TempEnvironment env;
-    {
-        LineSimulator setup(env.dialupPath());
-        ASSERT_EQ(setup.database().addEntry(test::simEntry("slow", "connect", 60000)), 0u);
-    }
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t child = startChild(env.dialupPath(), "slow", ChildEnd::WhileDialling, fds[1]);
-    ASSERT_GT(child, 0);
-    ::close(fds[1]);
-    char ready = 0;
-    const bool started = ::read(fds[0], &ready, 1) == 1;
-    ::close(fds[0]);
-    if (!started) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-        FAIL() << "the child could not start its dial";
-    }
-
-    LineSimulator simulator(env.dialupPath());
-    EXPECT_EQ(test::connectionNames(simulator), std::vector<std::string>{"slow"});
-    ::kill(child, SIGKILL);
-    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-    EXPECT_TRUE(test::connectionNames(simulator).empty());
-    // The dead dial holds the modem no longer.
-    ReportLog::instance().reset();
-    HRASCONN handle = kNoConnection;
-    EXPECT_EQ(test::dialEntry(simulator, "slow", &handle), 0u);
-    EXPECT_EQ(simulator.hangUp(handle), 0u);
+    EXPECT_EQ(test::dialEntry(simulator, "slow", &mine), 0u);
+    EXPECT_EQ(simulator.hangUp(mine), 0u);
 }
 
 } // namespace

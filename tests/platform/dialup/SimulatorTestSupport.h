@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iterator>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,8 +14,6 @@
 
 namespace telmaq::test {
 
-// The reports of the dials of one test, for any provider. A notifier is a plain function, so
-// the record is process-wide; every test resets it first.
 struct Reported
 {
     std::uint32_t message;
@@ -24,6 +22,8 @@ struct Reported
     std::thread::id thread;
 };
 
+// The reports of the dials of one test, for any provider. A notifier is a plain function, so
+// the record is process-wide; every test resets it first.
 class ReportLog
 {
 public:
@@ -35,10 +35,8 @@ public:
     static void notifier(std::uint32_t message, std::uint32_t state, std::uint32_t error)
     {
         ReportLog& log = instance();
-        {
-            std::lock_guard<std::mutex> lock(log.m_mutex);
-            log.m_reports.push_back({message, state, error, std::this_thread::get_id()});
-        }
+        std::lock_guard<std::mutex> lock(log.m_mutex);
+        log.m_reports.push_back({message, state, error, std::this_thread::get_id()});
         log.m_cv.notify_all();
     }
     void reset()
@@ -51,24 +49,27 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_reports;
     }
-    // Waits until a report ends the dial (Connected, Disconnected or an error); false after
-    // a generous time-out.
+    // Until a report ends the dial (Connected, Disconnected or an error); false after the time-out.
     bool waitForEnd(std::chrono::seconds timeout = std::chrono::seconds(60))
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] {
-            return std::any_of(m_reports.begin(), m_reports.end(), [](const Reported& r) {
+        return waitFor(timeout, [](const std::vector<Reported>& all) {
+            return std::any_of(all.begin(), all.end(), [](const Reported& r) {
                 return r.error != 0 || r.state == RASCS_Connected || r.state == RASCS_Disconnected;
             });
         });
     }
     bool waitForCount(std::size_t count, std::chrono::seconds timeout = std::chrono::seconds(60))
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] { return m_reports.size() >= count; });
+        return waitFor(timeout, [count](const std::vector<Reported>& all) { return all.size() >= count; });
     }
 
 private:
+    template <typename Done> bool waitFor(std::chrono::seconds timeout, Done done)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] { return done(m_reports); });
+    }
+
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<Reported> m_reports;
@@ -93,11 +94,10 @@ inline std::vector<std::string> connectionNames(IDialupService& service, std::ve
 {
     std::vector<RASCONNA> records(16);
     records[0].dwSize = sizeof(RASCONNA);
-    std::uint32_t size = static_cast<std::uint32_t>(records.size() * sizeof(RASCONNA));
-    std::uint32_t count = 0;
-    std::vector<std::string> names;
+    std::uint32_t size = static_cast<std::uint32_t>(records.size() * sizeof(RASCONNA)), count = 0;
     if (service.enumConnections(records.data(), &size, &count) != 0)
         return {"<listing failed>"};
+    std::vector<std::string> names;
     for (std::uint32_t i = 0; i < count; ++i) {
         names.push_back(records[i].szEntryName);
         if (handles)
@@ -116,10 +116,8 @@ inline std::uint32_t dialEntry(IDialupService& service, const std::string& name,
     bool retrieved = false;
     if (std::uint32_t code = service.getEntryDialParams(&params, &retrieved))
         return code;
-    if (password) {
-        std::fill(std::begin(params.szPassword), std::end(params.szPassword), '\0');
-        std::string(password).copy(params.szPassword, PWLEN);
-    }
+    if (password)
+        std::snprintf(params.szPassword, sizeof params.szPassword, "%s", password);
     *handle = kNoConnection;
     return service.dial(&params, 0, notifier, handle);
 }
