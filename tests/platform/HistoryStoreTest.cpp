@@ -59,6 +59,8 @@ TEST(HistoryStore, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrde
 {
     test::TempEnvironment env;
     const std::string path = (env.dir() / "state" / "telmaq" / "history.db").string();
+    EXPECT_TRUE(rowsOf(path).empty());
+    EXPECT_FALSE(std::filesystem::exists(path)) << "reading never makes the file";
     SqliteHistory dialler(path, quiet()), otherProcess(path, quiet());
     add(dialler, E::DialStarted, "A", kNow);
     add(dialler, E::Connected, "A", kNow + 2000);
@@ -66,8 +68,11 @@ TEST(HistoryStore, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrde
     add(otherProcess, E::HungUp, "A", kNow + 92500);
     add(dialler, E::HungUp, "A", kNow + 99000); // no line was up any more
     add(dialler, E::LineDropped, "B", kNow + 63000);
-    EXPECT_EQ(said(path), (std::vector<std::string>{"dial-started A", "connected A", "connected B",
-                                                     "line-dropped B 60", "hung-up A 90", "hung-up A"}));
+    add(dialler, E::ApplicationFailed, "b", kNow + 64000);
+    EXPECT_EQ(said(path), (std::vector<std::string>{"dial-started A", "connected A", "connected B", "line-dropped B 60",
+                                                     "app-failed b", "hung-up A 90", "hung-up A"}));
+    EXPECT_EQ(said(path, HistoryQuery{kNow + 3000, std::string("B"), true}),
+              (std::vector<std::string>{"line-dropped B 60", "app-failed b"}));
     const HistoryRow first = rowsOf(path).front();
     EXPECT_EQ(first.provider + " " + first.cause, "simulator button");
     EXPECT_EQ(modeOf(path), 0600u);
@@ -148,36 +153,6 @@ TEST(HistoryStore, ALockedHistoryIsSkippedAndWrittenAgainOnceFree)
     sqlite3_close(holder);
     add(history, E::HungUp, "A", kNow + 2000);
     EXPECT_EQ(said(env.historyPath()), (std::vector<std::string>{"dial-started A", "hung-up A"}));
-}
-
-TEST(HistoryStore, ReadingFiltersByTimeEntryAndFailureAndNeverCreatesAFile)
-{
-    test::TempEnvironment env;
-    EXPECT_TRUE(rowsOf(env.historyPath()).empty());
-    EXPECT_FALSE(std::filesystem::exists(env.historyPath()));
-    SqliteHistory history(env.historyPath(), quiet());
-    add(history, E::Failed, "Office", kNow - 3 * kDay);
-    add(history, E::Connected, "office", kNow - 1000);
-    add(history, E::ApplicationFailed, "Home", kNow);
-    add(history, E::LineDropped, "Home", kNow + 1000);
-    const struct
-    {
-        std::int64_t sinceMs;
-        const char* entry;
-        bool failedOnly;
-        std::vector<std::string> rows;
-    } cases[] = {
-        {kNow - kDay, nullptr, false, {"connected office", "app-failed Home", "line-dropped Home"}},
-        {0, "OFFICE", false, {"failed Office", "connected office"}},
-        {0, nullptr, true, {"failed Office", "app-failed Home", "line-dropped Home"}},
-        {kNow - kDay, "home", true, {"app-failed Home", "line-dropped Home"}},
-    };
-    for (const auto& c : cases) {
-        HistoryQuery query{c.sinceMs, std::nullopt, c.failedOnly};
-        if (c.entry)
-            query.entry = c.entry;
-        EXPECT_EQ(said(env.historyPath(), query), c.rows);
-    }
 }
 
 } // namespace

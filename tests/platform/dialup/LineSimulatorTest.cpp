@@ -190,27 +190,22 @@ TEST_F(LineSimulatorTest, StoredParametersAreHandedOutAndAnotherPasswordFailsAut
 {
     SimEntry stored = simEntry("stored"), bare = simEntry("bare");
     stored.domain = "WORK";
-    bare.user.reset();
-    bare.password.reset();
-    ASSERT_EQ(simulator.database().addEntry(stored), 0u);
-    ASSERT_EQ(simulator.database().addEntry(bare), 0u);
-    std::uint32_t code = 0;
+    bare.user = bare.password = std::nullopt;
+    ASSERT_EQ(simulator.database().addEntry(stored) + simulator.database().addEntry(bare), 0u);
     const auto params = [&](const char* name, std::uint32_t size = sizeof(RASDIALPARAMSA)) {
         RASDIALPARAMSA p{};
         p.dwSize = size;
         std::strcpy(p.szEntryName, name);
         std::strcpy(p.szDomain, "*");
         bool retrieved = false;
-        code = simulator.getEntryDialParams(&p, &retrieved);
-        return std::string(p.szPhoneNumber) + "|" + p.szUserName + "|" + p.szPassword + "|" + p.szDomain +
-               (retrieved ? "|retrieved" : "");
+        const std::uint32_t code = simulator.getEntryDialParams(&p, &retrieved);
+        return std::to_string(code) + "|" + p.szPhoneNumber + "|" + p.szUserName + "|" + p.szPassword + "|" +
+               p.szDomain + (retrieved ? "|retrieved" : "");
     };
-    EXPECT_EQ(params("stored"), "0120000000|user|secret|WORK|retrieved");
-    EXPECT_EQ(params("bare"), "0120000000|||*");
-    params("missing");
-    EXPECT_EQ(code, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
-    params("stored", 1048);
-    EXPECT_EQ(code, ERROR_INVALID_SIZE);
+    EXPECT_EQ(params("stored"), "0|0120000000|user|secret|WORK|retrieved");
+    EXPECT_EQ(params("bare"), "0|0120000000|||*");
+    EXPECT_EQ(params("missing").substr(0, 4), "623|");
+    EXPECT_EQ(params("stored", 1048).substr(0, 4), "632|");
     HRASCONN handle = kNoConnection;
     log.reset();
     ASSERT_EQ(dialEntry(simulator, "stored", &handle, "wrong"), 0u);
@@ -218,10 +213,9 @@ TEST_F(LineSimulatorTest, StoredParametersAreHandedOutAndAnotherPasswordFailsAut
                                        ERROR_AUTHENTICATION_FAILURE));
 }
 
-TEST_F(LineSimulatorTest, ListingsKeepTheCapacityProtocol)
+TEST_F(LineSimulatorTest, ListingsKeepTheCapacityProtocolAndEveryCodeHasAText)
 {
-    for (const char* name : {"一", "二"})
-        ASSERT_EQ(simulator.database().addEntry(simEntry(name)), 0u);
+    ASSERT_EQ(simulator.database().addEntry(simEntry("一")) + simulator.database().addEntry(simEntry("二")), 0u);
     start("三");
     ASSERT_EQ(ending().second, 0u);
     std::vector<RASENTRYNAMEA> entries(3);
@@ -230,7 +224,7 @@ TEST_F(LineSimulatorTest, ListingsKeepTheCapacityProtocol)
     EXPECT_EQ(simulator.enumEntries(entries.data(), &size, &count), ERROR_BUFFER_TOO_SMALL);
     EXPECT_EQ(size, 3 * sizeof(RASENTRYNAMEA));
     EXPECT_EQ(simulator.enumEntries(entries.data(), &size, &count), 0u);
-    EXPECT_EQ(std::make_pair(count, std::string(entries[2].szEntryName)), std::make_pair(3u, std::string("三")));
+    EXPECT_EQ(std::to_string(count) + entries[2].szEntryName, "3三");
     EXPECT_EQ(entries[1].dwSize, sizeof(RASENTRYNAMEA));
     entries[0].dwSize = 260;
     EXPECT_EQ(simulator.enumEntries(entries.data(), &size, &count), ERROR_INVALID_SIZE);
@@ -239,21 +233,10 @@ TEST_F(LineSimulatorTest, ListingsKeepTheCapacityProtocol)
     size = 0;
     EXPECT_EQ(simulator.enumConnections(&connection, &size, &count), ERROR_BUFFER_TOO_SMALL);
     EXPECT_EQ(size, sizeof connection);
-}
-
-TEST_F(LineSimulatorTest, EveryCodeItAnswersHasAText)
-{
     char text[256];
-    for (std::uint32_t code :
-         {ERROR_INVALID_HANDLE_RAS, ERROR_INVALID_PARAMETER_RAS, ERROR_INVALID_NAME_RAS, ERROR_ALREADY_EXISTS_RAS,
-          ERROR_PORT_ALREADY_OPEN, ERROR_BUFFER_TOO_SMALL, ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_CANNOT_LOAD_PHONEBOOK,
-          ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, ERROR_CANNOT_WRITE_PHONEBOOK, ERROR_REMOTE_DISCONNECTION,
-          ERROR_HARDWARE_FAILURE, ERROR_INVALID_SIZE, ERROR_NOT_ENOUGH_MEMORY, ERROR_LINE_BUSY, ERROR_NO_ANSWER,
-          ERROR_NO_DIALTONE, ERROR_AUTHENTICATION_FAILURE}) {
-        text[0] = '\0';
-        EXPECT_EQ(simulator.getErrorString(code, text, sizeof text), 0u) << code;
-        EXPECT_NE(text[0], '\0') << code;
-    }
+    for (std::uint32_t code : {6u, 8u, 87u, 123u, 183u, 602u, 603u, 621u, 622u, 623u, 624u, 629u, 630u, 632u, 676u,
+                               678u, 680u, 691u})
+        EXPECT_TRUE(simulator.getErrorString(code, text, sizeof text) == 0 && text[0]) << code;
     EXPECT_NE(simulator.getErrorString(12345, text, sizeof text), 0u);
     EXPECT_NE(simulator.getErrorString(ERROR_LINE_BUSY, text, 4), 0u);
 }
@@ -263,18 +246,12 @@ TEST_F(LineSimulatorTest, EntriesAreCheckedBeforeTheyAreStored)
     const std::string longest(RAS_MaxEntryName, 'n');
     SimEntry longDomain = simEntry("domain");
     longDomain.domain = std::string(DNLEN + 1, 'd');
-    const std::pair<SimEntry, std::uint32_t> cases[] = {
-        {simEntry(longest), 0},
-        {simEntry(longest + "n"), ERROR_INVALID_NAME_RAS},
-        {simEntry(""), ERROR_INVALID_NAME_RAS},
-        {simEntry("two\nlines"), ERROR_INVALID_NAME_RAS},
-        {simEntry("bad line", "sometimes"), ERROR_INVALID_PARAMETER_RAS},
-        {longDomain, ERROR_INVALID_PARAMETER_RAS},
-        {simEntry(longest), ERROR_ALREADY_EXISTS_RAS},
-    };
-    for (const auto& [entry, code] : cases)
-        EXPECT_EQ(simulator.database().addEntry(entry), code) << entry.name;
-    EXPECT_EQ(simulator.database().removeEntry("never added"), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    std::vector<std::uint32_t> codes;
+    for (const SimEntry& entry : {simEntry(longest), simEntry(longest + "n"), simEntry(""), simEntry("two\nlines"),
+                                  simEntry("bad line", "sometimes"), longDomain, simEntry(longest)})
+        codes.push_back(simulator.database().addEntry(entry));
+    codes.push_back(simulator.database().removeEntry("never added"));
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 123, 123, 123, 87, 87, 183, 623}));
     Names names;
     ASSERT_EQ(simulator.database().entryNames(names), 0u);
     EXPECT_EQ(names, Names{longest});
