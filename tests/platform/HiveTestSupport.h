@@ -2,6 +2,9 @@
 
 #include "platform/registry/SqliteHive.h"
 
+#include <sqlite3.h>
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -40,6 +43,21 @@ inline std::string fileContents(const std::string& path)
 inline void writeFile(const std::string& path, const std::string& contents)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+}
+
+inline mode_t modeOf(const std::string& path)
+{
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+// Runs SQL on a database as another program would.
+inline void runSql(const std::string& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
 }
 
 } // namespace telmaq::test
