@@ -3,12 +3,9 @@
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace telmaq {
 namespace {
@@ -48,13 +45,6 @@ std::vector<std::string> said(const std::string& path, const HistoryQuery& query
     return lines;
 }
 
-mode_t modeOf(const std::string& path)
-{
-    struct stat info{};
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 0777;
-}
-
 TEST(HistoryStore, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrder)
 {
     test::TempEnvironment env;
@@ -75,8 +65,8 @@ TEST(HistoryStore, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrde
               (std::vector<std::string>{"line-dropped B 60", "app-failed b"}));
     const HistoryRow first = rowsOf(path).front();
     EXPECT_EQ(first.provider + " " + first.cause, "simulator button");
-    EXPECT_EQ(modeOf(path), 0600u);
-    EXPECT_EQ(modeOf(path.substr(0, path.rfind('/'))), 0700u);
+    EXPECT_EQ(test::modeOf(path), 0600u);
+    EXPECT_EQ(test::modeOf(path.substr(0, path.rfind('/'))), 0700u);
 }
 
 TEST(HistoryStore, PruningKeepsTheNewestRowsAndTrimsALittleAtATime)
@@ -105,24 +95,10 @@ TEST(HistoryStore, AHistoryThatCannotBeWrittenIsSkippedWithOneLineAndLeftAsItWas
 {
     const std::vector<std::pair<const char*, void (*)(const std::string&)>> cases = {
         {"not a database", [](const std::string& path) { test::writeFile(path, std::string(5000, 'x')); }},
-        {"another program's",
-         [](const std::string& path) {
-             sqlite3* db = nullptr;
-             sqlite3_open(path.c_str(), &db);
-             sqlite3_exec(db, "CREATE TABLE notes(t TEXT)", nullptr, nullptr, nullptr);
-             sqlite3_close(db);
-         }},
+        {"another program's", [](const std::string& path) { test::runSql(path, "CREATE TABLE notes(t TEXT)"); }},
         {"a folder", [](const std::string& path) { std::filesystem::create_directories(path); }},
-        {"read-only",
-         [](const std::string& path) {
-             SqliteHistory history(path, quiet());
-             add(history, E::Connected, "A", kNow);
-             ::chmod(path.c_str(), 0400);
-         }},
     };
     for (const auto& [name, spoil] : cases) {
-        if (std::string(name) == "read-only" && ::geteuid() == 0)
-            continue; // root writes anywhere
         test::TempEnvironment env;
         const std::string path = env.historyPath();
         spoil(path);

@@ -1,34 +1,24 @@
 #include "platform/dialup/LineSimulator.h"
+#include "platform/dialup/ProcessLiveness.h"
 
 #include "SimulatorTestSupport.h"
 #include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
+#include <csignal>
 #include <filesystem>
-#include <sys/stat.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace telmaq {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test;
 using Names = std::vector<std::string>;
-
-void runSql(const std::string& path, const char* sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
-mode_t modeOf(const std::string& path)
-{
-    struct stat info{};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-}
 
 Names namesIn(const std::string& path)
 {
@@ -52,25 +42,25 @@ TEST(LineSimulatorFile, AFileThatIsNotOurPhonebookIsRefusedByEveryCallAndLeftAsI
          ERROR_CANNOT_LOAD_PHONEBOOK},
         {"a newer version's",
          [](const std::string& p) {
-             SimulatorDatabase(p).addEntry(test::simEntry("A"));
+             SimulatorDatabase(p).addEntry(simEntry("A"));
              runSql(p, "PRAGMA user_version=2");
          },
          ERROR_CANNOT_LOAD_PHONEBOOK},
-        {"damaged", [](const std::string& p) { test::writeFile(p, std::string(8192, 'x')); },
+        {"damaged", [](const std::string& p) { writeFile(p, std::string(8192, 'x')); },
          ERROR_CANNOT_LOAD_PHONEBOOK},
         {"a folder", [](const std::string& p) { fs::create_directory(p); }, ERROR_CANNOT_OPEN_PHONEBOOK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        test::TempEnvironment env;
+        TempEnvironment env;
         const std::string path = env.dialupPath();
         c.make(path);
-        const auto contents = [&] { return fs::is_directory(path) ? "" : test::fileContents(path); };
+        const auto contents = [&] { return fs::is_directory(path) ? "" : fileContents(path); };
         const std::string before = contents();
         SimulatorDatabase database(path);
         Names names;
         std::vector<SimConnection> connections;
-        SimEntry entry = test::simEntry("A");
+        SimEntry entry = simEntry("A");
         SimulatorDatabase::DialStart start;
         for (std::uint32_t code : {database.entryNames(names), database.findEntry("A", entry),
                                    database.connections(connections, 0), database.addEntry(entry),
@@ -86,11 +76,11 @@ TEST(LineSimulatorFile, AFileThatIsNotOurPhonebookIsRefusedByEveryCallAndLeftAsI
 // Reading never makes a file: none and an empty one are an empty phonebook until an entry is added.
 TEST(LineSimulatorFile, OnlyAddingMakesAPhonebookAndItIsPrivateSharedAndInWriteAheadMode)
 {
-    test::TempEnvironment env;
+    TempEnvironment env;
     const std::string path = (env.dir() / "new" / "dialup.db").string();
     for (bool emptyFile : {false, true}) {
         if (emptyFile)
-            test::writeFile(path, "");
+            writeFile(path, "");
         SimulatorDatabase database(path);
         std::vector<SimConnection> connections;
         SimEntry entry;
@@ -98,14 +88,14 @@ TEST(LineSimulatorFile, OnlyAddingMakesAPhonebookAndItIsPrivateSharedAndInWriteA
         EXPECT_EQ((std::vector<std::uint32_t>{0, 623, 623}),
                   (std::vector<std::uint32_t>{database.connections(connections, 0), database.findEntry("A", entry),
                                               database.removeEntry("A")}));
-        EXPECT_EQ(fs::exists(path) ? test::fileContents(path) : "none", emptyFile ? "" : "none");
+        EXPECT_EQ(fs::exists(path) ? fileContents(path) : "none", emptyFile ? "" : "none");
         fs::create_directories(env.dir() / "new");
     }
     fs::remove_all(env.dir() / "new");
-    ASSERT_EQ(SimulatorDatabase(path).addEntry(test::simEntry("A")), 0u);
+    ASSERT_EQ(SimulatorDatabase(path).addEntry(simEntry("A")), 0u);
     EXPECT_EQ(namesIn(path), Names{"A"});
     EXPECT_EQ(modeOf(path), 0600u);
-    EXPECT_EQ(test::fileContents(path).substr(18, 2), "\2\2") << "write-ahead mode";
+    EXPECT_EQ(fileContents(path).substr(18, 2), "\2\2") << "write-ahead mode";
     // An earlier version's phonebook had no mark and the umask's mode, and holds passwords.
     runSql(path, "PRAGMA application_id=0");
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
@@ -115,9 +105,59 @@ TEST(LineSimulatorFile, OnlyAddingMakesAPhonebookAndItIsPrivateSharedAndInWriteA
         return; // root writes anywhere
     fs::create_directories(env.dir() / "locked");
     ::chmod((env.dir() / "locked").c_str(), 0500);
-    EXPECT_EQ(SimulatorDatabase((env.dir() / "locked" / "dialup.db").string()).addEntry(test::simEntry("A")),
+    EXPECT_EQ(SimulatorDatabase((env.dir() / "locked" / "dialup.db").string()).addEntry(simEntry("A")),
               ERROR_CANNOT_OPEN_PHONEBOOK);
     ::chmod((env.dir() / "locked").c_str(), 0700);
+}
+
+TEST(ProcessLiveness, AProcessIsItsNumberAndItsStartTime)
+{
+    const std::string mine = processStartTime(::getpid());
+    ASSERT_FALSE(mine.empty());
+    // The same number given to a later process is another process.
+    EXPECT_EQ("100", std::string() + char('0' + processAlive(::getpid(), mine)) +
+                         char('0' + processAlive(::getpid(), mine + "0")) + char('0' + processAlive(::getpid(), "")));
+    // A program may give itself any name, parentheses and spaces included.
+    char name[17] = {};
+    ASSERT_EQ(::prctl(PR_GET_NAME, name) + ::prctl(PR_SET_NAME, "a) b c d) e"), 0);
+    const std::string renamed = processStartTime(::getpid());
+    ::prctl(PR_SET_NAME, name);
+    EXPECT_EQ(renamed, mine);
+    // A process that has ended is not alive, though its parent has not yet reaped it.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+    EXPECT_EQ(processStartTime(child), "");
+    ::waitpid(child, nullptr, 0);
+}
+
+// Forks while no simulator (and so no thread) exists in this process.
+TEST(LineSimulatorProcesses, TheDialOfAProcessThatDiedIsNotListedAndHoldsNoModem)
+{
+    TempEnvironment env;
+    ASSERT_EQ(SimulatorDatabase(env.dialupPath()).addEntry(simEntry("slow", "connect", 60000)), 0u);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        LineSimulator simulator(env.dialupPath());
+        HRASCONN handle = kNoConnection;
+        if (dialEntry(simulator, "slow", &handle) == 0 && ::write(ready[1], "r", 1) == 1)
+            ::pause();
+        ::_exit(1);
+    }
+    char byte = 0;
+    const bool dialling = ::read(ready[0], &byte, 1) == 1;
+    LineSimulator simulator(env.dialupPath());
+    EXPECT_EQ(connectionNames(simulator), dialling ? Names{"slow"} : Names{"the child could not dial"});
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(connectionNames(simulator), Names{});
+    HRASCONN handle = kNoConnection;
+    EXPECT_EQ(dialEntry(simulator, "slow", &handle), 0u);
+    EXPECT_EQ(simulator.hangUp(handle), 0u);
 }
 
 } // namespace

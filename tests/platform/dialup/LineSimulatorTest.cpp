@@ -1,3 +1,4 @@
+#include "platform/dialup/LineBehaviour.h"
 #include "platform/dialup/LineSimulator.h"
 
 #include "SimulatorTestSupport.h"
@@ -57,12 +58,7 @@ protected:
 TEST_F(LineSimulatorTest, EachLineBehaviourGivesItsStatesAndCode)
 {
     const States atDevice = {RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice};
-    const struct
-    {
-        const char* line;
-        States states;
-        std::uint32_t error;
-    } cases[] = {
+    const std::tuple<const char*, States, std::uint32_t> cases[] = {
         {"connect", kConnected, 0},
         {"busy", atDevice, ERROR_LINE_BUSY},
         {"no-answer", atDevice, ERROR_NO_ANSWER},
@@ -70,12 +66,12 @@ TEST_F(LineSimulatorTest, EachLineBehaviourGivesItsStatesAndCode)
         {"no-modem", {RASCS_OpenPort}, ERROR_HARDWARE_FAILURE},
         {"auth-fail", States(kConnected.begin(), kConnected.begin() + 6), ERROR_AUTHENTICATION_FAILURE},
     };
-    for (const auto& c : cases) {
-        const HRASCONN handle = start(c.line, c.line);
-        EXPECT_EQ(ending(), std::make_pair(c.states, c.error)) << c.line;
+    for (const auto& [line, states, error] : cases) {
+        const HRASCONN handle = start(line, line);
+        EXPECT_EQ(ending(), std::make_pair(states, error)) << line;
         // A failed dial holds no line; a connected one is listed until hung up.
-        EXPECT_EQ(connectionNames(simulator), c.error ? Names{} : Names{c.line});
-        EXPECT_EQ(simulator.hangUp(handle), 0u) << c.line;
+        EXPECT_EQ(connectionNames(simulator), error ? Names{} : Names{line});
+        EXPECT_EQ(simulator.hangUp(handle), 0u) << line;
         EXPECT_EQ(connectionNames(simulator), Names{});
     }
 }
@@ -108,19 +104,6 @@ TEST_F(LineSimulatorTest, TheFarEndHangsUpADroppingLineAtItsTimeForEveryProcess)
     EXPECT_EQ(log.reports().back().state, RASCS_Disconnected);
     EXPECT_EQ(log.reports().back().error, ERROR_REMOTE_DISCONNECTION);
     EXPECT_EQ(connectionNames(other), Names{});
-}
-
-TEST_F(LineSimulatorTest, ADeviceHeldByAConnectionAnswers602)
-{
-    start("modem-a");
-    ASSERT_EQ(ending().second, 0u);
-    ASSERT_EQ(simulator.database().addEntry(simEntry("same modem", "connect", 0, "modem-a")), 0u);
-    HRASCONN handle = kNoConnection;
-    EXPECT_EQ(dialEntry(simulator, "same modem", &handle), ERROR_PORT_ALREADY_OPEN);
-    EXPECT_EQ(dialEntry(simulator, "modem-a", &handle), ERROR_PORT_ALREADY_OPEN);
-    start("modem-b");
-    EXPECT_EQ(ending().second, 0u);
-    EXPECT_EQ(connectionNames(simulator), (Names{"modem-a", "modem-b"}));
 }
 
 TEST_F(LineSimulatorTest, AHangUpStopsADialHereAndEndsItWithAReportThroughAnotherProcess)
@@ -243,18 +226,36 @@ TEST_F(LineSimulatorTest, ListingsKeepTheCapacityProtocolAndEveryCodeHasAText)
 
 TEST_F(LineSimulatorTest, EntriesAreCheckedBeforeTheyAreStored)
 {
-    const std::string longest(RAS_MaxEntryName, 'n');
     SimEntry longDomain = simEntry("domain");
     longDomain.domain = std::string(DNLEN + 1, 'd');
     std::vector<std::uint32_t> codes;
-    for (const SimEntry& entry : {simEntry(longest), simEntry(longest + "n"), simEntry(""), simEntry("two\nlines"),
-                                  simEntry("bad line", "sometimes"), longDomain, simEntry(longest)})
+    for (const SimEntry& entry : {simEntry(std::string(RAS_MaxEntryName, 'n')), simEntry(std::string(RAS_MaxEntryName + 1, 'n')),
+                                  simEntry(""), simEntry("two\nlines"), simEntry("bad line", "sometimes"), longDomain})
         codes.push_back(simulator.database().addEntry(entry));
-    codes.push_back(simulator.database().removeEntry("never added"));
-    EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 123, 123, 123, 87, 87, 183, 623}));
-    Names names;
-    ASSERT_EQ(simulator.database().entryNames(names), 0u);
-    EXPECT_EQ(names, Names{longest});
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 123, 123, 123, 87, 87}));
+}
+
+TEST(LineBehaviour, TextFormsReadBackAsWrittenAndNonsenseIsRefused)
+{
+    for (const char* text : {"connect", "busy", "busy:0", "busy:3", "no-answer", "no-dialtone", "no-modem", "auth-fail",
+                             "drop:0", "drop:5", "drop:0.25", "drop:1.5", "drop:1.005"}) {
+        const auto line = LineBehaviour::parse(text);
+        EXPECT_EQ(line ? line->text() : "refused", text);
+    }
+    EXPECT_EQ(LineBehaviour::parse("drop:2.5")->dropAfterMs, 2500u);
+    for (const char* text : {"", "Connect", "busy:", "busy:-1", "busy: 2", "busy:x", "busy:1234567890", "drop:",
+                             "drop:-1", "drop:1e3", "drop:.5", "drop:1.2.3", "drop:100000", "hang"})
+        EXPECT_FALSE(LineBehaviour::parse(text).has_value()) << text;
+}
+
+TEST(LineBehaviour, BusyCountsTheDialsOfTheEntryBeforeAnyoneChecksThePassword)
+{
+    const LineBehaviour twice = *LineBehaviour::parse("busy:2");
+    for (const bool wrongPassword : {false, true}) {
+        for (std::uint64_t dial : {1, 2, 3})
+            EXPECT_EQ(dialSteps(twice, dial, wrongPassword).back().error,
+                      dial < 3 ? ERROR_LINE_BUSY : wrongPassword ? ERROR_AUTHENTICATION_FAILURE : 0u);
+    }
 }
 
 } // namespace

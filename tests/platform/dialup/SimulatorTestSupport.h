@@ -16,9 +16,7 @@ namespace telmaq::test {
 
 struct Reported
 {
-    std::uint32_t message;
-    std::uint32_t state;
-    std::uint32_t error;
+    std::uint32_t message, state, error;
     std::thread::id thread;
 };
 
