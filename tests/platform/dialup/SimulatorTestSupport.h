@@ -50,24 +50,20 @@ public:
     // Until a report ends the dial (Connected, Disconnected or an error); false after the time-out.
     bool waitForEnd(std::chrono::seconds timeout = std::chrono::seconds(60))
     {
-        return waitFor(timeout, [](const std::vector<Reported>& all) {
-            return std::any_of(all.begin(), all.end(), [](const Reported& r) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] {
+            return std::any_of(m_reports.begin(), m_reports.end(), [](const Reported& r) {
                 return r.error != 0 || r.state == RASCS_Connected || r.state == RASCS_Disconnected;
             });
         });
     }
     bool waitForCount(std::size_t count, std::chrono::seconds timeout = std::chrono::seconds(60))
     {
-        return waitFor(timeout, [count](const std::vector<Reported>& all) { return all.size() >= count; });
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] { return m_reports.size() >= count; });
     }
 
 private:
-    template <typename Done> bool waitFor(std::chrono::seconds timeout, Done done)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] { return done(m_reports); });
-    }
-
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<Reported> m_reports;
@@ -76,15 +72,7 @@ private:
 inline SimEntry simEntry(const std::string& name, const std::string& line = "connect", std::uint32_t stepMs = 0,
                          const std::string& device = "")
 {
-    SimEntry entry;
-    entry.name = name;
-    entry.phone = "0120000000";
-    entry.device = device;
-    entry.user = "user";
-    entry.password = "secret";
-    entry.line = line;
-    entry.stepMs = stepMs;
-    return entry;
+    return SimEntry{name, "0120000000", device, "user", "secret", std::nullopt, line, stepMs};
 }
 
 // The names of the active connections as the service lists them.
