@@ -33,7 +33,8 @@ TEST(CommandLineTest, SplitsLikeAShellWithoutExpanding)
         {" \t ", {}},
         {"echo $HOME *.txt ~ a|b;c >x", {"echo", "$HOME", "*.txt", "~", "a|b;c", ">x"}},
         {"'/opt/My Apps/run' 'a \"b\" \\c'", {"/opt/My Apps/run", "a \"b\" \\c"}},
-        {"\"say \\\"hi\\\"\" \"back\\\\slash\" \"keep\\n\" \"\\$5 \\`x\\`\"", {"say \"hi\"", "back\\slash", "keep\\n", "$5 `x`"}},
+        {"\"say \\\"hi\\\"\" \"back\\\\slash\" \"keep\\n\" \"\\$5 \\`x\\`\"",
+         {"say \"hi\"", "back\\slash", "keep\\n", "$5 `x`"}},
         {"a\\ b c\\\"d \\'e", {"a b", "c\"d", "'e"}},
         {"pre\"mid\"'post' '' \"\"", {"premidpost", "", ""}}, // empty quotes are a word of their own
         {"one\\\ntwo \"three\\\nfour\"", {"onetwo", "threefour"}}, // a backslash before a line break joins
@@ -54,7 +55,6 @@ TEST(CommandLineTest, QuotedPathsSplitBackIntoThemselves)
     for (const char* path : {"/o'clock/run", "C:\\dir\\a b", "say \"hi\"", "tab\there", "", "'", "$HOME/`x`", "/a/b\n"})
         EXPECT_EQ(split(quoteCommandWord(path)), Words{path}) << path;
 }
-
 
 // Only waits for conditions and never judges how long they took: sanitizers are slow.
 template <typename Condition> bool eventually(Condition condition)
