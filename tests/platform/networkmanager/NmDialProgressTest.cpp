@@ -4,161 +4,114 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <iterator>
+#include <cstdio>
+#include <sstream>
+#include <string>
 #include <utility>
 #include <vector>
 
 using namespace telmaq;
-using telmaq::nm::DialReport;
-using telmaq::nm::NmDialProgress;
+using nm::DialReport;
 
 namespace {
 
-std::vector<std::uint32_t> states(const std::vector<DialReport>& reports)
-{
-    std::vector<std::uint32_t> result;
-    for (const DialReport& r : reports)
-        result.push_back(r.state);
-    return result;
-}
+constexpr std::uint32_t kGoesOn = ~0u;
 
-void append(std::vector<DialReport>& all, const std::vector<DialReport>& more)
-{
-    all.insert(all.end(), more.begin(), more.end());
-}
+const std::uint32_t kStages[] = {RASCS_OpenPort,        RASCS_PortOpened,          RASCS_ConnectDevice,
+                                 RASCS_DeviceConnected, RASCS_AllDevicesConnected, RASCS_Authenticate,
+                                 RASCS_Authenticated,   RASCS_Connected};
 
-const std::vector<std::uint32_t> kFullSequence = {
-    RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
-    RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
+// Plays what NetworkManager says on a dial just started: "d70" the device's state 70, "d120/23"
+// with reason 23, "a4/3" the active connection's state and reason, "v" NetworkManager gone.
+std::vector<DialReport> play(nm::NmDialProgress& progress, const std::string& events)
+{
+    std::vector<DialReport> all = progress.started();
+    std::istringstream in(events);
+    for (std::string event; in >> event;) {
+        unsigned state = 0, reason = 0;
+        std::sscanf(event.c_str() + 1, "%u/%u", &state, &reason);
+        const std::vector<DialReport> more = event[0] == 'd'   ? progress.deviceStateChanged(state, reason)
+                                             : event[0] == 'a' ? progress.activeStateChanged(state, reason)
+                                                               : progress.managerVanished();
+        all.insert(all.end(), more.begin(), more.end());
+    }
+    return all;
+}
 
 } // namespace
 
-TEST(NmDialProgress, DeviceStatesGiveTheServicesProgressInOrder)
+// Every stage up to the one reached is reported once, in order; an end is reported once, last.
+TEST(NmDialProgress, WhatNetworkManagerSaysGivesTheStagesReachedAndOneEnd)
 {
-    NmDialProgress progress;
-    std::vector<DialReport> all = progress.started();
-    for (std::uint32_t deviceState : {40u, 50u, 60u, 70u, 80u, 90u, 100u})
-        append(all, progress.deviceStateChanged(deviceState, 0));
-    // The active connection's "activated" after the device's adds nothing.
-    append(all, progress.activeStateChanged(2, 1));
-    EXPECT_EQ(states(all), kFullSequence);
-    for (const DialReport& r : all)
-        EXPECT_EQ(r.error, 0u);
-    EXPECT_TRUE(progress.connected());
-    EXPECT_FALSE(progress.ended());
-}
-
-TEST(NmDialProgress, SkippedStagesAreReportedOnTheWayAndNothingGoesBack)
-{
-    NmDialProgress progress;
-    std::vector<DialReport> all = progress.started();
-    append(all, progress.deviceStateChanged(70, 0)); // straight to addresses: PPP has authenticated
-    EXPECT_EQ(all.back().state, RASCS_Authenticated);
-    append(all, progress.deviceStateChanged(50, 0)); // late or repeated changes say nothing new
-    append(all, progress.activeStateChanged(2, 0));  // a VPN knows only its active connection
-    EXPECT_EQ(states(all), kFullSequence);
-}
-
-TEST(NmDialProgress, FailureEndsTheDialOnceWithItsCode)
-{
-    NmDialProgress progress;
-    progress.started();
-    progress.deviceStateChanged(40, 0);
-    const std::vector<DialReport> failed = progress.deviceStateChanged(120, 23);
-    ASSERT_EQ(failed.size(), 1u);
-    EXPECT_EQ(failed[0], (DialReport{RASCS_Disconnected, ERROR_LINE_BUSY}));
-    EXPECT_TRUE(progress.ended());
-    // What NetworkManager says after the end reaches nobody.
-    EXPECT_TRUE(progress.activeStateChanged(4, 3).empty());
-    EXPECT_TRUE(progress.deviceStateChanged(30, 0).empty());
-    EXPECT_TRUE(progress.managerVanished().empty());
-}
-
-TEST(NmDialProgress, TheActiveConnectionsEndDefersToTheDevicesReason)
-{
-    // The device fell back to disconnected with a reason; then the active connection ends
-    // with "device disconnected", which alone would say nothing.
-    NmDialProgress progress;
-    progress.started();
-    progress.deviceStateChanged(40, 0);
-    EXPECT_EQ(progress.activeStateChanged(4, 3), (std::vector<DialReport>{{RASCS_Disconnected, 19101}}));
-
-    NmDialProgress withReason;
-    withReason.started();
-    withReason.deviceStateChanged(50, 24); // a reason seen on the way
-    EXPECT_EQ(withReason.activeStateChanged(4, 3), (std::vector<DialReport>{{RASCS_Disconnected, ERROR_NO_DIALTONE}}));
-
-    NmDialProgress ownReason;
-    ownReason.started();
-    EXPECT_EQ(ownReason.activeStateChanged(4, 10),
-              (std::vector<DialReport>{{RASCS_Disconnected, ERROR_AUTHENTICATION_FAILURE}}));
-}
-
-TEST(NmDialProgress, DropsAfterConnectingTellWhoEndedTheLine)
-{
-    // The far end, on the device or the active connection; then someone who asked
-    // NetworkManager to take it down (another program, the desktop's menu); then the manager gone.
-    const std::function<std::vector<DialReport>(NmDialProgress&)> drops[] = {
-        [](NmDialProgress& p) { return p.deviceStateChanged(110, 13); },
-        [](NmDialProgress& p) { return p.activeStateChanged(4, 3); },
-        [](NmDialProgress& p) { return p.deviceStateChanged(110, 39); },
-        [](NmDialProgress& p) { return p.activeStateChanged(4, 2); },
-        [](NmDialProgress& p) { return p.managerVanished(); },
+    const struct
+    {
+        const char* events;
+        std::size_t stages;
+        std::uint32_t end;
+    } cases[] = {
+        {"d40 d50 d60 d70 d80 d90 d100 a2/1", 8, kGoesOn},
+        {"d70", 7, kGoesOn},                  // straight to addresses: PPP has authenticated
+        {"d70 d50 a2", 8, kGoesOn},           // nothing goes back; a VPN knows only its active connection
+        {"d30", 1, kGoesOn},                  // a device that was down before the dial is no failure
+        {"d40 d30/36", 3, 19136},             // once it was preparing, falling back is the end
+        {"d40 d120/23 a4/3 d30 v", 3, ERROR_LINE_BUSY},
+        {"d40 a4/3", 3, 19101},               // the active connection's end defers to the device's reason
+        {"d50/24 a4/3", 5, ERROR_NO_DIALTONE},
+        {"a4/10", 1, ERROR_AUTHENTICATION_FAILURE},
+        {"v", 1, nm::ERROR_MANAGER_UNREACHABLE},
+        {"d100 d110/13", 8, ERROR_REMOTE_DISCONNECTION}, // after connecting: who ended the line
+        {"d100 a4/3", 8, ERROR_REMOTE_DISCONNECTION},
+        {"d100 v", 8, ERROR_REMOTE_DISCONNECTION},
+        {"d100 d110/39", 8, ERROR_USER_DISCONNECTION}, // someone asked NetworkManager to
+        {"d100 a4/2", 8, ERROR_USER_DISCONNECTION},
     };
-    const std::uint32_t codes[] = {629, 629, 631, 631, 629};
-    for (std::size_t i = 0; i < std::size(drops); ++i) {
-        NmDialProgress progress;
-        progress.started();
-        progress.deviceStateChanged(100, 0);
-        EXPECT_EQ(drops[i](progress), (std::vector<DialReport>{{RASCS_Disconnected, codes[i]}})) << i;
+    for (const auto& c : cases) {
+        std::vector<DialReport> expected;
+        for (std::size_t i = 0; i < c.stages; ++i)
+            expected.push_back({kStages[i], 0});
+        if (c.end != kGoesOn)
+            expected.push_back({RASCS_Disconnected, c.end});
+        nm::NmDialProgress progress;
+        EXPECT_EQ(play(progress, c.events), expected) << c.events;
+        EXPECT_EQ(progress.ended(), c.end != kGoesOn) << c.events;
     }
 }
 
-TEST(NmDialProgress, ADeviceThatWasAlreadyDownBeforeTheDialIsNoFailure)
+TEST(NmErrors, ReasonsAndBusErrorsGiveTheServicesCodesEachWithAText)
 {
-    NmDialProgress progress;
-    progress.started();
-    EXPECT_TRUE(progress.deviceStateChanged(30, 0).empty());
-    EXPECT_FALSE(progress.ended());
-    // Once it was preparing, falling back to disconnected is the end.
-    progress.deviceStateChanged(40, 0);
-    EXPECT_EQ(progress.deviceStateChanged(30, 36), (std::vector<DialReport>{{RASCS_Disconnected, 19136}}));
-}
-
-TEST(NmErrors, ReasonsGiveTheServicesCodes)
-{
-    // The dial-up reasons are checked end to end against the mock bus; here the ones that say
-    // who took a line down, which no failed dial shows.
-    EXPECT_EQ(nm::codeForDeviceReason(39), 631u);
-    EXPECT_EQ(nm::codeForActiveReason(2), 631u);
-    // Reasons without a code of the service get one of ours, with a text that names them.
-    EXPECT_EQ(nm::codeForDeviceReason(5), nm::ERROR_NM_DEVICE_REASON_BASE + 5);
-    EXPECT_NE(nm::errorText(nm::ERROR_NM_DEVICE_REASON_BASE + 5).find("理由 5"), std::string::npos);
-    EXPECT_EQ(nm::codeForActiveReason(11), nm::ERROR_NM_ACTIVE_REASON_BASE + 11);
-    EXPECT_NE(nm::errorText(nm::ERROR_NM_ACTIVE_REASON_BASE + 11).find("理由 11"), std::string::npos);
-    // An absurd reason still gets a code with a text, never one outside our range.
-    EXPECT_FALSE(nm::errorText(nm::codeForDeviceReason(100000)).empty());
-}
-
-TEST(NmErrors, BusErrorsGiveCodesWithTexts)
-{
-    const std::vector<std::pair<const char*, std::uint32_t>> errors = {
-        {"org.freedesktop.DBus.Error.ServiceUnknown", 711},
-        {"org.freedesktop.DBus.Error.NoServer", 711},
-        {"org.freedesktop.DBus.Error.Disconnected", 711},
+    const std::pair<std::uint32_t, std::uint32_t> device[] = {
+        {23, ERROR_LINE_BUSY}, {24, ERROR_NO_DIALTONE}, {25, ERROR_NO_ANSWER}, {26, ERROR_NO_ANSWER},
+        {27, ERROR_NO_ANSWER}, {28, ERROR_HARDWARE_FAILURE}, {43, ERROR_HARDWARE_FAILURE},
+        {44, ERROR_HARDWARE_FAILURE}, {52, ERROR_HARDWARE_FAILURE}, {57, ERROR_HARDWARE_FAILURE},
+        {12, ERROR_HARDWARE_FAILURE}, {7, ERROR_AUTHENTICATION_FAILURE}, {39, ERROR_USER_DISCONNECTION},
+        {5, 19105}, {100000, 19101}};
+    const std::pair<std::uint32_t, std::uint32_t> active[] = {
+        {2, ERROR_USER_DISCONNECTION}, {6, ERROR_NO_ANSWER}, {9, ERROR_AUTHENTICATION_FAILURE},
+        {10, ERROR_AUTHENTICATION_FAILURE}, {11, 19411}, {100000, 19401}};
+    const std::pair<const char*, std::uint32_t> errors[] = {
+        {"org.freedesktop.DBus.Error.ServiceUnknown", nm::ERROR_MANAGER_UNREACHABLE},
+        {"org.freedesktop.DBus.Error.NoServer", nm::ERROR_MANAGER_UNREACHABLE},
+        {"org.freedesktop.DBus.Error.Disconnected", nm::ERROR_MANAGER_UNREACHABLE},
         {"org.freedesktop.DBus.Error.NoReply", nm::ERROR_NM_NO_REPLY},
         {"org.freedesktop.NetworkManager.PermissionDenied", nm::ERROR_NM_NOT_AUTHORIZED},
         {"org.freedesktop.DBus.Error.AccessDenied", nm::ERROR_NM_NOT_AUTHORIZED},
         {"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired", nm::ERROR_NM_NOT_AUTHORIZED},
-        {"org.freedesktop.NetworkManager.UnknownDevice", 630},
-        {"org.freedesktop.NetworkManager.UnknownConnection", 623},
-        {"org.freedesktop.NetworkManager.ConnectionAlreadyActive", 602},
-        {"org.freedesktop.NetworkManager.AgentManager.NoSecrets", 691},
-        {"org.example.Whatever", nm::ERROR_NM_REFUSED},
-    };
+        {"org.freedesktop.NetworkManager.UnknownDevice", ERROR_HARDWARE_FAILURE},
+        {"org.freedesktop.NetworkManager.UnknownConnection", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY},
+        {"org.freedesktop.NetworkManager.ConnectionAlreadyActive", ERROR_PORT_ALREADY_OPEN},
+        {"org.freedesktop.NetworkManager.AgentManager.NoSecrets", ERROR_AUTHENTICATION_FAILURE},
+        {"org.example.Whatever", nm::ERROR_NM_REFUSED}};
+    for (const auto& [reason, code] : device)
+        EXPECT_EQ(nm::codeForDeviceReason(reason), code) << "device reason " << reason;
+    for (const auto& [reason, code] : active)
+        EXPECT_EQ(nm::codeForActiveReason(reason), code) << "active reason " << reason;
     for (const auto& [name, code] : errors) {
         EXPECT_EQ(nm::codeForDBusError(name), code) << name;
         EXPECT_FALSE(nm::errorText(code).empty()) << name;
     }
+    for (std::uint32_t code : {6u, 603u, 632u, 629u, 631u, 676u, 678u, 680u, 19004u, 19101u, 19401u})
+        EXPECT_FALSE(nm::errorText(code).empty()) << code;
+    EXPECT_NE(nm::errorText(19105).find("理由 5"), std::string::npos);
+    EXPECT_NE(nm::errorText(19411).find("理由 11"), std::string::npos);
+    EXPECT_TRUE(nm::errorText(4242).empty());
 }

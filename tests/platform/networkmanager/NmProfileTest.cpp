@@ -2,92 +2,72 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 using namespace telmaq::nm;
 
 namespace {
 
-NmSettings profile(const QString& type, const QString& id, NmSettings extra = {})
+NmSettings profile(const char* type, const QString& id, NmSettings extra = {})
 {
-    extra[QStringLiteral("connection")].insert(QStringLiteral("type"), type);
+    extra[QStringLiteral("connection")].insert(QStringLiteral("type"), QLatin1String(type));
     extra[QStringLiteral("connection")].insert(QStringLiteral("id"), id);
     return extra;
 }
 
-bool listed(const NmSettings& settings)
+NmSettings pppoe(const char* parent, const char* interface)
 {
-    return dialupProfileFrom(QStringLiteral("/p"), settings).has_value();
+    NmSettings settings = profile("pppoe", QStringLiteral("DSL"), {{"pppoe", {{"parent", parent}}}});
+    settings[QStringLiteral("connection")].insert(QStringLiteral("interface-name"), QLatin1String(interface));
+    return settings;
 }
 
 } // namespace
 
-TEST(NmProfile, OnlyDialupKindsBecomeEntries)
+TEST(NmProfile, DialupKindsBecomeEntriesReadFromTheirOwnSettings)
 {
-    EXPECT_TRUE(listed(profile("gsm", "Mobile")));
-    EXPECT_TRUE(listed(profile("cdma", "CDMA")));
-    EXPECT_TRUE(listed(profile("vpn", "Office")));
-    EXPECT_TRUE(listed(profile("bluetooth", "Phone", {{"bluetooth", {{"type", "dun"}}}})));
-    EXPECT_FALSE(listed(profile("bluetooth", "Headset net", {{"bluetooth", {{"type", "panu"}}}})));
-    EXPECT_FALSE(listed(profile("802-3-ethernet", "Wired")));
-    EXPECT_FALSE(listed(profile("802-11-wireless", "Home Wi-Fi")));
-    EXPECT_FALSE(listed(profile("wireguard", "wg0")));
-    EXPECT_FALSE(listed(profile("bridge", "br0")));
+    const QVariantMap vpnData{{QStringLiteral("username"), QStringLiteral("carol")}};
+    const struct
+    {
+        NmSettings settings;
+        const char* secretSetting; // nullptr: no entry
+        const char* user;
+    } cases[] = {
+        {profile("gsm", "Mobile", {{"gsm", {{"username", "alice"}, {"number", "*99#"}}}}), "gsm", "alice"},
+        {profile("cdma", "CDMA", {{"cdma", {{"username", "dave"}}}}), "cdma", "dave"},
+        {profile("vpn", "Office", {{"vpn", {{"data", vpnData}}}}), "vpn", "carol"},
+        {profile("bluetooth", "Phone", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {{"username", "bob"}}}}), "cdma",
+         "bob"},
+        {profile("bluetooth", "Both", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {}}, {"gsm", {}}}), "gsm", ""},
+        {profile("bluetooth", "Phone PAN", {{"bluetooth", {{"type", "panu"}}}}), nullptr, ""},
+        {pppoe("eth0", "ppp0"), "pppoe", ""},
+        // Without both NetworkManager would run PPPoE on the ethernet device itself.
+        {pppoe("", "ppp0"), nullptr, ""},
+        {pppoe("eth0", ""), nullptr, ""},
+        {profile("802-3-ethernet", "Wired"), nullptr, ""},
+        {profile("802-11-wireless", "Home Wi-Fi"), nullptr, ""},
+        {profile("gsm", QString(256, QChar(u'a'))), "gsm", ""},
+        {profile("gsm", QString(257, QChar(u'a'))), nullptr, ""},
+        {profile("gsm", QString(86, QChar(u'接'))), nullptr, ""}, // 258 bytes: the limit is in bytes
+        {profile("gsm", QString()), nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        const QString id = c.settings.value(QStringLiteral("connection")).value(QStringLiteral("id")).toString();
+        const auto read = dialupProfileFrom(QStringLiteral("/p"), c.settings);
+        ASSERT_EQ(read.has_value(), c.secretSetting != nullptr) << id.toStdString();
+        if (read) {
+            EXPECT_EQ(read->id, id);
+            EXPECT_EQ(read->secretSetting, QLatin1String(c.secretSetting)) << id.toStdString();
+            EXPECT_EQ(read->userName, QLatin1String(c.user)) << id.toStdString();
+        }
+    }
 }
 
-TEST(NmProfile, PppoeOnlyOnAParentWithAnInterfaceOfItsOwn)
+TEST(NmProfile, ThePasswordIsInTheKindsOwnSecrets)
 {
-    NmSettings proper = profile("pppoe", "DSL", {{"pppoe", {{"parent", "eth0"}}}});
-    proper[QStringLiteral("connection")].insert(QStringLiteral("interface-name"), QStringLiteral("ppp0"));
-    EXPECT_TRUE(listed(proper));
-    // Without them NetworkManager would run PPPoE on the ethernet device itself.
-    EXPECT_FALSE(listed(profile("pppoe", "Takes over eth0", {{"pppoe", {{"username", "u"}}}})));
-    NmSettings noInterface = profile("pppoe", "No interface", {{"pppoe", {{"parent", "eth0"}}}});
-    EXPECT_FALSE(listed(noInterface));
-}
-
-TEST(NmProfile, NamesMustFitAnEntryRecord)
-{
-    EXPECT_TRUE(listed(profile("gsm", QString(256, QChar(u'a')))));
-    EXPECT_FALSE(listed(profile("gsm", QString(257, QChar(u'a')))));
-    // The limit is in bytes: 86 three-byte characters are 258 bytes.
-    EXPECT_FALSE(listed(profile("gsm", QString(86, QChar(u'接')))));
-    EXPECT_FALSE(listed(profile("gsm", QString())));
-}
-
-TEST(NmProfile, UserNameNumberAndPasswordComeFromTheKindsOwnSetting)
-{
-    auto gsm = dialupProfileFrom(QStringLiteral("/p"),
-                                 profile("gsm", "Mobile", {{"gsm", {{"username", "alice"}, {"number", "*99#"}}}}));
-    ASSERT_TRUE(gsm);
-    EXPECT_EQ(gsm->userName, QStringLiteral("alice"));
-    EXPECT_EQ(gsm->phoneNumber, QStringLiteral("*99#"));
-    EXPECT_EQ(gsm->secretSetting, QStringLiteral("gsm"));
-    EXPECT_EQ(passwordFromSecrets(*gsm, {{"gsm", {{"password", "s3cret"}}}}), QStringLiteral("s3cret"));
-    EXPECT_FALSE(passwordFromSecrets(*gsm, {{"gsm", {}}}));
-
-    auto dun = dialupProfileFrom(
-        QStringLiteral("/p"),
-        profile("bluetooth", "Phone", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {{"username", "bob"}}}}));
-    ASSERT_TRUE(dun);
-    EXPECT_EQ(dun->secretSetting, QStringLiteral("cdma"));
-    EXPECT_EQ(dun->userName, QStringLiteral("bob"));
-    // With both, the gsm setting is the one read.
-    EXPECT_EQ(
-        dialupProfileFrom(QStringLiteral("/p"),
-                          profile("bluetooth", "Both", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {}}, {"gsm", {}}}))
-            .value()
-            .secretSetting,
-        QStringLiteral("gsm"));
-
-    QVariantMap vpnData;
-    vpnData.insert(QStringLiteral("username"), QStringLiteral("carol"));
-    auto vpn = dialupProfileFrom(QStringLiteral("/p"), profile("vpn", "Office", {{"vpn", {{"data", vpnData}}}}));
-    ASSERT_TRUE(vpn);
-    EXPECT_EQ(vpn->userName, QStringLiteral("carol"));
-    QVariantMap vpnSecrets;
-    vpnSecrets.insert(QStringLiteral("password"), QStringLiteral("vpnpw"));
-    EXPECT_EQ(passwordFromSecrets(*vpn, {{"vpn", {{"secrets", vpnSecrets}}}}), QStringLiteral("vpnpw"));
-    EXPECT_STREQ(rasDeviceType(vpn->kind), "vpn");
-    EXPECT_STREQ(rasDeviceType(gsm->kind), "modem");
+    const NmProfile gsm = dialupProfileFrom(QStringLiteral("/p"), profile("gsm", "Mobile")).value();
+    EXPECT_EQ(passwordFromSecrets(gsm, {{"gsm", {{"password", "s3cret"}}}}), QStringLiteral("s3cret"));
+    EXPECT_FALSE(passwordFromSecrets(gsm, {{"gsm", {}}}));
+    const NmProfile vpn = dialupProfileFrom(QStringLiteral("/p"), profile("vpn", "Office")).value();
+    const QVariantMap vpnSecrets{{QStringLiteral("password"), QStringLiteral("vpnpw")}};
+    EXPECT_EQ(passwordFromSecrets(vpn, {{"vpn", {{"secrets", vpnSecrets}}}}), QStringLiteral("vpnpw"));
+    EXPECT_FALSE(passwordFromSecrets(vpn, {{"vpn", {{"password", "vpnpw"}}}}));
 }

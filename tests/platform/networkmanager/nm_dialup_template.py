@@ -1,245 +1,139 @@
-'''NetworkManager with dial-up devices and scripted activations, for telmaq's tests.
+# python-dbusmock's NetworkManager with modem devices, dial-up profiles whose GetSettings and
+# GetSecrets answer as NetworkManager's do (or fail as told), and activations that play a script
+# of device and active-connection state changes over time.
 
-Builds on python-dbusmock's NetworkManager template and adds: modem and Bluetooth devices;
-profiles whose GetSecrets answers the way NetworkManager's does (or fails as scripted); and an
-ActivateConnection / DeactivateConnection pair that play a script of device and
-active-connection state changes over time, so that every outcome of a dial can be staged.
-'''
-
+import os
 import time
 
 import dbus
 import dbusmock
 from dbusmock import MOCK_IFACE
 from dbusmock.templates import networkmanager as base
-# The base template's own mock methods (AddEthernetDevice, AddWiFiConnection, ...) come along.
-from dbusmock.templates.networkmanager import *  # noqa: F401,F403 pylint: disable=wildcard-import,unused-wildcard-import
+from dbusmock.templates.networkmanager import BUS_NAME, IS_OBJECT_MANAGER, MAIN_OBJ  # noqa: F401
 from gi.repository import GLib
 
-BUS_NAME = base.BUS_NAME
-MAIN_OBJ = base.MAIN_OBJ
 SYSTEM_BUS = False
-IS_OBJECT_MANAGER = base.IS_OBJECT_MANAGER
-
-ACTIVE_PREFIX = '/org/freedesktop/NetworkManager/ActiveConnection/'
-
-# Device 40 -> 50 -> 60 -> 70 -> 100, then the active connection is activated.
-DEFAULT_SCRIPT = [('device', 40, 0, 20), ('device', 50, 0, 20), ('device', 60, 0, 20),
-                  ('device', 70, 0, 20), ('device', 100, 0, 20), ('active', 2, 1, 10)]
+# Steps: "device|active|exit STATE REASON MS", the milliseconds counted from the step before.
+DEFAULT_SCRIPT = ['device 40 0 20', 'device 50 0 20', 'device 60 0 20', 'device 70 0 20', 'device 100 0 20',
+                  'active 2 1 10']
+# How NetworkManager takes a line down when asked to.
+GOING_DOWN = ['device 110 39', 'active 3 2', 'device 30 39', 'active 4 2']
 
 
 def load(mock, parameters):
     base.load(mock, parameters)
     manager = dbusmock.get_object(base.MANAGER_OBJ)
-    manager.scripts = {}
-    manager.activate_delay = 0.0
-    manager.timers = {}
-    manager.used = set()
-    manager.telmaq_activate = activate
-    manager.telmaq_deactivate = deactivate
-    manager.AddMethod(base.MANAGER_IFACE, 'ActivateConnection', 'ooo', 'o',
-                      'ret = self.telmaq_activate(self, args[0], args[1], args[2])')
-    manager.AddMethod(base.MANAGER_IFACE, 'DeactivateConnection', 'o', '',
-                      'self.telmaq_deactivate(self, args[0])')
+    manager.scripts, manager.playing, manager.serial = {}, set(), 0
+    manager.activate_connection = activate
+    manager.deactivate_connection = deactivate
 
 
-def set_device_state(device_path, state, reason):
-    device = dbusmock.get_object(device_path)
-    old = device.Get(base.DEVICE_IFACE, 'State')
-    device.Set(base.DEVICE_IFACE, 'State', dbus.UInt32(state))
-    device.Set(base.DEVICE_IFACE, 'StateReason', (dbus.UInt32(state), dbus.UInt32(reason)))
-    device.EmitSignal(base.DEVICE_IFACE, 'StateChanged', 'uuu',
-                      [dbus.UInt32(state), dbus.UInt32(old), dbus.UInt32(reason)])
+def answer(error, value):
+    if error:
+        raise dbus.exceptions.DBusException('scripted failure', name=error)
+    return value
 
 
-def remove_active(manager, active_path):
-    for source in manager.timers.pop(active_path, []):
-        GLib.source_remove(source)
-    active = manager.Get(base.MANAGER_IFACE, 'ActiveConnections')
-    if active_path in active:
-        active.remove(dbus.ObjectPath(active_path))
-        manager.SetProperty(base.MANAGER_OBJ, base.MANAGER_IFACE, 'ActiveConnections',
-                            dbus.Array(active, signature='o', variant_level=1))
-    for device_path in manager.GetDevices():
-        device = dbusmock.get_object(device_path)
-        if device.Get(base.DEVICE_IFACE, 'ActiveConnection') == active_path:
-            device.Set(base.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath('/'))
-    if active_path in dbusmock.mockobject.objects:
-        manager.RemoveObject(active_path)
+def active_list(manager):
+    return manager.Get(base.MANAGER_IFACE, 'ActiveConnections')
 
 
-def set_active_state(manager, active_path, state, reason):
-    if active_path not in dbusmock.mockobject.objects:
-        return
-    active = dbusmock.get_object(active_path)
-    active.Set(base.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(state))
-    active.EmitSignal(base.ACTIVE_CONNECTION_IFACE, 'StateChanged', 'uu', [dbus.UInt32(state), dbus.UInt32(reason)])
-    if state == 4:
-        remove_active(manager, active_path)
+def apply(manager, path, device, step):
+    target, state, reason = step.split()[:3]
+    state, reason = dbus.UInt32(int(state)), dbus.UInt32(int(reason))
+    if target == 'exit':
+        os._exit(0)
+    if target == 'device' and device != '/':
+        obj = dbusmock.get_object(device)
+        old = obj.Get(base.DEVICE_IFACE, 'State')
+        obj.Set(base.DEVICE_IFACE, 'State', state)
+        obj.EmitSignal(base.DEVICE_IFACE, 'StateChanged', 'uuu', [state, old, reason])
+    elif target == 'active':
+        obj = dbusmock.get_object(path)
+        obj.Set(base.ACTIVE_CONNECTION_IFACE, 'State', state)
+        obj.EmitSignal(base.ACTIVE_CONNECTION_IFACE, 'StateChanged', 'uu', [state, reason])
+        if state == 4:
+            manager.playing.discard(path)
+            manager.Set(base.MANAGER_IFACE, 'ActiveConnections',
+                        dbus.Array([p for p in active_list(manager) if p != path], signature='o'))
+            manager.RemoveObject(path)
 
 
-def play(manager, active_path, device_path, step):
-    target, state, reason = step
-    if active_path not in dbusmock.mockobject.objects:
-        return False
-    if target == 'device':
-        if device_path != '/':
-            set_device_state(device_path, state, reason)
-    else:
-        set_active_state(manager, active_path, state, reason)
+def play(manager, path, device, step):
+    if path in manager.playing:
+        apply(manager, path, device, step)
     return False
 
 
 def activate(manager, connection, device, _specific):
-    if manager.activate_delay:
-        time.sleep(manager.activate_delay)
-    script = manager.scripts.get(str(connection), {'steps': DEFAULT_SCRIPT, 'error': ''})
-    if script['error']:
-        raise dbus.exceptions.DBusException('scripted failure', name=script['error'])
-    profile = dbusmock.get_object(connection)
-    if str(device) == '/':
-        for device_path in manager.GetDevices():
-            available = dbusmock.get_object(device_path).Get(base.DEVICE_IFACE, 'AvailableConnections')
-            if connection in available:
-                device = device_path
-                break
-    active = manager.Get(base.MANAGER_IFACE, 'ActiveConnections')
-    number = 1
-    while dbus.ObjectPath(ACTIVE_PREFIX + str(number)) in active or ACTIVE_PREFIX + str(number) in manager.used:
-        number += 1
-    path = ACTIVE_PREFIX + str(number)
-    manager.used.add(path)
-    settings = profile.settings['connection']
+    steps, error, delay = manager.scripts.get(str(connection), (DEFAULT_SCRIPT, '', 0))
+    time.sleep(delay)
+    answer(error, None)
+    if device == '/':
+        device = next((d for d in manager.GetDevices() if connection in
+                       dbusmock.get_object(d).Get(base.DEVICE_IFACE, 'AvailableConnections')), '/')
+    manager.serial += 1
+    path = '/org/freedesktop/NetworkManager/ActiveConnection/%d' % manager.serial
+    settings = dbusmock.get_object(connection).settings['connection']
     manager.AddObject(path, base.ACTIVE_CONNECTION_IFACE, {
-        'Devices': dbus.Array([dbus.ObjectPath(device)] if str(device) != '/' else [], signature='o'),
-        'Type': settings['type'],
-        'Id': settings['id'],
-        'Uuid': settings.get('uuid', ''),
-        'Connection': dbus.ObjectPath(connection),
-        'SpecificObject': dbus.ObjectPath('/'),
-        'State': dbus.UInt32(1),
-        'Vpn': settings['type'] == 'vpn',
-        'Default': False,
-        'Default6': False,
-        'Master': dbus.ObjectPath('/'),
-    }, [])
-    active.append(dbus.ObjectPath(path))
-    manager.SetProperty(base.MANAGER_OBJ, base.MANAGER_IFACE, 'ActiveConnections',
-                        dbus.Array(active, signature='o', variant_level=1))
-    if str(device) != '/':
-        dbusmock.get_object(device).Set(base.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath(path))
+        'Devices': dbus.Array([device] if device != '/' else [], signature='o'), 'Type': settings['type'],
+        'Id': settings['id'], 'Connection': dbus.ObjectPath(connection), 'State': dbus.UInt32(1)}, [])
+    manager.Set(base.MANAGER_IFACE, 'ActiveConnections', dbus.Array(active_list(manager) + [path], signature='o'))
+    manager.playing.add(path)
     elapsed = 0
-    sources = []
-    for target, state, reason, delay in script['steps']:
-        elapsed += int(delay)
-        sources.append(GLib.timeout_add(elapsed, play, manager, path, str(device),
-                                        (str(target), int(state), int(reason))))
-    manager.timers[path] = sources
+    for step in steps:
+        elapsed += int(step.split()[3])
+        GLib.timeout_add(elapsed, play, manager, path, str(device), step)
     return dbus.ObjectPath(path)
 
 
-def deactivate(manager, active_path):
-    if active_path not in manager.Get(base.MANAGER_IFACE, 'ActiveConnections'):
+def deactivate(manager, path):
+    if path not in active_list(manager):
         raise dbus.exceptions.DBusException('not active', name=base.MANAGER_IFACE + '.ConnectionNotActive')
-    for source in manager.timers.pop(active_path, []):
-        GLib.source_remove(source)
-    devices = [str(d) for d in dbusmock.get_object(active_path).Get(base.ACTIVE_CONNECTION_IFACE, 'Devices')]
-
-    def go_down():
-        for device_path in devices:
-            set_device_state(device_path, 110, 39)
-        set_active_state(manager, active_path, 3, 2)
-        for device_path in devices:
-            set_device_state(device_path, 30, 39)
-        set_active_state(manager, active_path, 4, 2)
-        return False
-
+    manager.playing.discard(path)
+    devices = dbusmock.get_object(path).Get(base.ACTIVE_CONNECTION_IFACE, 'Devices')
+    device = str(devices[0]) if devices else '/'
     # As NetworkManager does: the answer first, the state changes after it.
-    GLib.idle_add(go_down)
+    GLib.idle_add(lambda: [apply(manager, path, device, step) for step in GOING_DOWN] and False)
 
 
+# A device (8 modem, 5 Bluetooth, 1 ethernet ...), disconnected.
 @dbus.service.method(MOCK_IFACE, in_signature='ssu', out_signature='s')
-def AddDialupDevice(self, device_name, iface_name, device_type):
-    '''Adds a device (8 modem, 5 Bluetooth, 1 ethernet ...) in state disconnected.'''
-    path = '/org/freedesktop/NetworkManager/Devices/' + device_name
-    self.AddObject(path, base.DEVICE_IFACE, {
-        'DeviceType': dbus.UInt32(device_type),
-        'State': dbus.UInt32(30),
-        'StateReason': (dbus.UInt32(30), dbus.UInt32(0)),
-        'Interface': iface_name,
-        'IpInterface': '',
-        'ActiveConnection': dbus.ObjectPath('/'),
-        'AvailableConnections': dbus.Array([], signature='o'),
-        'Managed': True,
-        'Driver': 'telmaq-mock',
-    }, [])
-    manager = dbusmock.get_object(base.MANAGER_OBJ)
-    devices = manager.Get(base.MANAGER_IFACE, 'Devices')
-    devices.append(dbus.ObjectPath(path))
-    manager.Set(base.MANAGER_IFACE, 'Devices', dbus.Array(devices, signature='o'))
-    manager.EmitSignal(base.MANAGER_IFACE, 'DeviceAdded', 'o', [dbus.ObjectPath(path)])
+def AddDialupDevice(self, name, interface, device_type):
+    path = '/org/freedesktop/NetworkManager/Devices/' + name
+    self.AddObject(path, base.DEVICE_IFACE, {'DeviceType': dbus.UInt32(device_type), 'State': dbus.UInt32(30),
+                                             'Interface': interface,
+                                             'AvailableConnections': dbus.Array([], signature='o')}, [])
     return path
 
 
-def profile_secrets(profile, setting):
-    if profile.secrets_error:
-        raise dbus.exceptions.DBusException('scripted failure', name=profile.secrets_error)
-    return {setting: dbus.Dictionary(profile.secrets.get(setting, {}), signature='sv')}
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='a{sa{sv}}a{sa{sv}}s', out_signature='s')
-def AddDialupProfile(self, settings, secrets, device_path):
-    '''Adds a profile with its settings and secrets, available on device_path when not empty.'''
-    settings_obj = dbusmock.get_object(base.SETTINGS_OBJ)
-    connections = settings_obj.Get(base.SETTINGS_IFACE, 'Connections')
-    number = 0
-    while dbus.ObjectPath(base.SETTINGS_OBJ + '/' + str(number)) in connections:
-        number += 1
-    path = base.SETTINGS_OBJ + '/' + str(number)
-    self.AddObject(path, base.CSETTINGS_IFACE, {'Unsaved': False}, [
-        ('GetSettings', '', 'a{sa{sv}}', 'ret = self.telmaq_settings(self)'),
-        ('GetSecrets', 's', 'a{sa{sv}}', 'ret = self.telmaq_secrets(self, args[0])'),
+# A profile of that type, available on device unless that is empty; a gsm one with user "u",
+# number "*99#" and, unless empty, the password NetworkManager keeps. GetSettings and GetSecrets
+# fail with the D-Bus error names given, unless empty.
+@dbus.service.method(MOCK_IFACE, in_signature='ssssss', out_signature='s')
+def AddDialupProfile(self, name, kind, device, password, settings_error, secrets_error):
+    settings = {'connection': {'id': name, 'type': kind}}
+    if kind == 'gsm':
+        settings['gsm'] = {'username': 'u', 'number': '*99#'}
+    secrets = {'gsm': {'password': password}} if password else {}
+    holder = dbusmock.get_object(base.SETTINGS_OBJ)
+    connections = holder.Get(base.SETTINGS_IFACE, 'Connections')
+    path = '%s/%d' % (base.SETTINGS_OBJ, len(connections))
+    self.AddObject(path, base.CSETTINGS_IFACE, {}, [
+        ('GetSettings', '', 'a{sa{sv}}', lambda profile: answer(settings_error, settings)),
+        ('GetSecrets', 's', 'a{sa{sv}}', lambda profile, setting: answer(secrets_error, {setting: secrets.get(setting, {})})),
     ])
-    profile = dbusmock.get_object(path)
-    profile.settings = settings
-    profile.secrets = secrets
-    profile.secrets_error = ''
-    profile.settings_error = ''
-    profile.telmaq_secrets = profile_secrets
-    profile.telmaq_settings = profile_settings
-    connections.append(dbus.ObjectPath(path))
-    settings_obj.Set(base.SETTINGS_IFACE, 'Connections', dbus.Array(connections, signature='o'))
-    if device_path:
-        device = dbusmock.get_object(device_path)
-        available = device.Get(base.DEVICE_IFACE, 'AvailableConnections')
-        available.append(dbus.ObjectPath(path))
-        device.Set(base.DEVICE_IFACE, 'AvailableConnections', dbus.Array(available, signature='o'))
+    dbusmock.get_object(path).settings = settings
+    holder.Set(base.SETTINGS_IFACE, 'Connections', dbus.Array(connections + [path], signature='o'))
+    if device:
+        obj = dbusmock.get_object(device)
+        obj.Set(base.DEVICE_IFACE, 'AvailableConnections',
+                dbus.Array(obj.Get(base.DEVICE_IFACE, 'AvailableConnections') + [path], signature='o'))
     return path
 
 
-def profile_settings(profile):
-    if profile.settings_error:
-        raise dbus.exceptions.DBusException('scripted failure', name=profile.settings_error)
-    return profile.settings
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='sa(suuu)s', out_signature='')
-def ScriptActivation(self, profile_path, steps, error):
-    '''What activating profile_path does: steps of (device|active, state, reason, delay in ms
-    after the step before), or, with error set, the D-Bus error ActivateConnection answers.'''
-    manager = dbusmock.get_object(base.MANAGER_OBJ)
-    manager.scripts[str(profile_path)] = {'steps': [tuple(s) for s in steps], 'error': str(error)}
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='sss', out_signature='')
-def SetProfileErrors(self, profile_path, settings_error, secrets_error):
-    '''Makes GetSettings and/or GetSecrets of a profile fail with the given D-Bus error names.'''
-    profile = dbusmock.get_object(profile_path)
-    profile.settings_error = str(settings_error)
-    profile.secrets_error = str(secrets_error)
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='d', out_signature='')
-def SetActivateDelay(self, seconds):
-    '''Makes ActivateConnection sleep before answering, as a NetworkManager that hangs.'''
-    dbusmock.get_object(base.MANAGER_OBJ).activate_delay = float(seconds)
+# What activating profile does: its steps, or, with error set, that D-Bus error; ActivateConnection
+# answers after delay seconds.
+@dbus.service.method(MOCK_IFACE, in_signature='sassd', out_signature='')
+def ScriptActivation(self, profile, steps, error, delay):
+    dbusmock.get_object(base.MANAGER_OBJ).scripts[str(profile)] = ([str(s) for s in steps], str(error), delay)

@@ -1,19 +1,15 @@
 #include "DialupToolRun.h"
 
 #include "platform/networkmanager/NmMockBus.h"
-#include "support/WaitUntil.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 namespace telmaq {
 namespace {
-
-constexpr uint kModem = 8;
-constexpr const char* kConnectedStates = "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\n"
-                                         "AllDevicesConnected\nAuthenticate\nAuthenticated\nConnected\n";
 
 // telmaq-dialup on the provider the parameter names, with the same two entries on each:
 // "Mobile" connects at once, "Slow" stays in its first states for a minute. NetworkManager is
@@ -25,28 +21,17 @@ protected:
     {
         if (std::string(GetParam()) == "simulator") {
             ASSERT_EQ(tool({"add", "Mobile", "--user", "u", "--password", "p", "--step-ms", "0"}).status, 0);
-            ASSERT_EQ(
-                tool({"add", "Slow", "--device", "modem1", "--user", "u", "--password", "p", "--step-ms", "60000"})
-                    .status,
-                0);
+            ASSERT_EQ(tool({"add", "Slow", "--device", "m1", "--user", "u", "--password", "p", "--step-ms", "60000"}).status, 0);
             return;
         }
         bus = std::make_unique<test::NmMockBus>();
         ASSERT_TRUE(bus->ready()) << "the mock NetworkManager did not come up on a private bus";
         ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus->address().c_str(), 1);
-        mobile = addGsm("Mobile", bus->addDevice("modem0", "ttyUSB0", kModem));
-        const QString slow = addGsm("Slow", bus->addDevice("modem1", "ttyUSB1", kModem));
-        bus->script(slow, {{"device", 40, 0, 20}, {"device", 50, 0, 60000}});
+        mobile = bus->addProfile("Mobile", "gsm", bus->addDevice("modem0", "ttyUSB0"));
+        bus->script(bus->addProfile("Slow", "gsm", bus->addDevice("modem1", "ttyUSB1")),
+                    {"device 40 0 20", "device 50 0 60000"});
     }
     void TearDown() override { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
-
-    QString addGsm(const char* name, const QString& device)
-    {
-        const QString id = QString::fromLatin1(name);
-        return bus->addProfile(test::settings({{"connection", {{"id", id}, {"type", "gsm"}}},
-                                               {"gsm", {{"username", "u"}, {"number", "*99#"}}}}),
-                               test::settings({{"gsm", {{"password", "p"}}}}), device);
-    }
 
     test::ToolRun run(std::vector<std::string> args) { return tool(std::move(args), GetParam()); }
 
@@ -67,7 +52,8 @@ TEST_P(ProviderToolTest, DialConnectionsAndHangupWorkAndPrintAlikeOnEveryProvide
 {
     const auto dial = run({"dial", "Mobile"});
     ASSERT_EQ(dial.status, 0) << dial.err;
-    EXPECT_EQ(dial.out, kConnectedStates);
+    EXPECT_EQ(dial.out, "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\nAuthenticate\n"
+                        "Authenticated\nConnected\n");
     const auto listed = run({"connections"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.out.rfind("Mobile\t", 0), 0u) << listed.out;
@@ -89,22 +75,18 @@ using NetworkManagerToolTest = ProviderToolTest;
 
 TEST_P(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits)
 {
-    bus->addProfile(test::settings({{"connection", {{"id", "Office VPN"}, {"type", "vpn"}}}}));
-    bus->addProfile(test::settings({{"connection", {{"id", "Home Wi-Fi"}, {"type", "802-11-wireless"}}}}));
+    bus->addProfile("Office VPN", "vpn");
     const auto entries = run({"entries"});
-    EXPECT_EQ(entries.status, 0);
     EXPECT_EQ(entries.out, "Mobile\nSlow\nOffice VPN\n");
     EXPECT_EQ(run({"show", "Mobile"}).out, "name: Mobile\nphone: *99#\nuser: u\npassword: stored\n");
-
-    for (const std::vector<std::string>& edit : {std::vector<std::string>{"add", "New", "--phone", "1"},
-                                                 {"set", "Mobile", "--phone", "2"},
-                                                 {"remove", "Mobile"},
-                                                 {"demo"}}) {
+    for (const std::vector<std::string>& edit :
+         {std::vector<std::string>{"add", "New", "--phone", "1"}, {"set", "Mobile", "--phone", "2"}, {"remove", "Mobile"},
+          {"demo"}}) {
         const auto refused = run(edit);
         EXPECT_EQ(refused.status, 1) << edit[0];
         EXPECT_NE(refused.err.find("nmcli or nm-connection-editor"), std::string::npos) << refused.err;
     }
-    // The hive's commands work whichever the provider.
+    // The hive's commands work whichever the provider, and leave the simulator's file alone.
     EXPECT_EQ(run({"default", "Mobile"}).status, 0);
     EXPECT_EQ(run({"redial", "--on"}).status, 0);
     EXPECT_FALSE(std::filesystem::exists(env.dialupPath()));
@@ -113,22 +95,14 @@ TEST_P(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits
 
 TEST_P(NetworkManagerToolTest, AFailedOrRefusedActivationPrintsItsCodeAndText)
 {
-    struct Case
-    {
-        QList<test::ScriptStep> steps;
-        const char* refusal;
-        const char* printed;
-    };
-    const QList<test::ScriptStep> busy = {
-        {"device", 40, 0, 20}, {"device", 50, 0, 20}, {"device", 120, 23, 20}, {"active", 4, 3, 10}};
-    for (const Case& c : {Case{busy, "", "error 676: 接続先が話中です\n"},
-                          Case{{},
-                               "org.freedesktop.NetworkManager.PermissionDenied",
-                               "error 19001: NetworkManager がこの操作を許可しませんでした"}}) {
-        bus->script(mobile, c.steps, QString::fromLatin1(c.refusal));
+    const std::tuple<QStringList, const char*, const char*> cases[] = {
+        {{"device 40 0 20", "device 120 23 20", "active 4 3 10"}, "", "error 676: 接続先が話中です\n"},
+        {{}, "org.freedesktop.NetworkManager.PermissionDenied", "error 19001: NetworkManager がこの操作を許可しませんでした"}};
+    for (const auto& [steps, refusal, printed] : cases) {
+        bus->script(mobile, steps, QLatin1String(refusal));
         const auto dial = run({"dial", "Mobile"});
-        EXPECT_EQ(dial.status, 1) << c.printed;
-        EXPECT_NE(dial.err.find(c.printed), std::string::npos) << dial.err;
+        EXPECT_EQ(dial.status, 1) << printed;
+        EXPECT_NE(dial.err.find(printed), std::string::npos) << dial.err;
         EXPECT_TRUE(noConnections());
     }
 }
@@ -147,11 +121,9 @@ TEST_F(UnreachableProviderToolTest, EveryProviderCommandFailsWithTheProvidersTex
         {"networkmanager", "error 711: NetworkManager に接続できません"},
         {"simulator", "error 621: ダイヤルアップのデータベースを開けません (" + env.dialupPath()}};
     for (const auto& [provider, text] : cases) {
-        for (const std::vector<std::string>& command : {std::vector<std::string>{"entries"},
-                                                        {"show", "Mobile"},
-                                                        {"dial", "Mobile", "--timeout", "30"},
-                                                        {"connections"},
-                                                        {"hangup", "--all"}}) {
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"entries"}, {"show", "Mobile"}, {"dial", "Mobile", "--timeout", "30"},
+              {"connections"}, {"hangup", "--all"}}) {
             const auto run = tool(command, provider);
             EXPECT_EQ(run.status, 1) << provider << ' ' << command[0];
             EXPECT_EQ(run.out, "") << provider << ' ' << command[0];
