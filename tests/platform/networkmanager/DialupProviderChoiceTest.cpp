@@ -1,6 +1,6 @@
+#include "platform/HiveTestSupport.h"
 #include "platform/dialup/DialupProviders.h"
 #include "platform/networkmanager/NmErrors.h"
-#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>

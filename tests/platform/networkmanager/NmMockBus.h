@@ -6,20 +6,14 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace telmaq::test {
 
@@ -31,38 +25,28 @@ public:
     // withManager false: the bus stays empty, a machine without NetworkManager.
     explicit NmMockBus(bool withManager = true)
     {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP); // a group of its own, ended whole
-        char script[] = TELMAQ_NM_MOCK_BUS, none[] = "none";
-        char* argv[] = {script, withManager ? nullptr : none, nullptr};
-        if (posix_spawn(&m_pid, script, &actions, &attributes, argv, environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-        ::close(out[1]);
-        FILE* in = ::fdopen(out[0], "r");
-        char line[512] = {};
-        if (std::fgets(line, sizeof line, in))
-            m_address.assign(line, std::strcspn(line, "\n"));
-        std::fclose(in);
+        m_process.setChildProcessModifier([] { ::setpgid(0, 0); }); // a group of its own, ended whole
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(TELMAQ_NM_MOCK_BUS), {withManager ? QString() : QStringLiteral("none")});
+        if (m_process.waitForReadyRead(60000))
+            m_address = m_process.readLine().trimmed().toStdString();
         m_control = QDBusConnection::connectToBus(QString::fromStdString(m_address), m_name);
-        m_ready = withManager && !m_address.empty() && waitUntil([this] {
-            return m_control.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.NetworkManager")).value();
-        }, 60000);
+        m_ready = withManager && !m_address.empty() &&
+                  waitUntil(
+                      [this] {
+                          return m_control.interface()
+                              ->isServiceRegistered(QStringLiteral("org.freedesktop.NetworkManager"))
+                              .value();
+                      },
+                      60000);
     }
 
     ~NmMockBus()
     {
         QDBusConnection::disconnectFromBus(m_name);
-        if (m_pid > 0 && ::kill(-m_pid, SIGTERM) == 0)
-            ::waitpid(m_pid, nullptr, 0);
+        if (m_process.processId() > 0)
+            ::kill(-static_cast<pid_t>(m_process.processId()), SIGTERM);
+        m_process.waitForFinished();
     }
     NmMockBus(const NmMockBus&) = delete;
     NmMockBus& operator=(const NmMockBus&) = delete;
@@ -82,8 +66,8 @@ public:
     QString addProfile(const QString& name, const char* type = "gsm", const QString& device = {},
                        const char* password = "p", const QString& settingsError = {}, const QString& secretsError = {})
     {
-        return call("AddDialupProfile", {name, QLatin1String(type), device, QLatin1String(password), settingsError,
-                                         secretsError})
+        return call("AddDialupProfile",
+                    {name, QLatin1String(type), device, QLatin1String(password), settingsError, secretsError})
             .toString();
     }
 
@@ -118,7 +102,7 @@ private:
     }
 
     static inline unsigned s_serial = 0;
-    pid_t m_pid = -1;
+    QProcess m_process;
     std::string m_address;
     QString m_name = QStringLiteral("nm-mock-control-%1").arg(++s_serial);
     QDBusConnection m_control{QString()};

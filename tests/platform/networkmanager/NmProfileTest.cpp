@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace telmaq::nm;
 
 namespace {
@@ -13,24 +15,13 @@ NmSettings profile(const char* type, const QString& id, NmSettings extra = {})
     return extra;
 }
 
-NmSettings pppoe(const char* parent, const char* interface)
-{
-    NmSettings settings = profile("pppoe", QStringLiteral("DSL"), {{"pppoe", {{"parent", parent}}}});
-    settings[QStringLiteral("connection")].insert(QStringLiteral("interface-name"), QLatin1String(interface));
-    return settings;
-}
-
 } // namespace
 
+// The setting the secrets are asked for, and the user name read; no setting: not an entry.
 TEST(NmProfile, DialupKindsBecomeEntriesReadFromTheirOwnSettings)
 {
     const QVariantMap vpnData{{QStringLiteral("username"), QStringLiteral("carol")}};
-    const struct
-    {
-        NmSettings settings;
-        const char* secretSetting; // nullptr: no entry
-        const char* user;
-    } cases[] = {
+    const std::tuple<NmSettings, const char*, const char*> cases[] = {
         {profile("gsm", "Mobile", {{"gsm", {{"username", "alice"}, {"number", "*99#"}}}}), "gsm", "alice"},
         {profile("cdma", "CDMA", {{"cdma", {{"username", "dave"}}}}), "cdma", "dave"},
         {profile("vpn", "Office", {{"vpn", {{"data", vpnData}}}}), "vpn", "carol"},
@@ -38,10 +29,11 @@ TEST(NmProfile, DialupKindsBecomeEntriesReadFromTheirOwnSettings)
          "bob"},
         {profile("bluetooth", "Both", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {}}, {"gsm", {}}}), "gsm", ""},
         {profile("bluetooth", "Phone PAN", {{"bluetooth", {{"type", "panu"}}}}), nullptr, ""},
-        {pppoe("eth0", "ppp0"), "pppoe", ""},
+        {profile("pppoe", "DSL", {{"connection", {{"interface-name", "ppp0"}}}, {"pppoe", {{"parent", "eth0"}}}}),
+         "pppoe", ""},
         // Without both NetworkManager would run PPPoE on the ethernet device itself.
-        {pppoe("", "ppp0"), nullptr, ""},
-        {pppoe("eth0", ""), nullptr, ""},
+        {profile("pppoe", "No parent", {{"connection", {{"interface-name", "ppp0"}}}}), nullptr, ""},
+        {profile("pppoe", "No interface", {{"pppoe", {{"parent", "eth0"}}}}), nullptr, ""},
         {profile("802-3-ethernet", "Wired"), nullptr, ""},
         {profile("802-11-wireless", "Home Wi-Fi"), nullptr, ""},
         {profile("gsm", QString(256, QChar(u'a'))), "gsm", ""},
@@ -49,14 +41,14 @@ TEST(NmProfile, DialupKindsBecomeEntriesReadFromTheirOwnSettings)
         {profile("gsm", QString(86, QChar(u'接'))), nullptr, ""}, // 258 bytes: the limit is in bytes
         {profile("gsm", QString()), nullptr, ""},
     };
-    for (const auto& c : cases) {
-        const QString id = c.settings.value(QStringLiteral("connection")).value(QStringLiteral("id")).toString();
-        const auto read = dialupProfileFrom(QStringLiteral("/p"), c.settings);
-        ASSERT_EQ(read.has_value(), c.secretSetting != nullptr) << id.toStdString();
+    for (const auto& [settings, secretSetting, user] : cases) {
+        const QString id = settings.value(QStringLiteral("connection")).value(QStringLiteral("id")).toString();
+        const auto read = dialupProfileFrom(QStringLiteral("/p"), settings);
+        ASSERT_EQ(read.has_value(), secretSetting != nullptr) << id.toStdString();
         if (read) {
             EXPECT_EQ(read->id, id);
-            EXPECT_EQ(read->secretSetting, QLatin1String(c.secretSetting)) << id.toStdString();
-            EXPECT_EQ(read->userName, QLatin1String(c.user)) << id.toStdString();
+            EXPECT_EQ(read->secretSetting, QLatin1String(secretSetting)) << id.toStdString();
+            EXPECT_EQ(read->userName, QLatin1String(user)) << id.toStdString();
         }
     }
 }
