@@ -125,8 +125,6 @@ TEST_F(NmServiceTest, DialParametersComeFromTheProfileAndThePasswordFromItsSecre
 TEST_F(NmServiceTest, ADialReportsEveryStageOnTheProvidersThreadAndIsListedUntilItIsHungUp)
 {
     bus.addProfile("Other APN", "gsm", modem);
-    const QString eth = bus.addDevice("eth0", "eth0", 1);
-    const QString ordinary = bus.activate(bus.addProfile("Wired", "802-3-ethernet", eth), eth);
     HRASCONN handle = kNoConnection;
     ASSERT_EQ(dial(service, "Mobile", &handle), 0u);
     ASSERT_TRUE(log.waitForEnd());
@@ -142,7 +140,7 @@ TEST_F(NmServiceTest, ADialReportsEveryStageOnTheProvidersThreadAndIsListedUntil
     EXPECT_EQ(states, (std::vector<std::uint32_t>{RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice,
                                                   RASCS_DeviceConnected, RASCS_AllDevicesConnected, RASCS_Authenticate,
                                                   RASCS_Authenticated, RASCS_Connected}));
-    // Listed alike by every process; the ordinary network is no connection of ours.
+    // Listed alike by every process; the ordinary network the mock starts with is no line of ours.
     const std::vector<RASCONNA> listed = connections(service);
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].dwSize, sizeof(RASCONNA));
@@ -152,6 +150,7 @@ TEST_F(NmServiceTest, ADialReportsEveryStageOnTheProvidersThreadAndIsListedUntil
     EXPECT_EQ(listed[0].hrasconn, handle);
     NetworkManagerDialupService another(NetworkManagerOptions{bus.address(), 10000});
     EXPECT_EQ(connections(another).at(0).hrasconn, handle);
+    const QString ordinary = QStringLiteral("/org/freedesktop/NetworkManager/ActiveConnection/1");
     EXPECT_EQ(service.hangUp(nm::handleForActivePath(ordinary)), ERROR_INVALID_HANDLE_RAS);
     // The profile and its device are taken.
     for (const char* entry : {"Mobile", "Other APN"})
@@ -203,15 +202,12 @@ TEST_F(NmServiceTest, AManagerThatDoesNotAnswerGivesACodeNotAHang)
     EXPECT_EQ(dial(impatient, "Mobile", &handle), nm::ERROR_NM_NO_REPLY);
 }
 
-// With no bus at all every call answers at once that the manager is out of reach (an empty bus
-// is the tool tests'). Texts need no manager.
+// With no bus at all the calls that reach it answer at once that the manager is out of reach
+// (listings: the provider choice's and tool tests'). Texts need no manager.
 TEST(NmServiceWithoutManager, EveryCallGivesItsCodeAtOnceAndTextsStillCome)
 {
     test::TempEnvironment env;
     NetworkManagerDialupService service(NetworkManagerOptions{"unix:path=" + (env.dir() / "no-bus").string(), 10000});
-    std::uint32_t size = 0, count = 0;
-    EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
-    EXPECT_EQ(service.enumConnections(nullptr, &size, &count), nm::ERROR_MANAGER_UNREACHABLE);
     RASDIALPARAMSA params = paramsFor("Mobile");
     bool retrieved = true;
     EXPECT_EQ(service.getEntryDialParams(&params, &retrieved), nm::ERROR_MANAGER_UNREACHABLE);
@@ -220,8 +216,6 @@ TEST(NmServiceWithoutManager, EveryCallGivesItsCodeAtOnceAndTextsStillCome)
     EXPECT_EQ(dial(service, "Mobile", &handle), nm::ERROR_MANAGER_UNREACHABLE);
     EXPECT_EQ(service.hangUp(5), nm::ERROR_MANAGER_UNREACHABLE);
     char text[256], small[4];
-    ASSERT_EQ(service.getErrorString(nm::ERROR_MANAGER_UNREACHABLE, text, sizeof text), 0u);
-    EXPECT_EQ(text, nm::errorText(nm::ERROR_MANAGER_UNREACHABLE));
     EXPECT_EQ(service.getErrorString(691, small, sizeof small), ERROR_BUFFER_TOO_SMALL);
     EXPECT_NE(service.getErrorString(4242, text, sizeof text), 0u);
 }

@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -76,16 +75,6 @@ public:
     void script(const QString& profile, const QStringList& steps, const QString& refusal = {}, double delaySeconds = 0)
     {
         call("ScriptActivation", {profile, steps, refusal, delaySeconds});
-    }
-
-    // Activates a profile behind telmaq's back, as another program would.
-    QString activate(const QString& profile, const QString& device)
-    {
-        const auto path = [](const QString& p) { return QVariant::fromValue(QDBusObjectPath(p)); };
-        return call("ActivateConnection", {path(profile), path(device), path(QStringLiteral("/"))},
-                    QStringLiteral("/org/freedesktop/NetworkManager"), QStringLiteral("org.freedesktop.NetworkManager"))
-            .value<QDBusObjectPath>()
-            .path();
     }
 
 private:

@@ -26,6 +26,9 @@ def load(mock, parameters):
     manager.scripts, manager.playing, manager.serial = {}, set(), 0
     manager.activate_connection = activate
     manager.deactivate_connection = deactivate
+    # An ordinary network, up from the start (ActiveConnection/1): never a dial-up line.
+    ethernet = AddDialupDevice(mock, 'eth0', 'eth0', 1)
+    activate(manager, AddDialupProfile(mock, 'Wired', '802-3-ethernet', ethernet, '', '', ''), ethernet, '/')
 
 
 def answer(error, value):
