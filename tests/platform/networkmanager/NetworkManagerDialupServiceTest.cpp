@@ -47,6 +47,24 @@ std::vector<RASCONNA> connections(IDialupService& service)
     return records;
 }
 
+// Each entry's code, user name, password (and so whether it was retrieved) and number; what the
+// profile does not hold stays as it was.
+void expectParams(
+    IDialupService& service,
+    std::initializer_list<std::tuple<const char*, std::uint32_t, const char*, const char*, const char*>> cases)
+{
+    for (const auto& [entry, code, user, password, phone] : cases) {
+        RASDIALPARAMSA params = paramsFor(entry);
+        bool retrieved = *password == '\0';
+        EXPECT_EQ(service.getEntryDialParams(&params, &retrieved), code) << entry;
+        EXPECT_STREQ(params.szUserName, user) << entry;
+        EXPECT_STREQ(params.szPassword, password) << entry;
+        EXPECT_EQ(retrieved, *password != '\0') << entry;
+        EXPECT_STREQ(params.szPhoneNumber, phone) << entry;
+        EXPECT_STREQ(params.szDomain, "*") << entry;
+    }
+}
+
 // The dial's end reported and NetworkManager done with the line. Generous: the mock manager
 // under a sanitizer on a loaded machine answers slowly.
 bool over(IDialupService& service)
@@ -105,21 +123,10 @@ TEST_F(NmServiceTest, DialParametersComeFromTheProfileAndThePasswordFromItsSecre
 {
     bus.addProfile("Locked", "gsm", modem, "hidden", {}, denied);
     bus.addProfile("No password", "gsm", modem, nullptr);
-    const std::tuple<const char*, std::uint32_t, const char*, const char*> cases[] = {
-        {"Mobile", 0, "u", "p"},
-        {"Locked", 0, "u", ""},
-        {"No password", 0, "u", ""},
-        {"Nowhere", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "", ""}};
-    for (const auto& [entry, code, user, password] : cases) {
-        RASDIALPARAMSA params = paramsFor(entry);
-        bool retrieved = *password == '\0';
-        EXPECT_EQ(service.getEntryDialParams(&params, &retrieved), code) << entry;
-        EXPECT_STREQ(params.szUserName, user) << entry;
-        EXPECT_STREQ(params.szPassword, password) << entry;
-        EXPECT_EQ(retrieved, *password != '\0') << entry;
-        EXPECT_STREQ(params.szPhoneNumber, code ? "" : "*99#") << entry;
-        EXPECT_STREQ(params.szDomain, "*") << "what the profile does not hold stays as it was";
-    }
+    expectParams(service, {{"Mobile", 0, "u", "p", "*99#"},
+                           {"Locked", 0, "u", "", "*99#"},
+                           {"No password", 0, "u", "", "*99#"},
+                           {"Nowhere", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "", "", ""}});
 }
 
 TEST_F(NmServiceTest, ADialReportsEveryStageOnTheProvidersThreadAndIsListedUntilItIsHungUp)
@@ -227,19 +234,9 @@ TEST(NmSystem, DialupProfilesAreEntriesWithTheirSecretsAndAPppoeDialWithoutPppFa
     if (!std::getenv("TELMAQ_NM_SYSTEM_TEST"))
         GTEST_SKIP() << "needs the NetworkManager that nm-real-netns starts";
     NetworkManagerDialupService service;
-    const std::tuple<const char*, std::uint32_t, const char*, const char*, const char*> cases[] = {
-        {"DSL", 0, "dsluser", "dslsecret", ""},
-        {"Mobile", 0, "mobileuser", "mobilesecret", "*99#"},
-        {"Wired", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "", "", ""}};
-    for (const auto& [entry, code, user, password, phone] : cases) {
-        RASDIALPARAMSA params = paramsFor(entry);
-        bool retrieved = false;
-        ASSERT_EQ(service.getEntryDialParams(&params, &retrieved), code) << entry;
-        EXPECT_STREQ(params.szUserName, user);
-        EXPECT_STREQ(params.szPassword, password);
-        EXPECT_STREQ(params.szPhoneNumber, phone);
-        EXPECT_EQ(retrieved, code == 0);
-    }
+    expectParams(service, {{"DSL", 0, "dsluser", "dslsecret", ""},
+                           {"Mobile", 0, "mobileuser", "mobilesecret", "*99#"},
+                           {"Wired", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "", "", ""}});
     ReportLog::instance().reset();
     HRASCONN handle = kNoConnection;
     std::uint32_t code = dial(service, "DSL", &handle);
