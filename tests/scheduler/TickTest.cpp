@@ -1,66 +1,274 @@
-#include "scheduler/TickFixture.h"
+#include "scheduler/Tick.h"
+#include "dialup/HiveValues.h"
+#include "dialup/SystemDialupSettings.h"
+#include "fakes/CountingRegistry.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeHistory.h"
+#include "fakes/FakeTickWindow.h"
+#include "scheduler/RedialText.h"
+#include "support/TempEnvironment.h"
 
-#include <algorithm>
+#include <set>
+#include <tuple>
 
 namespace telmaq::test {
 namespace {
 
-using TickOrder = TickFixture;
+constexpr int kSunday = 0, kMonday = 1, kTuesday = 2, kSaturday = 6;
 
-TEST_F(TickOrder, TheFourStepsRunInOrder)
+bool DialDlgState::*const kDays[] = {&DialDlgState::m_bCheckSun, &DialDlgState::m_bCheckMon, &DialDlgState::m_bCheckTue,
+                                     &DialDlgState::m_bCheckWed, &DialDlgState::m_bCheckThu, &DialDlgState::m_bCheckFri,
+                                     &DialDlgState::m_bCheckSat};
+// The flags that mark the main window busy; the schedule and the hang-up wait for all of them.
+bool DialDlgState::*const kBusyFlags[] = {&DialDlgState::m_bTimeDlgOpen, &DialDlgState::m_bConnecting,
+                                          &DialDlgState::m_bDisconnecting, &DialDlgState::m_bFileDlgOpen,
+                                          &DialDlgState::m_bAboutOpen};
+
+// Processes that end when the test says so; every close is noted.
+struct EndingLauncher : IProcessLauncher
 {
-    // Everything at once: the connect time, the application's end, another default entry and
-    // new redial settings.
-    schedule(true, 7, 30, 0);
-    state().m_bCheckMon = true;
-    state().m_bAutoApplication = state().m_bApplicationDisconnection = true;
-    state().m_hProcess = launcher.start("app", nullptr);
-    launcher.end(state().m_hProcess);
-    setDefaultEntry("Beta");
-    putNumber("EnableRedial", 1);
+    ProcessHandle start(const std::string&, std::string*) override { return next++; }
+    bool hasEnded(ProcessHandle process) override { return ended.count(process) != 0; }
+    void close(ProcessHandle process) override { closed.insert(process); }
+    std::set<ProcessHandle> ended;
+    std::multiset<ProcessHandle> closed;
+    ProcessHandle next = 41;
+};
 
-    tickAt(kMonday, 7, 30, 0);
-
-    std::ptrdiff_t previous = -1;
-    for (const char* step : {"Connect", "Disconnect", "select 1", "UpdateData(false)"}) {
-        const std::ptrdiff_t at = std::find(window.log.begin(), window.log.end(), step) - window.log.begin();
-        EXPECT_GT(at, previous) << step;
-        EXPECT_LT(at, static_cast<std::ptrdiff_t>(window.log.size())) << step;
-        previous = at;
+// Three entries, "Alpha" selected and the system's default entry agreeing, redial off: a tick
+// changes nothing until a test sets something up. The test writes the hive as the system's
+// dial-up tools would; the tick reads it through a wrapper that counts writes.
+class TickFixture : public ::testing::Test
+{
+protected:
+    TickFixture() { setRemote("Alpha", 0, 0, 0); }
+    void setRemote(const std::string& entry, std::uint32_t enable, std::uint32_t wait, std::uint32_t tries)
+    {
+        storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, entry + '\0');
+        for (auto [name, value] : {std::pair{"EnableRedial", enable}, {"RedialWait", wait}, {"RedialTry", tries}})
+            storeValue(hive, "RemoteAccess", name, REG_DWORD, le32(value));
     }
+    DialDlgState& state() { return window.m_state; }
+    void schedule(bool connect, int hour, int minute, int second)
+    {
+        auto& s = state();
+        std::tie(connect ? s.m_bAutoConnection : s.m_bAutoDisconnection,
+                 connect ? s.m_nConnectHour : s.m_nDisconnectHour, connect ? s.m_nConnectMinute : s.m_nDisconnectMinute,
+                 connect ? s.m_nConnectSecond : s.m_nDisconnectSecond) = std::tuple{true, hour, minute, second};
+    }
+    void tickAt(int weekday, int hour, int minute, int second)
+    {
+        clock.setLocal(weekday, hour, minute, second);
+        tick.OnTimer();
+    }
+    TempEnvironment env;
+    SqliteHive hive{env.hivePath()};
+    CountingRegistry registry{hive};
+    FakeClock clock;
+    EndingLauncher launcher;
+    FakeHistory history;
+    FakeTickWindow window{{"Alpha", "Beta", "Gamma"}, 0};
+    SystemDialupSettings settings{registry};
+    Tick tick{window, settings, launcher, clock, history};
+};
+
+using Schedule = TickFixture;
+using Watch = TickFixture;
+
+TEST_F(Schedule, ConnectsOnlyInTheSetSecondOfTheSelectedDayAndThenDoesNotDisconnect)
+{
+    schedule(true, 7, 5, 30);
+    schedule(false, 7, 5, 30);
+    std::vector<std::int64_t> ran, expected;
+    window.onConnect = [&] { ran.push_back(clock.now()); };
+    // Each day selected alone, Saturday too; minute and second swapped, a second either side
+    // and every other day must all miss.
+    for (int selected = kSunday; selected <= kSaturday; ++selected) {
+        for (int day = kSunday; day <= kSaturday; ++day)
+            state().*kDays[day] = day == selected;
+        for (int day = kSunday; day <= kSaturday; ++day)
+            for (auto [minute, second] : {std::pair{30, 5}, {5, 29}, {5, 30}, {5, 31}})
+                tickAt(day, 7, minute, second);
+        clock.setLocal(selected, 7, 5, 30);
+        expected.push_back(clock.now());
+    }
+    EXPECT_EQ(ran, expected);
+    EXPECT_EQ(window.disconnects.size(), 7u * 6);
+    // Not the user's run: no messages, and the schedule's own flag is held meanwhile.
+    const auto& c = window.connects.at(6);
+    EXPECT_EQ(std::tuple(c.interactive, c.connecting, c.cause), std::tuple(false, true, HistoryCause::Schedule));
+    EXPECT_FALSE(state().m_bConnecting);
 }
 
-TEST_F(TickOrder, WatchesRunInsideAConnectButOnlyTheHangUpIsGuarded)
+TEST_F(Schedule, DisconnectsOnlyInTheSetSecondOnEveryDayEvenWithNoneSelected)
 {
     schedule(true, 7, 30, 0);
-    state().m_bCheckMon = true;
-    state().m_bAutoApplication = state().m_bApplicationDisconnection = true;
-    state().m_hProcess = launcher.start("app", nullptr);
-    window.onConnect = [this] {
-        launcher.end(state().m_hProcess);
-        setDefaultEntry("Gamma");
-        putNumber("RedialTry", 5);
+    schedule(false, 18, 5, 30);
+    std::vector<std::int64_t> ran, expected;
+    window.onDisconnect = [&] { ran.push_back(clock.now()); };
+    for (int day = kSunday; day <= kSaturday; ++day) {
+        for (auto [hour, minute, second] :
+             {std::tuple{7, 30, 0}, {18, 30, 5}, {18, 5, 29}, {18, 5, 31}, {5, 18, 30}, {18, 5, 30}})
+            tickAt(day, hour, minute, second);
+        expected.push_back(clock.now());
+    }
+    EXPECT_EQ(ran, expected);
+    EXPECT_TRUE(window.connects.empty());
+    const auto& d = window.disconnects.at(0);
+    EXPECT_EQ(std::tuple(d.interactive, d.disconnecting, d.cause),
+              std::tuple(false, true, HistoryCause::ScheduledDisconnect));
+    EXPECT_FALSE(state().m_bDisconnecting);
+}
+
+TEST_F(Schedule, NothingRunsWithoutTheConnectOptionWhileBusyNorAfterwardsNorAtATimeOutOfRange)
+{
+    schedule(false, 8, 0, 0);
+    tickAt(kMonday, 8, 0, 0);
+    schedule(true, 7, 30, 0);
+    for (auto day : kDays)
+        state().*day = true;
+    for (auto flag : kBusyFlags) {
+        state().*flag = true;
+        tickAt(kMonday, 7, 30, 0);
+        tickAt(kMonday, 8, 0, 0);
+        state().*flag = false;
         tickAt(kMonday, 7, 30, 1);
+        tickAt(kMonday, 8, 0, 1);
+    }
+    // Settings are loaded without range checks; hour 24 must not wrap round to midnight,
+    // nor second 60 to the next minute.
+    schedule(true, 24, 0, 0);
+    schedule(false, 12, 59, 60);
+    for (int day = kSunday; day <= kSaturday; ++day) {
+        tickAt(day, 0, 0, 0);
+        tickAt(day, 13, 0, 0);
+    }
+    EXPECT_TRUE(window.log.empty());
+}
+
+TEST_F(Schedule, TicksDuringALongConnectLeaveTheScheduleAlone)
+{
+    // A connect pumps events while it dials, so later ticks come in on top of it; its
+    // disconnect second passes unserved.
+    schedule(true, 7, 30, 0);
+    schedule(false, 7, 30, 5);
+    state().m_bCheckMon = true;
+    window.onConnect = [this] {
+        for (int second = 1; second <= 10; ++second)
+            tickAt(kMonday, 7, 30, second);
     };
     tickAt(kMonday, 7, 30, 0);
-
-    EXPECT_EQ(window.connects.size(), 1u);
-    EXPECT_TRUE(window.disconnects.empty());
-    EXPECT_EQ(state().m_hProcess, kNoProcess);
-    EXPECT_EQ(state().m_strEntry, "Gamma");
-    EXPECT_EQ(state().m_nRedialTry, 5);
+    EXPECT_EQ(window.log, std::vector<std::string>{"Connect"});
 }
 
-TEST_F(TickOrder, TheRestartNoticeDoesNotHoldTheScheduleBack)
+TEST_F(Watch, AnEndedApplicationIsReleasedOnceAndHangsUpOnlyWithBothOptionsAsTheyAreThen)
 {
-    // Only the busy flags guard the schedule; an open notice is not one of them.
+    using Case = std::tuple<bool, bool, bool, bool DialDlgState::*, std::size_t>; // hang-ups so far
+    std::vector<Case> cases = {{true, true, true, nullptr, 1},
+                               {true, true, false, nullptr, 1},
+                               {false, true, true, nullptr, 2},
+                               {true, false, true, nullptr, 2}};
+    // An end seen while busy is used up without hanging up.
+    for (auto flag : kBusyFlags)
+        cases.emplace_back(true, true, true, flag, 2);
+    for (auto [autoAtStart, autoAtEnd, hangUpAtEnd, busyFlag, hangUps] : cases) {
+        state().m_bAutoApplication = autoAtStart;
+        const ProcessHandle process = state().m_hProcess = launcher.start("sleep 2", nullptr);
+        tick.OnTimer();
+        std::tie(state().m_bAutoApplication, state().m_bApplicationDisconnection) = std::tuple{autoAtEnd, hangUpAtEnd};
+        launcher.ended.insert(process);
+        for (bool busy : {busyFlag != nullptr, false}) {
+            if (busyFlag)
+                state().*busyFlag = busy;
+            tick.OnTimer();
+        }
+        EXPECT_EQ(std::tuple(state().m_hProcess, launcher.closed.count(process), window.disconnects.size()),
+                  std::tuple(kNoProcess, 1u, hangUps));
+    }
+    const auto& d = window.disconnects.at(0);
+    EXPECT_EQ(std::tuple(d.interactive, d.disconnecting, d.cause),
+              std::tuple(false, true, HistoryCause::ApplicationEnd));
+    EXPECT_FALSE(state().m_bDisconnecting);
+    EXPECT_EQ(history.lines(), std::vector<std::string>(cases.size(), "app-ended application-end Alpha"));
+}
+
+TEST_F(Watch, AListedDefaultEntryIsFollowedInTheListsWritingWithoutANoticeOrAWrite)
+{
+    for (auto [stored, listed, index] : {std::tuple{"Gamma", "Gamma", 2}, {"bETA", "Beta", 1}}) {
+        setRemote(stored, 0, 0, 0);
+        tick.OnTimer();
+        tick.OnTimer();
+        EXPECT_EQ(state().m_strEntry, listed);
+        EXPECT_EQ(std::tuple(window.currentEntry(), window.isChecked(index), window.checkedCount()),
+                  std::tuple(index, true, 1));
+    }
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(registry.writes, 0);
+    EXPECT_EQ(registry.open, 0) << "every key the tick opened is closed again";
+}
+
+TEST_F(Watch, AnUnknownDefaultEntryGivesOneNoticePerChangeNeverStacked)
+{
+    // The notice is modal and the timer keeps running while it is open.
+    window.onMessageBox = [this] {
+        if (window.boxes.size() > 1)
+            return;
+        EXPECT_TRUE(tick.restartNoticeOpen());
+        tick.OnTimer();
+        setRemote("Zeta", 0, 0, 0);
+        tick.OnTimer();
+    };
+    // After being put right, the same name is a new change; an unreadable default entry is an
+    // empty name, itself unknown.
+    for (const std::string& entry : std::vector<std::string>{"Delta", "Zeta", "Alpha", "Zeta", std::string(300, 'x')}) {
+        setRemote(entry, 0, 0, 0);
+        tick.OnTimer();
+        tick.OnTimer();
+    }
+    EXPECT_FALSE(tick.restartNoticeOpen());
+    ASSERT_EQ(window.boxes.size(), 4u);
+    const auto& box = window.boxes[0];
+    EXPECT_EQ(std::tie(box.text, box.title, box.style),
+              std::tuple("設定が変更されました。telmaq を再起動してください", "telmaq - 警告", 0x40u));
+    EXPECT_EQ(state().m_strEntry, "Alpha");
+    EXPECT_EQ(std::tuple(window.isChecked(0), window.checkedCount()), std::tuple(true, 1));
+}
+
+TEST_F(Watch, EachChangedRedialValueRenewsTheCopyAndTheTextOnce)
+{
+    // The wait holds minutes in the high word and seconds in the low one.
+    for (auto [enable, wait, tries, text] :
+         {std::tuple{1u, 2u << 16 | 30u, 10u, "【リダイヤルあり】\n 2分 30秒 / 10回"},
+          {1u, 2u << 16 | 30u, 11u, "【リダイヤルあり】\n 2分 30秒 / 11回"},
+          {1u, 59u, 11u, "【リダイヤルあり】\n 0分 59秒 / 11回"},
+          {0u, 59u, 11u, "【リダイヤルなし】"}}) {
+        setRemote("Alpha", enable, wait, tries);
+        window.log.clear();
+        tick.OnTimer();
+        tick.OnTimer();
+        EXPECT_EQ(state().m_strRedialText, text);
+        EXPECT_EQ(window.log, std::vector<std::string>{"UpdateData(false)"});
+    }
+    EXPECT_EQ(std::tie(state().m_bRedial, state().m_nRedialWait, state().m_nRedialTry), std::tuple(false, 59, 11));
+    EXPECT_EQ(FormatRedialText(true, INT32_MAX, INT32_MIN), "【リダイヤルあり】\n 35791394分 7秒 / -2147483648回");
+}
+
+TEST_F(Watch, TheStepsRunInOrderAndTheRestartNoticeDoesNotHoldTheScheduleBack)
+{
     schedule(true, 7, 30, 0);
-    state().m_bCheckMon = true;
-    setDefaultEntry("Delta");
-    window.onMessageBox = [this] { tickAt(kMonday, 7, 30, 0); };
-    tickAt(kMonday, 7, 29, 59);
-    EXPECT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.connects.size(), 1u);
+    state().m_bCheckMon = state().m_bAutoApplication = state().m_bApplicationDisconnection = true;
+    launcher.ended.insert(state().m_hProcess = launcher.start("app", nullptr));
+    setRemote("Beta", 1, 0, 0);
+    tickAt(kMonday, 7, 30, 0);
+    EXPECT_EQ(window.log, (std::vector<std::string>{"Connect", "Disconnect", "select 1", "uncheck 0", "check 1",
+                                                    "uncheck 2", "UpdateData(false)"}));
+
+    window.log.clear();
+    setRemote("Delta", 1, 0, 0);
+    window.onMessageBox = [this] { tickAt(kTuesday, 7, 30, 0); };
+    state().m_bCheckTue = true;
+    tickAt(kTuesday, 7, 29, 59);
+    EXPECT_EQ(window.log, (std::vector<std::string>{"box", "Connect"}));
 }
 
 } // namespace

@@ -1,0 +1,252 @@
+#include "app/DialApp.h"
+#include "app/LazyDialupService.h"
+#include "app/MessageLog.h"
+#include "app/Profile.h"
+#include "dialup/DialupLists.h"
+#include "dialup/HiveValues.h"
+#include "dialup/RasErrorText.h"
+#include "dialup/SystemDialupSettings.h"
+#include "fakes/CountingRegistry.h"
+#include "fakes/FakeDialupService.h"
+#include "fakes/FakeInstanceLock.h"
+#include "fakes/MessageBoxRecorder.h"
+#include "support/TempEnvironment.h"
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <tuple>
+
+namespace telmaq::test {
+namespace {
+
+const char kNoDialup[] = "ダイヤルアップネットワークの設定がありません";
+const char kSettings[] = "Software\\wexhal\\telmaq\\Settings";
+const char kDefaults[] = "00 1111111 0:0:0 0:0:0 000 [] 0,0";
+
+std::string summary(const DialDlgState& d)
+{
+    std::ostringstream s;
+    s << d.m_bAutoConnection << d.m_bAutoDisconnection << ' ' << d.m_bCheckSun << d.m_bCheckMon << d.m_bCheckTue
+      << d.m_bCheckWed << d.m_bCheckThu << d.m_bCheckFri << d.m_bCheckSat << ' ' << d.m_nConnectHour << ':'
+      << d.m_nConnectMinute << ':' << d.m_nConnectSecond << ' ' << d.m_nDisconnectHour << ':' << d.m_nDisconnectMinute
+      << ':' << d.m_nDisconnectSecond << ' ' << d.m_bAutoApplication << d.m_bApplicationDisconnection << d.m_bIconic
+      << " [" << d.m_strApplicationFile << "] " << d.m_nWindowLeft << ',' << d.m_nWindowTop;
+    return s.str();
+}
+
+// Start-up over fakes. Its main window notes the state it runs with and turns the schedule on,
+// as a user would.
+struct StartUp : IMainWindowFactory
+{
+    struct Window : IMainWindow
+    {
+        StartUp& s;
+        explicit Window(StartUp& startUp) : s(startUp) {}
+        DialDlgState& state() override { return s.dlg; }
+        void runModal() override { s.seenAtRun = s.dlg, s.dlg.m_bAutoConnection = true; }
+    };
+    std::unique_ptr<IMainWindow> createMainWindow(CDialApp&) override { return std::make_unique<Window>(*this); }
+    // Start-up and shutdown as main runs them: true when they end as they should.
+    bool run(const char* defaultEntry)
+    {
+        if (defaultEntry)
+            storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, std::string(defaultEntry) + '\0');
+        CDialApp app(hive, StartUpPorts{lock, lists, errorText, settings, boxes, *this});
+        const bool result = app.StartUp();
+        return app.ShutDown() == 0 && !result;
+    }
+
+    TempEnvironment env;
+    SqliteHive hive{env.hivePath()};
+    FakeDialupService service;
+    DialupLists lists{service};
+    RasErrorText errorText{service};
+    SystemDialupSettings settings{hive};
+    FakeInstanceLock lock;
+    MessageBoxRecorder boxes;
+    DialDlgState dlg;
+    std::optional<DialDlgState> seenAtRun;
+};
+
+TEST(StartUpTest, ASecondCopyEndsAtOnceWithoutATrace)
+{
+    StartUp s;
+    s.lock.setAnswer(IInstanceLock::Result::HeldByAnother);
+    EXPECT_TRUE(s.run(nullptr));
+    EXPECT_EQ(std::tuple(s.service.totalCalls(), s.boxes.shown.size(), std::filesystem::exists(s.env.hivePath())),
+              std::tuple(0, 0u, false));
+}
+
+TEST(StartUpTest, SettingsAreLoadedBeforeTheRunAndChangesSavedAfterIt)
+{
+    StartUp s;
+    s.lock.setAnswer(IInstanceLock::Result::Unavailable); // better one copy too many than none
+    s.service.addEntry("A");
+    storeValue(s.hive, kSettings, "ConnectionHour", REG_DWORD, le32(7));
+    EXPECT_TRUE(s.run("Elsewhere")); // a default entry not in the phonebook is the window's to deal with
+    ASSERT_TRUE(s.seenAtRun);
+    EXPECT_EQ(std::tie(s.seenAtRun->m_nConnectHour, s.seenAtRun->m_strEntry), std::tuple(7, "Elsewhere"));
+    EXPECT_EQ(stored(s.hive, kSettings, "AutoConnection"), "4:" + le32(1));
+    EXPECT_EQ(stored(s.hive, kSettings, "CheckMon"), "") << "an unchanged setting is not written";
+    EXPECT_TRUE(s.boxes.shown.empty());
+}
+
+TEST(StartUpTest, StopsWithAMessageBeforeTheWindowRunsAndLeavesNothingInTheHive)
+{
+    struct Case
+    {
+        int entries;
+        std::uint32_t listingFails;
+        const char* defaultEntry;
+        const char* box; // nullptr: the text for the listing's code
+    };
+    for (const Case& c : {Case{0, 0, "A", kNoDialup}, Case{1, 0, nullptr, kNoDialup}, Case{1, 0, "", kNoDialup},
+                          Case{1, 799, "entry 0", nullptr}}) {
+        StartUp s;
+        s.service.addEntries(c.entries);
+        s.service.setErrorString(799, "the service's own words");
+        if (c.listingFails)
+            s.service.failNextEnumEntries(c.listingFails);
+        EXPECT_TRUE(s.run(c.defaultEntry));
+        ASSERT_EQ(s.boxes.shown.size(), 1u);
+        const auto& box = s.boxes.shown[0];
+        EXPECT_EQ(box.text, c.box ? c.box : "the service's own words");
+        EXPECT_EQ(std::tie(box.title, box.style, box.owner), std::tuple("telmaq", 0x30u, nullptr));
+        EXPECT_FALSE(s.seenAtRun);
+        HKEY ours = 0;
+        EXPECT_NE(s.hive.openKey(HKEY_CURRENT_USER, "Software\\wexhal", KEY_READ, &ours), ERROR_SUCCESS);
+    }
+}
+
+TEST(StartUpTest, TheDialupServiceOpensAtItsFirstUseAndOnlyOnce)
+{
+    int opened = 0;
+    LazyDialupService lazy([&opened] {
+        auto service = std::make_unique<FakeDialupService>();
+        service->addEntry(std::to_string(++opened));
+        return service;
+    });
+    DialupLists lists(lazy);
+    EXPECT_FALSE(lazy.isOpen());
+    EXPECT_EQ(lists.EnumEntries() + lists.EnumConnections(), 0u);
+    EXPECT_EQ(std::tuple(opened, lists.entryCount()), std::tuple(1, 1));
+}
+
+TEST(MessageLog, EveryBoxIsWrittenDownAndStillShownEvenWhenTheLogCannotBeWritten)
+{
+    TempEnvironment env;
+    const std::string path = (env.dir() / "messages.log").string();
+    MessageBoxRecorder shown;
+    LoggingMessageBox logged(shown, path), unwritable(shown, "/nonexistent-folder/messages.log");
+    logged.messageBox(nullptr, kNoDialup, "telmaq", 0x30);
+    logged.messageBox(nullptr, "two\nlines\twith a tab and a \\", "telmaq - 警告", 0x40);
+    unwritable.messageBox(nullptr, "text", "telmaq", 0x30);
+    EXPECT_EQ(fileContents(path),
+              std::string("telmaq\t48\t") + kNoDialup + "\ntelmaq - 警告\t64\ttwo\\nlines\\twith a tab and a \\\\\n");
+    EXPECT_EQ(shown.texts(), (std::vector<std::string>{kNoDialup, "two\nlines\twith a tab and a \\", "text"}));
+}
+
+class Settings : public ::testing::Test
+{
+protected:
+    // The value names of the calls made so far that start with prefix, a repeat in a row once.
+    std::vector<std::string> named(const std::string& prefix)
+    {
+        std::vector<std::string> names;
+        for (const std::string& call : counting.calls)
+            if (call.rfind(prefix, 0) == 0 && (names.empty() || names.back() != call.substr(prefix.size())))
+                names.push_back(call.substr(prefix.size()));
+        counting.calls.clear();
+        return names;
+    }
+
+    TempEnvironment env;
+    SqliteHive hive{env.hivePath()};
+    CountingRegistry counting{hive};
+    CDialApp app{counting};
+    DialDlgState dlg;
+};
+
+TEST_F(Settings, EveryChangeIsWrittenInTheOrderReadAndComesBackAsSaved)
+{
+    app.LoadSettings(dlg);
+    EXPECT_EQ(summary(dlg), kDefaults);
+    const std::vector<std::string> read = named("query ");
+    dlg.m_bAutoConnection = dlg.m_bAutoDisconnection = dlg.m_bAutoApplication = true;
+    dlg.m_bApplicationDisconnection = dlg.m_bIconic = dlg.m_bMoved = true;
+    dlg.m_bCheckSun = dlg.m_bCheckMon = dlg.m_bCheckTue = dlg.m_bCheckWed = false;
+    dlg.m_bCheckThu = dlg.m_bCheckFri = dlg.m_bCheckSat = false;
+    std::tie(dlg.m_nConnectHour, dlg.m_nConnectMinute, dlg.m_nConnectSecond) = std::tuple{7, 30, 1};
+    std::tie(dlg.m_nDisconnectHour, dlg.m_nDisconnectMinute, dlg.m_nDisconnectSecond) = std::tuple{23, 59, 58};
+    std::tie(dlg.m_nWindowLeft, dlg.m_nWindowTop) = std::tuple{300, -10};
+    dlg.m_strApplicationFile = "\"/usr/bin/メーラー\" --check";
+    app.SaveSettings(dlg);
+    EXPECT_EQ(named("set "), read);
+    EXPECT_EQ(stored(hive, kSettings, "ApplicationFile"), "1:" + dlg.m_strApplicationFile + '\0');
+    EXPECT_EQ(counting.open, 0) << "a key was left open";
+
+    CDialApp next{hive};
+    DialDlgState again;
+    next.LoadSettings(again);
+    EXPECT_EQ(summary(again), summary(dlg));
+}
+
+TEST_F(Settings, StoredValuesAreTakenAsTheyAreAndOnlyChangesAreWritten)
+{
+    // The type tag is not looked at; a number of another size than four bytes is the default.
+    for (auto [name, type, bytes] : {std::tuple{"CheckMon", REG_DWORD, le32(5)},
+                                     {"CheckSun", REG_DWORD, le32(0)},
+                                     {"ConnectionHour", REG_BINARY, le32(99)},
+                                     {"CheckTue", REG_DWORD, std::string(2, '\0')},
+                                     {"ConnectionMinute", REG_DWORD, le32(5) + le32(0)},
+                                     {"AutoConnection", REG_DWORD, std::string()},
+                                     {"ApplicationFile", REG_SZ, std::string("mailer.exe\0", 11)}})
+        storeValue(hive, kSettings, name, type, bytes);
+    app.LoadSettings(dlg);
+    EXPECT_EQ(summary(dlg), "00 0111111 99:0:0 0:0:0 000 [mailer.exe] 0,0");
+
+    named("");
+    counting.refuseWritesOf = "ApplicationFile";
+    dlg.m_strApplicationFile = "Mailer.exe"; // letter case alone is a change
+    dlg.m_bIconic = true;
+    dlg.m_nWindowLeft = 300; // not marked as moved
+    app.SaveSettings(dlg);
+    app.SaveSettings(dlg); // the loaded copy stays as loaded
+    EXPECT_EQ(named("set "), (std::vector<std::string>{"ApplicationFile", "Iconic", "ApplicationFile", "Iconic"}));
+    EXPECT_EQ(stored(hive, kSettings, "CheckMon"), "4:" + le32(5));
+    EXPECT_EQ(stored(hive, kSettings, "AutoConnection"), "4:");
+    EXPECT_EQ(stored(hive, kSettings, "Iconic"), "4:" + le32(1)) << "a refused write does not stop the others";
+}
+
+TEST_F(Settings, ACorruptHiveGivesTheDefaultsAndIsLeftByteForByte)
+{
+    const std::string corrupt = "SQLite format 2\n" + std::string(8000, '\x13');
+    writeFile(env.hivePath(), corrupt);
+    // Stale members, so that a default left unset would show.
+    std::tie(dlg.m_bCheckSun, dlg.m_bIconic, dlg.m_nConnectHour, dlg.m_strApplicationFile) =
+        std::tuple(false, true, 12, "stale");
+    app.LoadSettings(dlg);
+    EXPECT_EQ(summary(dlg), kDefaults);
+    dlg.m_bAutoConnection = dlg.m_bMoved = true;
+    app.SaveSettings(dlg);
+    EXPECT_EQ(fileContents(env.hivePath()), corrupt);
+    EXPECT_EQ(counting.open, 0);
+}
+
+TEST_F(Settings, TextIsWhatComesBeforeAZeroAndNothingOfAnEarlierReadShowsThrough)
+{
+    Profile profile{counting, "wexhal", "telmaq"};
+    EXPECT_EQ(profile.readText("Settings", "Text", "dflt"), "dflt");
+    const std::string big(100000, 'x');
+    for (auto [put, text] : {std::pair<std::string, std::string>{big + '\0', big},
+                             {"abc", "abc"},
+                             {std::string("cmd\0garbage\0", 12), "cmd"},
+                             {"", ""}}) {
+        storeValue(hive, kSettings, "Text", REG_SZ, put);
+        EXPECT_EQ(profile.readText("Settings", "Text", "dflt"), text);
+    }
+}
+
+} // namespace
+} // namespace telmaq::test
