@@ -38,10 +38,10 @@ struct EndingLauncher : IProcessLauncher
 // Three entries, "Alpha" selected and the system's default entry agreeing, redial off: a tick
 // changes nothing until a test sets something up. The test writes the hive as the system's
 // dial-up tools would; the tick reads it through a wrapper that counts writes.
-class TickFixture : public ::testing::Test
+class TickTest : public ::testing::Test
 {
 protected:
-    TickFixture() { setRemote("Alpha", 0, 0, 0); }
+    TickTest() { setRemote("Alpha", 0, 0, 0); }
     void setRemote(const std::string& entry, std::uint32_t enable, std::uint32_t wait, std::uint32_t tries)
     {
         storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, entry + '\0');
@@ -72,10 +72,7 @@ protected:
     Tick tick{window, settings, launcher, clock, history};
 };
 
-using Schedule = TickFixture;
-using Watch = TickFixture;
-
-TEST_F(Schedule, ConnectsOnlyInTheSetSecondOfTheSelectedDayAndThenDoesNotDisconnect)
+TEST_F(TickTest, ConnectsOnlyInTheSetSecondOfTheSelectedDayAndThenDoesNotDisconnect)
 {
     schedule(true, 7, 5, 30);
     schedule(false, 7, 5, 30);
@@ -100,7 +97,7 @@ TEST_F(Schedule, ConnectsOnlyInTheSetSecondOfTheSelectedDayAndThenDoesNotDisconn
     EXPECT_FALSE(state().m_bConnecting);
 }
 
-TEST_F(Schedule, DisconnectsOnlyInTheSetSecondOnEveryDayEvenWithNoneSelected)
+TEST_F(TickTest, DisconnectsOnlyInTheSetSecondOnEveryDayEvenWithNoneSelected)
 {
     schedule(true, 7, 30, 0);
     schedule(false, 18, 5, 30);
@@ -120,7 +117,7 @@ TEST_F(Schedule, DisconnectsOnlyInTheSetSecondOnEveryDayEvenWithNoneSelected)
     EXPECT_FALSE(state().m_bDisconnecting);
 }
 
-TEST_F(Schedule, NothingRunsWithoutTheConnectOptionWhileBusyNorAfterwardsNorAtATimeOutOfRange)
+TEST_F(TickTest, NothingRunsWithoutTheConnectOptionWhileBusyNorAfterwardsNorAtATimeOutOfRange)
 {
     schedule(false, 8, 0, 0);
     tickAt(kMonday, 8, 0, 0);
@@ -146,7 +143,7 @@ TEST_F(Schedule, NothingRunsWithoutTheConnectOptionWhileBusyNorAfterwardsNorAtAT
     EXPECT_TRUE(window.log.empty());
 }
 
-TEST_F(Schedule, TicksDuringALongConnectLeaveTheScheduleAlone)
+TEST_F(TickTest, TicksDuringALongConnectLeaveTheScheduleAlone)
 {
     // A connect pumps events while it dials, so later ticks come in on top of it; its
     // disconnect second passes unserved.
@@ -161,7 +158,7 @@ TEST_F(Schedule, TicksDuringALongConnectLeaveTheScheduleAlone)
     EXPECT_EQ(window.log, std::vector<std::string>{"Connect"});
 }
 
-TEST_F(Watch, AnEndedApplicationIsReleasedOnceAndHangsUpOnlyWithBothOptionsAsTheyAreThen)
+TEST_F(TickTest, AnEndedApplicationIsReleasedOnceAndHangsUpOnlyWithBothOptionsAsTheyAreThen)
 {
     using Case = std::tuple<bool, bool, bool, bool DialDlgState::*, std::size_t>; // hang-ups so far
     std::vector<Case> cases = {{true, true, true, nullptr, 1},
@@ -192,7 +189,7 @@ TEST_F(Watch, AnEndedApplicationIsReleasedOnceAndHangsUpOnlyWithBothOptionsAsThe
     EXPECT_EQ(history.lines(), std::vector<std::string>(cases.size(), "app-ended application-end Alpha"));
 }
 
-TEST_F(Watch, AListedDefaultEntryIsFollowedInTheListsWritingWithoutANoticeOrAWrite)
+TEST_F(TickTest, AListedDefaultEntryIsFollowedInTheListsWritingWithoutANoticeOrAWrite)
 {
     for (auto [stored, listed, index] : {std::tuple{"Gamma", "Gamma", 2}, {"bETA", "Beta", 1}}) {
         setRemote(stored, 0, 0, 0);
@@ -207,7 +204,7 @@ TEST_F(Watch, AListedDefaultEntryIsFollowedInTheListsWritingWithoutANoticeOrAWri
     EXPECT_EQ(registry.open, 0) << "every key the tick opened is closed again";
 }
 
-TEST_F(Watch, AnUnknownDefaultEntryGivesOneNoticePerChangeNeverStacked)
+TEST_F(TickTest, AnUnknownDefaultEntryGivesOneNoticePerChangeNeverStacked)
 {
     // The notice is modal and the timer keeps running while it is open.
     window.onMessageBox = [this] {
@@ -234,7 +231,7 @@ TEST_F(Watch, AnUnknownDefaultEntryGivesOneNoticePerChangeNeverStacked)
     EXPECT_EQ(std::tuple(window.isChecked(0), window.checkedCount()), std::tuple(true, 1));
 }
 
-TEST_F(Watch, EachChangedRedialValueRenewsTheCopyAndTheTextOnce)
+TEST_F(TickTest, EachChangedRedialValueRenewsTheCopyAndTheTextOnce)
 {
     // The wait holds minutes in the high word and seconds in the low one.
     for (auto [enable, wait, tries, text] :
@@ -253,7 +250,7 @@ TEST_F(Watch, EachChangedRedialValueRenewsTheCopyAndTheTextOnce)
     EXPECT_EQ(FormatRedialText(true, INT32_MAX, INT32_MIN), "【リダイヤルあり】\n 35791394分 7秒 / -2147483648回");
 }
 
-TEST_F(Watch, TheStepsRunInOrderAndTheRestartNoticeDoesNotHoldTheScheduleBack)
+TEST_F(TickTest, TheStepsRunInOrderAndTheRestartNoticeDoesNotHoldTheScheduleBack)
 {
     schedule(true, 7, 30, 0);
     state().m_bCheckMon = state().m_bAutoApplication = state().m_bApplicationDisconnection = true;
