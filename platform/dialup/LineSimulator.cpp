@@ -1,5 +1,6 @@
 #include "platform/dialup/LineSimulator.h"
 
+#include "platform/dialup/ServiceAnswers.h"
 #include "platform/dialup/SimulatorErrorText.h"
 
 #include <cstring>
@@ -10,52 +11,12 @@ namespace {
 
 // The message number of a dial event, as the service passes it to a RasDialFunc notifier.
 constexpr std::uint32_t kDialEventMessage = 0xCCCD;
-constexpr std::uint32_t kInsufficientBuffer = 122;
 
 std::int64_t wallClockMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-void copyText(char* field, std::size_t size, const std::string& text)
-{
-    const std::size_t n = std::min(size - 1, text.size());
-    std::memcpy(field, text.data(), n);
-    field[n] = '\0';
-}
-
-std::string fieldText(const char* field, std::size_t size)
-{
-    return std::string(field, ::strnlen(field, size));
-}
-
-// The capacity protocol of both listings: 603 and the size needed when the buffer is too
-// small, else the records written by fill(i, record).
-template <typename Record, typename Fill>
-std::uint32_t answerListing(Record* records, std::uint32_t* bufferSize, std::uint32_t* count, std::size_t n,
-                            Fill fill)
-{
-    if (!bufferSize || !count)
-        return ERROR_INVALID_PARAMETER_RAS;
-    if (records && *bufferSize >= sizeof(Record) && records[0].dwSize != sizeof(Record))
-        return ERROR_INVALID_SIZE;
-    const std::uint64_t needed = static_cast<std::uint64_t>(n) * sizeof(Record);
-    if (needed > 0xFFFFFFFFull)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    *count = static_cast<std::uint32_t>(n);
-    if (!records || *bufferSize < needed) {
-        *bufferSize = static_cast<std::uint32_t>(needed);
-        return n == 0 ? 0 : ERROR_BUFFER_TOO_SMALL;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        std::memset(&records[i], 0, sizeof(Record));
-        records[i].dwSize = sizeof(Record);
-        fill(i, records[i]);
-    }
-    *bufferSize = static_cast<std::uint32_t>(needed);
-    return 0;
 }
 
 } // namespace
@@ -176,14 +137,7 @@ std::uint32_t LineSimulator::hangUp(HRASCONN connection)
 
 std::uint32_t LineSimulator::getErrorString(std::uint32_t code, char* buffer, std::uint32_t bufferSize)
 {
-    const char* text = simulatorErrorText(code);
-    if (!text)
-        return ERROR_INVALID_PARAMETER_RAS;
-    const std::size_t size = std::strlen(text) + 1;
-    if (!buffer || size > bufferSize)
-        return kInsufficientBuffer;
-    std::memcpy(buffer, text, size);
-    return 0;
+    return answerErrorText(simulatorErrorText(code), buffer, bufferSize);
 }
 
 bool LineSimulator::recordReport(HRASCONN handle, const DialStep& report, bool drops, std::uint32_t dropAfterMs)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialup/DialupService.h"
+#include "platform/dialup/ServiceAnswers.h"
 
 #include <cstdint>
 #include <mutex>
@@ -15,7 +15,6 @@ namespace telmaq {
 class Statement;
 
 // Codes of the line simulator beyond those of the service interface.
-constexpr std::uint32_t ERROR_INVALID_PARAMETER_RAS = 87;
 constexpr std::uint32_t ERROR_INVALID_NAME_RAS = 123;
 constexpr std::uint32_t ERROR_ALREADY_EXISTS_RAS = 183;
 constexpr std::uint32_t ERROR_CANNOT_OPEN_PHONEBOOK = 621;

@@ -18,36 +18,6 @@
 
 namespace telmaq::test {
 
-// The fake service, noting the handle each dial starts from.
-class HandleCheckingService : public IDialupService
-{
-public:
-    explicit HandleCheckingService(FakeDialupService& inner) : m(inner) {}
-    std::uint32_t enumEntries(RASENTRYNAMEA* e, std::uint32_t* s, std::uint32_t* n) override
-    {
-        return m.enumEntries(e, s, n);
-    }
-    std::uint32_t enumConnections(RASCONNA* c, std::uint32_t* s, std::uint32_t* n) override
-    {
-        return m.enumConnections(c, s, n);
-    }
-    std::uint32_t getEntryDialParams(RASDIALPARAMSA* p, bool* r) override { return m.getEntryDialParams(p, r); }
-    std::uint32_t dial(const RASDIALPARAMSA* p, std::uint32_t t, RasDialFunc f, HRASCONN* c) override
-    {
-        handlesAtDial.push_back(c ? *c : 0xFFFFFFFF);
-        return m.dial(p, t, f, c);
-    }
-    std::uint32_t hangUp(HRASCONN c) override { return m.hangUp(c); }
-    std::uint32_t getErrorString(std::uint32_t c, char* b, std::uint32_t s) override
-    {
-        return m.getErrorString(c, b, s);
-    }
-    std::vector<HRASCONN> handlesAtDial;
-
-private:
-    FakeDialupService& m;
-};
-
 // A main window in the middle of the user's Connect, over a fake service with one entry that
 // has its user name and password stored.
 class ConnectFixture : public ::testing::Test
@@ -56,8 +26,8 @@ protected:
     static constexpr const char* kEntry = "プロバイダ";
 
     ConnectFixture()
-        : service(fake), lists(service), errorText(service), window(&clock),
-          control(window, service, lists, errorText, launcher, clock, history)
+        : lists(fake), errorText(fake), window(&clock),
+          control(window, fake, lists, errorText, launcher, clock, history)
     {
         fake.addEntry(kEntry, {std::string("0120-000-000"), std::string("taro"), std::string("secret"), {}});
         window.dlg.m_strEntry = kEntry;
@@ -77,7 +47,7 @@ protected:
     {
         if (fake.pendingReports() == 0)
             return;
-        const std::size_t delivered = fake.deliveries().size();
+        const std::size_t delivered = fake.delivered();
         fake.releaseReports(1);
         ASSERT_TRUE(fake.waitForDeliveries(delivered + 1));
     }
@@ -107,7 +77,6 @@ protected:
     TempEnvironment env;
     FakeClock clock;
     FakeDialupService fake;
-    HandleCheckingService service;
     DialupLists lists;
     RasErrorText errorText;
     FakeProcessLauncher launcher;

@@ -44,8 +44,8 @@ TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
         window.dlg.m_nRedialTry = c.tries;
         window.dlg.m_nRedialWait = c.wait;
         fake.setDefaultScript(FakeDialupService::failingScript(c.error));
-        service.handlesAtDial.clear();
         const std::size_t hangUpsBefore = fake.hungUp().size();
+        const std::size_t handlesBefore = fake.handlesAtDial().size();
         const std::size_t historyBefore = history.lines().size();
         connect();
 
@@ -55,7 +55,10 @@ TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
         const std::vector<std::string> lines = history.lines();
         EXPECT_EQ(std::vector<std::string>(lines.begin() + historyBefore, lines.end()), recorded);
 
-        EXPECT_EQ(service.handlesAtDial, std::vector<HRASCONN>(static_cast<std::size_t>(c.dials), kNoConnection))
+        EXPECT_EQ(fake.handlesAtDial().size() - handlesBefore, static_cast<std::size_t>(c.dials))
+            << "dials";
+        const auto handles = fake.handlesAtDial();
+        EXPECT_EQ(std::vector<HRASCONN>(handles.begin() + handlesBefore, handles.end()), std::vector<HRASCONN>(static_cast<std::size_t>(c.dials), kNoConnection))
             << "dials from empty handles";
         EXPECT_EQ(fake.hungUp().size() - hangUpsBefore, static_cast<std::size_t>(c.dials)) << "each line once";
         EXPECT_TRUE(fake.connections().empty());
@@ -176,7 +179,7 @@ TEST_F(ConnectRedialTest, AHistoryThatCannotBeWrittenChangesNothingTheUserOrTheL
     // A busy line redialled once, a connect that succeeds, and two disconnects: the dials,
     // hang-ups, texts and messages are the same whatever state the history file is in.
     auto session = [this](IHistory& store) {
-        ConnectionControl control(window, service, lists, errorText, launcher, clock, store);
+        ConnectionControl control(window, fake, lists, errorText, launcher, clock, store);
         window.boxes.clear();
         window.dlg.m_nRedialTry = 1;
         fake.scriptDial(FakeDialupService::failingScript(ERROR_LINE_BUSY));

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "platform/dialup/DialupService.h"
+#include "platform/dialup/ServiceAnswers.h"
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -17,58 +15,37 @@
 
 namespace telmaq::test {
 
-// A dial-up service that does what the test tells it to. It keeps a phonebook and a list of
-// connections in memory, counts every call, keeps a copy of what it was handed, and plays a
-// script of (state, error) reports for every dial on a notifier thread of its own, as the
-// real service does. A test may hold the reports back and release them one at a time.
-// Every member is safe to call from any thread.
+// A dial-up service that does what the test tells it to: a phonebook and connections in
+// memory, every call counted and its arguments kept, and a script of (state, error) reports
+// for every dial played on a notifier thread of its own, as the real service does. Reports
+// may be held back and released one at a time. Safe to call from any thread.
 class FakeDialupService : public IDialupService
 {
 public:
-    // The message number the service passes to a RasDialFunc notifier.
-    static constexpr std::uint32_t kDialEventMessage = 0xCCCD;
-
     struct Report
     {
         std::uint32_t state;
         std::uint32_t error;
     };
     using Script = std::vector<Report>;
-
     // What the service has stored for an entry; a field left empty is not filled in.
     struct Stored
     {
-        std::optional<std::string> phone;
-        std::optional<std::string> user;
-        std::optional<std::string> password;
-        std::optional<std::string> domain;
+        std::optional<std::string> phone, user, password, domain;
     };
-
     struct Connection
     {
         HRASCONN handle;
         std::string entry;
-        std::string deviceType = "modem";
-        std::string deviceName = "Fake Modem";
     };
 
-    struct Delivery
-    {
-        HRASCONN handle;
-        std::uint32_t message;
-        std::uint32_t state;
-        std::uint32_t error;
-        std::thread::id thread;
-    };
-
-    // The usual progress of a dial that connects.
     static Script connectingScript()
     {
         return {{RASCS_OpenPort, 0},        {RASCS_PortOpened, 0},        {RASCS_ConnectDevice, 0},
                 {RASCS_DeviceConnected, 0}, {RASCS_AllDevicesConnected, 0}, {RASCS_Authenticate, 0},
                 {RASCS_Authenticated, 0},   {RASCS_Connected, 0}};
     }
-    // A dial that fails with code while the device connects (busy, no answer, no dial tone).
+    // A dial that fails with code while the device connects.
     static Script failingScript(std::uint32_t code)
     {
         return {{RASCS_OpenPort, 0}, {RASCS_PortOpened, 0}, {RASCS_ConnectDevice, code}};
@@ -77,17 +54,9 @@ public:
     FakeDialupService() : m_worker([this] { run(); }) {}
     ~FakeDialupService() override
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_stopping = true;
-        }
-        m_cv.notify_all();
+        locked([&] { m_stopping = true; });
         m_worker.join();
     }
-    FakeDialupService(const FakeDialupService&) = delete;
-    FakeDialupService& operator=(const FakeDialupService&) = delete;
-
-    // ---- set-up ---------------------------------------------------------------------------
 
     void addEntry(const std::string& name, Stored stored = {})
     {
@@ -100,126 +69,64 @@ public:
         for (int i = 0; i < count; ++i)
             addEntry(prefix + std::to_string(i));
     }
-    // Adds an active connection, as if another program had dialled it; answers its handle.
+    // A connection another program dialled; answers its handle.
     HRASCONN addConnection(const std::string& entry)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        const HRASCONN handle = m_nextHandle++;
-        m_connections.push_back({handle, entry});
-        return handle;
+        return locked([&] { return m_connections.emplace_back(Connection{m_nextHandle++, entry}).handle; });
     }
-    void clearConnections()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_connections.clear();
-    }
+    void clearConnections() { locked([&] { m_connections.clear(); }); }
 
-    // The next listing answers code at once, touching nothing (one answer per call, in order).
+    // The next call answers code at once (one answer per call, in order); a failed dial
+    // still hands out a handle (and plays no reports) with storeHandle.
     void failNextEnumEntries(std::uint32_t code) { push(m_entryListing.answers, code); }
     void failNextEnumConnections(std::uint32_t code) { push(m_connectionListing.answers, code); }
     void failNextGetParams(std::uint32_t code) { push(m_getParamsAnswers, code); }
-    // The next dial answers code; with storeHandle it still hands out a handle (and no reports).
-    void failNextDial(std::uint32_t code, bool storeHandle)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_dialAnswers.push_back({code, storeHandle});
-    }
+    void failNextDial(std::uint32_t code, bool storeHandle) { push(m_dialAnswers, DialAnswer{code, storeHandle}); }
     // A listing claims to need this many bytes, whatever it holds (0 turns that off).
     void claimEntriesNeed(std::uint32_t bytes) { set(m_entryListing.claim, bytes); }
     void claimConnectionsNeed(std::uint32_t bytes) { set(m_connectionListing.claim, bytes); }
-    // Called at the start of every listing of the entries, with the call's number (from 1),
-    // without the fake's lock held, so that it may change the phonebook.
+    // Runs at the start of every listing with the call's number (from 1), unlocked, so
+    // that it may change the phonebook.
     void onEnumEntries(std::function<void(int)> hook) { set(m_entryListing.hook, std::move(hook)); }
     void onEnumConnections(std::function<void(int)> hook) { set(m_connectionListing.hook, std::move(hook)); }
-
-    // The reports of the next dial (one script per dial, in order); once the scripts run out
-    // every dial plays the default script, connectingScript() unless changed.
-    void scriptDial(Script script)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_scripts.push_back(std::move(script));
-    }
-    void setDefaultScript(Script script)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_defaultScript = std::move(script);
-    }
-
-    void setErrorString(std::uint32_t code, const std::string& text)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_errorStrings[code] = text;
-    }
-
-    // ---- pacing the reports ---------------------------------------------------------------
+    // The reports of the next dial, one script per dial; then every dial plays the default.
+    void scriptDial(Script script) { push(m_scripts, std::move(script)); }
+    void setDefaultScript(Script script) { set(m_defaultScript, std::move(script)); }
+    void setErrorString(std::uint32_t code, const std::string& text) { set(m_errorStrings[code], text); }
 
     // From now on reports wait until released.
     void holdReports() { set(m_holding, true); }
-    // Lets count more reports go, in order.
-    void releaseReports(int count = 1)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_released += count;
-        }
-        m_cv.notify_all();
-    }
-    // Lets every report go, now and later.
-    void releaseAllReports()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_holding = false;
-        }
-        m_cv.notify_all();
-    }
+    void releaseReports(int count = 1) { locked([&] { m_released += count; }); }
+    void releaseAllReports() { set(m_holding, false); }
     // Waits until count reports in all have been delivered; false on time-out.
-    bool waitForDeliveries(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(30))
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] { return m_deliveries.size() >= count; });
-    }
-    // Waits until no report is pending or being delivered; false on time-out.
-    bool waitUntilQuiet(std::chrono::milliseconds timeout = std::chrono::seconds(30))
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] { return m_pending.empty() && m_delivering == kNoConnection; });
-    }
-    std::size_t pendingReports() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_pending.size();
-    }
-
-    // ---- what happened --------------------------------------------------------------------
+    bool waitForDeliveries(std::size_t count) { return waitFor([&] { return m_delivered >= count; }); }
+    bool waitUntilQuiet() { return waitFor([&] { return m_pending.empty() && m_delivering == kNoConnection; }); }
+    std::size_t pendingReports() const { return get(m_pending).size(); }
+    std::size_t delivered() const { return get(m_delivered); }
 
     int enumEntriesCalls() const { return get(m_entryListing.calls); }
     int enumConnectionsCalls() const { return get(m_connectionListing.calls); }
-    int getParamsCalls() const { return get(m_getParamsCalls); }
-    int dialCalls() const { return get(m_dialCalls); }
-    int hangUpCalls() const { return get(m_hangUpCalls); }
-    int errorStringCalls() const { return get(m_errorStringCalls); }
+    int getParamsCalls() const { return count("params"); }
+    int dialCalls() const { return count("dial"); }
+    int hangUpCalls() const { return count("hangUp"); }
+    int errorStringCalls() const { return count("errorString"); }
     int totalCalls() const
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_entryListing.calls + m_connectionListing.calls + m_getParamsCalls + m_dialCalls + m_hangUpCalls +
-               m_errorStringCalls;
+        return enumEntriesCalls() + enumConnectionsCalls() + getParamsCalls() + dialCalls() + hangUpCalls() +
+               errorStringCalls();
     }
     // The capacity in bytes handed in by every listing call, in order.
     std::vector<std::uint32_t> entriesCapacities() const { return get(m_entryListing.capacities); }
     std::vector<std::uint32_t> connectionsCapacities() const { return get(m_connectionListing.capacities); }
-    // The record handed to every getEntryDialParams call, as it came in.
+    // The records handed in, as they came.
     std::vector<RASDIALPARAMSA> paramsRequests() const { return get(m_paramsRequests); }
-    // The record and notifier type handed to every dial, as they came in.
     std::vector<RASDIALPARAMSA> dialParams() const { return get(m_dialParams); }
     std::vector<std::uint32_t> dialNotifierTypes() const { return get(m_notifierTypes); }
+    // The handle each dial was handed to fill in.
+    std::vector<HRASCONN> handlesAtDial() const { return get(m_handlesAtDial); }
     std::vector<HRASCONN> hungUp() const { return get(m_hungUp); }
-    std::vector<Delivery> deliveries() const { return get(m_deliveries); }
     std::vector<Connection> connections() const { return get(m_connections); }
-    // The handle handed out by the last dial, or none.
     HRASCONN lastDialHandle() const { return get(m_lastDialHandle); }
-
-    // ---- IDialupService -------------------------------------------------------------------
 
     std::uint32_t enumEntries(RASENTRYNAMEA* entries, std::uint32_t* bufferSize, std::uint32_t* count) override
     {
@@ -227,81 +134,63 @@ public:
             copyText(r.szEntryName, sizeof r.szEntryName, e);
         });
     }
-
     std::uint32_t enumConnections(RASCONNA* connections, std::uint32_t* bufferSize, std::uint32_t* count) override
     {
         return list(m_connectionListing, m_connections, connections, bufferSize, count,
                     [](RASCONNA& r, const Connection& c) {
                         r.hrasconn = c.handle;
                         copyText(r.szEntryName, sizeof r.szEntryName, c.entry);
-                        copyText(r.szDeviceType, sizeof r.szDeviceType, c.deviceType);
-                        copyText(r.szDeviceName, sizeof r.szDeviceName, c.deviceName);
                     });
     }
 
     std::uint32_t getEntryDialParams(RASDIALPARAMSA* params, bool* passwordRetrieved) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_getParamsCalls;
+        ++m_calls["params"];
         if (!params)
-            return 87;
+            return ERROR_INVALID_PARAMETER_RAS;
         m_paramsRequests.push_back(*params);
-        if (!m_getParamsAnswers.empty()) {
-            const std::uint32_t answer = m_getParamsAnswers.front();
-            m_getParamsAnswers.pop_front();
-            return answer;
-        }
+        if (!m_getParamsAnswers.empty())
+            return pop(m_getParamsAnswers);
         if (params->dwSize != sizeof(RASDIALPARAMSA))
             return ERROR_INVALID_SIZE;
-        const auto found = m_stored.find(std::string(params->szEntryName, ::strnlen(params->szEntryName, 257)));
+        const auto found = m_stored.find(fieldText(params->szEntryName, sizeof params->szEntryName));
         if (found == m_stored.end())
             return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
-        const Stored& stored = found->second;
-        if (stored.phone)
-            copyText(params->szPhoneNumber, sizeof params->szPhoneNumber, *stored.phone);
-        if (stored.user)
-            copyText(params->szUserName, sizeof params->szUserName, *stored.user);
-        if (stored.password)
-            copyText(params->szPassword, sizeof params->szPassword, *stored.password);
-        if (stored.domain)
-            copyText(params->szDomain, sizeof params->szDomain, *stored.domain);
+        const Stored& s = found->second;
+        const auto copy = [](const std::optional<std::string>& text, auto& field) {
+            if (text)
+                copyText(field, sizeof field, *text);
+        };
+        copy(s.phone, params->szPhoneNumber);
+        copy(s.user, params->szUserName);
+        copy(s.password, params->szPassword);
+        copy(s.domain, params->szDomain);
         if (passwordRetrieved)
-            *passwordRetrieved = stored.password.has_value();
+            *passwordRetrieved = s.password.has_value();
         return 0;
     }
 
     std::uint32_t dial(const RASDIALPARAMSA* params, std::uint32_t notifierType, RasDialFunc notifier,
                        HRASCONN* connection) override
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            ++m_dialCalls;
-            if (!params || !connection)
-                return 87;
-            m_dialParams.push_back(*params);
-            m_notifierTypes.push_back(notifierType);
-            if (!m_dialAnswers.empty()) {
-                const DialAnswer answer = m_dialAnswers.front();
-                m_dialAnswers.pop_front();
-                if (answer.storeHandle) {
-                    *connection = m_nextHandle++;
-                    m_lastDialHandle = *connection;
-                }
-                return answer.code;
-            }
-            const HRASCONN handle = m_nextHandle++;
-            *connection = handle;
-            m_lastDialHandle = handle;
-            m_connections.push_back({handle, std::string(params->szEntryName, ::strnlen(params->szEntryName, 257))});
-            Script script = m_defaultScript;
-            if (!m_scripts.empty()) {
-                script = std::move(m_scripts.front());
-                m_scripts.pop_front();
-            }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_calls["dial"];
+        if (!params || !connection)
+            return ERROR_INVALID_PARAMETER_RAS;
+        m_dialParams.push_back(*params);
+        m_notifierTypes.push_back(notifierType);
+        m_handlesAtDial.push_back(*connection);
+        const DialAnswer answer = m_dialAnswers.empty() ? DialAnswer{0, true} : pop(m_dialAnswers);
+        if (answer.storeHandle)
+            *connection = m_lastDialHandle = m_nextHandle++;
+        if (answer.code != 0)
+            return answer.code;
+        m_connections.push_back({*connection, fieldText(params->szEntryName, sizeof params->szEntryName)});
+        const Script script = m_scripts.empty() ? m_defaultScript : pop(m_scripts);
+        for (const Report& report : script)
             if (notifier)
-                for (const Report& report : script)
-                    m_pending.push_back({handle, notifier, report});
-        }
+                m_pending.push_back({*connection, notifier, report});
         m_cv.notify_all();
         return 0;
     }
@@ -309,38 +198,31 @@ public:
     std::uint32_t hangUp(HRASCONN connection) override
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        ++m_hangUpCalls;
+        ++m_calls["hangUp"];
         m_hungUp.push_back(connection);
         m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
                                        [&](const Pending& p) { return p.handle == connection; }),
                         m_pending.end());
-        // The notifier of a hung-up connection is never called again, so wait for a report
-        // that is being delivered right now; unless the notifier itself is hanging up.
+        // After the hang-up the notifier is never called again: wait out a report that is on
+        // its way, unless the notifier itself is hanging up.
         if (connection != kNoConnection && std::this_thread::get_id() != m_worker.get_id())
             m_cv.wait(lock, [&] { return m_delivering != connection; });
         const auto before = m_connections.size();
         m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
                                            [&](const Connection& c) { return c.handle == connection; }),
                             m_connections.end());
-        const bool known = before != m_connections.size() || (connection != kNoConnection && connection < m_nextHandle);
         m_cv.notify_all();
+        const bool known = before != m_connections.size() || (connection != kNoConnection && connection < m_nextHandle);
         return known ? 0 : ERROR_INVALID_HANDLE_RAS;
     }
 
     std::uint32_t getErrorString(std::uint32_t code, char* buffer, std::uint32_t bufferSize) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_errorStringCalls;
+        ++m_calls["errorString"];
         const auto found = m_errorStrings.find(code);
-        if (found == m_errorStrings.end())
-            return 87;
-        if (!buffer || found->second.size() + 1 > bufferSize)
-            return ERROR_INSUFFICIENT_BUFFER;
-        std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
-        return 0;
+        return answerErrorText(found == m_errorStrings.end() ? nullptr : found->second.c_str(), buffer, bufferSize);
     }
-
-    static constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 
 private:
     struct Pending
@@ -354,7 +236,6 @@ private:
         std::uint32_t code;
         bool storeHandle;
     };
-    // What one of the two listings was told and asked.
     struct Listing
     {
         int calls = 0;
@@ -364,71 +245,55 @@ private:
         std::vector<std::uint32_t> capacities;
     };
 
-    // The capacity protocol both listings share; fill writes one record from one item. The
-    // hook runs without the lock, so that it may change the phonebook.
     template <typename Record, typename Items, typename Fill>
     std::uint32_t list(Listing& listing, const Items& items, Record* records, std::uint32_t* bufferSize,
                        std::uint32_t* count, Fill fill)
     {
         std::function<void(int)> hook;
-        int call;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            call = ++listing.calls;
-            hook = listing.hook;
-        }
+        const int call = locked([&] { return hook = listing.hook, ++listing.calls; });
         if (hook)
             hook(call);
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!bufferSize || !count)
-            return 87;
-        listing.capacities.push_back(*bufferSize);
-        if (!listing.answers.empty()) {
-            const std::uint32_t answer = listing.answers.front();
-            listing.answers.pop_front();
-            return answer;
-        }
-        if (!records || records[0].dwSize != sizeof(Record))
-            return ERROR_INVALID_SIZE;
-        const auto n = static_cast<std::uint32_t>(items.size());
-        const std::uint32_t needed = std::max<std::uint32_t>(n * sizeof(Record), listing.claim);
-        const bool fits = *bufferSize >= needed;
-        *bufferSize = needed;
-        *count = n;
-        if (!fits)
+        if (bufferSize)
+            listing.capacities.push_back(*bufferSize);
+        if (!listing.answers.empty())
+            return pop(listing.answers);
+        if (bufferSize && count && *bufferSize < listing.claim) {
+            *bufferSize = listing.claim;
+            *count = static_cast<std::uint32_t>(items.size());
             return ERROR_BUFFER_TOO_SMALL;
-        for (std::uint32_t i = 0; i < n; ++i) {
-            std::memset(&records[i], 0, sizeof(Record));
-            records[i].dwSize = sizeof(Record);
-            fill(records[i], items[i]);
         }
-        return 0;
+        return answerListing(records, bufferSize, count, items.size(),
+                             [&](std::size_t i, Record& record) { fill(record, items[i]); });
     }
 
-    static void copyText(char* field, std::size_t size, const std::string& text)
-    {
-        const std::size_t n = std::min(size - 1, text.size());
-        std::memcpy(field, text.data(), n);
-        field[n] = '\0';
-    }
-
-    template <typename T> T get(const T& member) const
+    // Runs f under the lock; the waiters it notifies look again once the lock is free.
+    template <typename F> auto locked(F f) const -> decltype(f())
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return member;
-    }
-    template <typename T, typename V> void set(T& member, V value)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            member = value;
-        }
         m_cv.notify_all();
+        return f();
     }
-    void push(std::deque<std::uint32_t>& answers, std::uint32_t code)
+    template <typename T> T get(const T& member) const { return locked([&] { return member; }); }
+    template <typename T, typename V> void set(T& member, V value) { locked([&] { member = std::move(value); }); }
+    template <typename T, typename V> void push(std::deque<T>& queue, V value)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        answers.push_back(code);
+        locked([&] { queue.push_back(std::move(value)); });
+    }
+    int count(const char* call) const
+    {
+        return locked([&] { return m_calls.count(call) ? m_calls.at(call) : 0; });
+    }
+    template <typename T> static T pop(std::deque<T>& queue)
+    {
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
+    }
+    template <typename Done> bool waitFor(Done done)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, std::chrono::seconds(30), done);
     }
 
     void run()
@@ -438,55 +303,42 @@ private:
             m_cv.wait(lock, [&] { return m_stopping || (!m_pending.empty() && (!m_holding || m_released > 0)); });
             if (m_stopping)
                 return;
-            const Pending next = m_pending.front();
-            m_pending.pop_front();
-            if (m_holding)
-                --m_released;
+            const Pending next = pop(m_pending);
+            m_released -= m_holding ? 1 : 0;
             m_delivering = next.handle;
             lock.unlock();
-            next.notifier(kDialEventMessage, next.report.state, next.report.error);
+            next.notifier(0xCCCD, next.report.state, next.report.error);
             lock.lock();
-            m_deliveries.push_back(
-                {next.handle, kDialEventMessage, next.report.state, next.report.error, std::this_thread::get_id()});
+            ++m_delivered;
             m_delivering = kNoConnection;
             m_cv.notify_all();
         }
     }
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
-
+    mutable std::condition_variable m_cv;
     std::vector<std::string> m_entries;
     std::map<std::string, Stored> m_stored;
     std::vector<Connection> m_connections;
     std::map<std::uint32_t, std::string> m_errorStrings;
     HRASCONN m_nextHandle = 0x100;
     HRASCONN m_lastDialHandle = kNoConnection;
-
-    Listing m_entryListing;
-    Listing m_connectionListing;
+    Listing m_entryListing, m_connectionListing;
     std::deque<std::uint32_t> m_getParamsAnswers;
     std::deque<DialAnswer> m_dialAnswers;
     std::deque<Script> m_scripts;
     Script m_defaultScript = connectingScript();
-
-    int m_getParamsCalls = 0;
-    int m_dialCalls = 0;
-    int m_hangUpCalls = 0;
-    int m_errorStringCalls = 0;
-    std::vector<RASDIALPARAMSA> m_paramsRequests;
-    std::vector<RASDIALPARAMSA> m_dialParams;
+    std::map<std::string, int> m_calls;
+    std::vector<RASDIALPARAMSA> m_paramsRequests, m_dialParams;
     std::vector<std::uint32_t> m_notifierTypes;
-    std::vector<HRASCONN> m_hungUp;
-    std::vector<Delivery> m_deliveries;
-
+    std::vector<HRASCONN> m_handlesAtDial, m_hungUp;
     std::deque<Pending> m_pending;
+    std::size_t m_delivered = 0;
     HRASCONN m_delivering = kNoConnection;
     bool m_holding = false;
     int m_released = 0;
     bool m_stopping = false;
-
-    // Declared last so that it starts after every member above is ready.
+    // Last, so that it starts after every member above is ready.
     std::thread m_worker;
 };
 
