@@ -30,8 +30,7 @@ inline std::string fieldText(const char* field, std::size_t size)
 // The capacity protocol of both listings: 603 and the size needed when the buffer is too
 // small, else the records written by fill(i, record).
 template <typename Record, typename Fill>
-std::uint32_t answerListing(Record* records, std::uint32_t* bufferSize, std::uint32_t* count, std::size_t n,
-                            Fill fill)
+std::uint32_t answerListing(Record* records, std::uint32_t* bufferSize, std::uint32_t* count, std::size_t n, Fill fill)
 {
     if (!bufferSize || !count)
         return ERROR_INVALID_PARAMETER_RAS;

@@ -1,12 +1,9 @@
 #include "connection/DialNotification.h"
+#include "fakes/FakeDialWindow.h"
 #include "platform/dialup/DialupService.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <random>
 #include <thread>
 
@@ -19,145 +16,104 @@ constexpr int kStressRounds = 1500;
 constexpr int kStressRounds = 20000;
 #endif
 
-// A sticky waker as the real window has one: a wake that comes before the wait still ends it.
-class StickyWaker : public IEventWaker
+// The fake window's sticky wake, with a wait of at most capMs that tells whether it was woken.
+struct Waker : test::FakeDialWindow
 {
-public:
-    void wake() override
+    explicit Waker(int capMs) : FakeDialWindow(&clock) { realWaitCapMs = capMs; }
+    bool woken()
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_woken = true;
-        ++count;
-        m_cv.notify_all();
+        const std::int64_t before = clock.nowMs();
+        waitAndPump(60'000);
+        return clock.nowMs() == before;
     }
-    // False when nothing woke it for a very long time: a wake was lost.
-    bool waitForWake()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        const bool woken = m_cv.wait_for(lock, std::chrono::seconds(60), [this] { return m_woken; });
-        m_woken = false;
-        return woken;
-    }
-    int count = 0; // read only while no other thread records
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_woken = false;
+    test::FakeClock clock;
 };
+
+std::string seen(const DialReport& report)
+{
+    return std::to_string(report.changed) + " " + std::to_string(report.state) + " " + std::to_string(report.error);
+}
 
 TEST(DialNotificationTest, RecordsOnlyWhileListeningAndTakesEachReportOnce)
 {
     DialNotification record;
-    StickyWaker waker;
-
+    Waker waker(0);
     record.record(RASCS_Connected, 0);
-    EXPECT_FALSE(record.peek().changed) << "nothing is recorded before a connect listens";
-
+    EXPECT_EQ(seen(record.peek()), "0 0 0") << "nothing is recorded before a connect listens";
     record.begin(&waker);
-    EXPECT_TRUE(record.isActive());
     record.record(RASCS_OpenPort, 0);
     record.record(RASCS_ConnectDevice, ERROR_LINE_BUSY);
-    EXPECT_EQ(waker.count, 2);
-
-    // Only the latest report is kept, with its own error.
-    DialReport taken = record.take();
-    EXPECT_TRUE(taken.changed);
-    EXPECT_EQ(taken.state, RASCS_ConnectDevice);
-    EXPECT_EQ(taken.error, ERROR_LINE_BUSY);
-    EXPECT_FALSE(record.take().changed) << "a report is taken once";
-
+    EXPECT_TRUE(waker.woken());
+    EXPECT_EQ(seen(record.take()), "1 2 676") << "the latest report, with its own error";
+    EXPECT_EQ(seen(record.take()), "0 2 676") << "a report is taken once";
     record.record(RASCS_PortOpened, 0);
     record.drop();
     EXPECT_FALSE(record.take().changed);
-
     // A new connect starts from a cleared state, so only its own Connected counts.
     record.record(RASCS_Connected, 0);
     record.begin(&waker);
-    EXPECT_FALSE(record.peek().changed);
-    EXPECT_EQ(record.peek().state, 0u);
-
+    EXPECT_EQ(seen(record.peek()), "0 0 0");
     record.stopListening();
-    EXPECT_FALSE(record.isActive());
     record.record(RASCS_Connected, 0);
-    EXPECT_FALSE(record.peek().changed);
+    EXPECT_EQ(seen(record.peek()), "0 0 0");
+    EXPECT_FALSE(record.isActive());
 
     // The service's notifier, on its own thread, writes the process-wide record.
     DialNotification& shared = DialNotification::instance();
     shared.begin(&waker);
+    EXPECT_TRUE(shared.isActive());
     std::thread([] { DialNotifier(0xCCCD, RASCS_Authenticate, 0); }).join();
-    taken = shared.take();
+    EXPECT_EQ(seen(shared.take()), "1 5 0");
     shared.end();
-    EXPECT_TRUE(taken.changed);
-    EXPECT_EQ(taken.state, RASCS_Authenticate);
-    const int wakesBefore = waker.count;
+    EXPECT_TRUE(waker.woken());
     shared.record(RASCS_Connected, 0);
-    EXPECT_EQ(waker.count, wakesBefore) << "no wake after the connect stopped listening";
-    EXPECT_FALSE(shared.isActive());
+    EXPECT_FALSE(waker.woken()) << "no wake after the connect stopped listening";
 }
 
-// The notifier on its own thread against a taking loop, with random timing on both sides.
-// Every report carries an error that is a function of its state, so a report put together
-// from two different reports shows; the last report of each round must always arrive, and
-// the wait for it must always be woken.
+// The notifier against a taking loop, both at random pace. Each report's error is a function
+// of its state, so a report torn from two shows; the last of each round must arrive and its
+// wait be woken.
 TEST(DialNotificationTest, NoReportIsLostOrTornUnderRandomTiming)
 {
     DialNotification record;
-    StickyWaker waker;
+    Waker waker(60'000);
     std::mt19937 random(20261206);
-    int torn = 0, lostFinals = 0, lostWakes = 0, outOfOrder = 0;
-
-    for (int round = 0; round < kStressRounds; ++round) {
-        const int reports = 1 + static_cast<int>(random() % 6);
+    int faults = 0;
+    for (int round = 0; round < kStressRounds && faults == 0; ++round) {
+        const auto reports = static_cast<std::uint32_t>(1 + random() % 6);
         const unsigned notifierSeed = random();
         const int loopSpin = static_cast<int>(random() % 200);
         record.begin(&waker);
-
         std::thread notifier([&record, reports, notifierSeed] {
             std::mt19937 pace(notifierSeed);
-            for (int i = 1; i <= reports; ++i) {
-                const int pause = static_cast<int>(pace() % 300);
-                for (volatile int spin = 0; spin < pause; ++spin) {
+            for (std::uint32_t i = 1; i <= reports; ++i) {
+                for (volatile int spin = static_cast<int>(pace() % 300); spin > 0; --spin) {
                 }
                 if (pace() % 4 == 0)
                     std::this_thread::yield();
-                record.record(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i * 7 + 1));
+                record.record(i, i * 7 + 1);
             }
         });
-
         std::uint32_t last = 0;
-        for (;;) {
+        while (last != reports) {
             const DialReport report = record.take();
             if (report.changed) {
-                if (report.error != report.state * 7 + 1)
-                    ++torn;
-                if (report.state < last)
-                    ++outOfOrder;
+                faults += report.error != report.state * 7 + 1 || report.state < last;
                 last = report.state;
-                if (report.state == static_cast<std::uint32_t>(reports))
-                    break;
+                continue;
             }
-            for (volatile int spin = 0; spin < loopSpin; ++spin) {
+            for (volatile int spin = loopSpin; spin > 0; --spin) {
             }
             // The loop's sleep between passes: only a report may end it.
-            if (!report.changed && !waker.waitForWake()) {
-                ++lostWakes;
+            if (!waker.woken() && ++faults)
                 break;
-            }
         }
         notifier.join();
-        if (last != static_cast<std::uint32_t>(reports))
-            ++lostFinals;
         record.end();
-        // Nothing of this round may linger into the next.
-        waker.wake();
-        waker.waitForWake();
-        if (torn || lostFinals || lostWakes || outOfOrder)
-            break;
+        waker.wake(); // nothing of this round may linger into the next
+        waker.woken();
     }
-    EXPECT_EQ(torn + lostFinals + lostWakes + outOfOrder, 0)
-        << "torn " << torn << ", lost finals " << lostFinals << ", lost wakes " << lostWakes << ", out of order "
-        << outOfOrder;
+    EXPECT_EQ(faults, 0) << "a report torn, out of order or lost, or a wake lost";
 }
 
 } // namespace

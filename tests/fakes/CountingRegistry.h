@@ -16,48 +16,33 @@ public:
 
     long openKey(HKEY parent, const char* subKey, std::uint32_t access, HKEY* result) override
     {
-        const long rc = m_inner.openKey(parent, subKey, access, result);
-        calls.push_back("open " + std::string(subKey ? subKey : "") + " " + std::to_string(access));
-        if (rc == ERROR_SUCCESS)
-            ++open;
-        return rc;
+        return opened(m_inner.openKey(parent, subKey, access, result), "open ", subKey, access);
     }
     long createKey(HKEY parent, const char* subKey, std::uint32_t access, HKEY* result) override
     {
-        const long rc = m_inner.createKey(parent, subKey, access, result);
-        calls.push_back("create " + std::string(subKey ? subKey : "") + " " + std::to_string(access));
-        if (rc == ERROR_SUCCESS)
-            ++open;
-        return rc;
+        return opened(m_inner.createKey(parent, subKey, access, result), "create ", subKey, access);
     }
     long queryValue(HKEY key, const char* name, std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override
     {
-        calls.push_back("query " + std::string(name ? name : ""));
-        return m_inner.queryValue(key, name, type, data, size);
+        return note("query ", name), m_inner.queryValue(key, name, type, data, size);
     }
     long setValue(HKEY key, const char* name, std::uint32_t type, const std::uint8_t* data, std::uint32_t size) override
     {
-        calls.push_back("set " + std::string(name ? name : ""));
-        ++writes;
-        if (name && refuseWritesOf == name)
-            return ERROR_ACCESS_DENIED;
-        return m_inner.setValue(key, name, type, data, size);
+        note("set ", name), ++writes;
+        return name && refuseWritesOf == name ? ERROR_ACCESS_DENIED : m_inner.setValue(key, name, type, data, size);
     }
     long deleteValue(HKEY key, const char* name) override
     {
-        calls.push_back("deleteValue " + std::string(name ? name : ""));
-        return m_inner.deleteValue(key, name);
+        return note("deleteValue ", name), m_inner.deleteValue(key, name);
     }
     long deleteKey(HKEY parent, const char* subKey) override
     {
-        calls.push_back("deleteKey " + std::string(subKey ? subKey : ""));
-        return m_inner.deleteKey(parent, subKey);
+        return note("deleteKey ", subKey), m_inner.deleteKey(parent, subKey);
     }
     long closeKey(HKEY key) override
     {
         const long rc = m_inner.closeKey(key);
-        if (rc == ERROR_SUCCESS && key != HKEY_CURRENT_USER)
-            --open;
+        open -= rc == ERROR_SUCCESS && key != HKEY_CURRENT_USER ? 1 : 0;
         return rc;
     }
 
@@ -67,6 +52,15 @@ public:
     std::string refuseWritesOf; // a value name whose writes fail with ERROR_ACCESS_DENIED
 
 private:
+    void note(const char* call, const char* name) { calls.push_back(call + std::string(name ? name : "")); }
+    long opened(long rc, const char* call, const char* subKey, std::uint32_t access)
+    {
+        note(call, subKey);
+        calls.back() += " " + std::to_string(access);
+        open += rc == ERROR_SUCCESS ? 1 : 0;
+        return rc;
+    }
+
     IRegistry& m_inner;
 };
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -17,59 +16,31 @@
 
 namespace telmaq::test {
 
-// The connecting dialog as a recorder. The window keeps every one it made, so a test can still
-// look at a dialog after it was destroyed; any use after that is counted, not crashed on.
-class FakeConnectingView : public IConnectingView
-{
-public:
-    FakeConnectingView(DialDlgState& dlg, std::vector<std::string>& events) : m_dlg(dlg), m_events(events) {}
-
-    void setCaption(const std::string& caption) override { touch(), captions.push_back(caption); }
-    void setStatusText(const std::string& text) override { touch(), statusTexts.push_back(text); }
-    ScreenRect windowRect() const override { return touch(), ScreenRect{0, 0, 300, 80}; }
-    void placeInFront(int x, int y) override { touch(), placedX = x, placedY = y, placed = true; }
-    void destroy() override { touch(), destroyed = true, m_events.push_back("destroy"); }
-
-    // The user's Cancel: clears the keep-dialing flag and destroys the window at once.
-    void clickCancel()
-    {
-        m_dlg.m_bKeepDialing = false;
-        destroyed = destroyedByUser = true;
-    }
-
-    std::vector<std::string> captions;
-    std::vector<std::string> statusTexts;
-    bool placed = false;
-    int placedX = 0;
-    int placedY = 0;
-    bool destroyed = false;
-    bool destroyedByUser = false;
-    mutable int usedAfterDestroy = 0;
-
-private:
-    void touch() const { usedAfterDestroy += destroyed ? 1 : 0; }
-
-    DialDlgState& m_dlg;
-    std::vector<std::string>& m_events;
-};
-
-struct RecordedMessageBox
-{
-    std::string text;
-    std::string title;
-    unsigned style = 0;
-    bool operator==(const RecordedMessageBox& o) const
-    {
-        return text == o.text && title == o.title && style == o.style;
-    }
-};
-
-// The main window for the connect and disconnect procedures. Every pump is one pass: onPass
-// runs then, standing in for the user's clicks and the tick's changes. waitAndPump really
-// waits on a sticky wake flag for at most realWaitCapMs; a wait that runs out moves the fake
-// clock on by the full time asked for, so a countdown of minutes runs in a blink.
+// The main window for the connect and disconnect procedures, as one log of what it was told:
+// "caption …", "place x,y", "status …", "destroy", "cancel" (the user's), "warning …" and
+// "error …" boxes. Every pump is one pass, when onPass stands in for the user and the tick.
+// waitAndPump really waits on a sticky wake flag for at most realWaitCapMs; a wait that runs
+// out moves the fake clock on by the full time asked for, so minutes of countdown take a blink.
 class FakeDialWindow : public IDialWindow
 {
+    struct View : IConnectingView
+    {
+        explicit View(FakeDialWindow& window) : w(window) {}
+        void setCaption(const std::string& caption) override { note("caption " + caption); }
+        void setStatusText(const std::string& text) override { note("status " + text); }
+        ScreenRect windowRect() const override { return note(""), ScreenRect{0, 0, 300, 80}; }
+        void placeInFront(int x, int y) override { note("place " + std::to_string(x) + "," + std::to_string(y)); }
+        void destroy() override { note("destroy"), gone = true; }
+        void note(const std::string& line) const
+        {
+            w.misuses += gone ? 1 : 0;
+            if (!line.empty())
+                w.log.push_back(line);
+        }
+        FakeDialWindow& w;
+        bool gone = false;
+    };
+
 public:
     explicit FakeDialWindow(FakeClock* clock) : m_clock(clock) {}
 
@@ -78,9 +49,9 @@ public:
     {
         if (failCreateDialog)
             return nullptr;
+        // A connect that never ends fails its test within a minute, not at ctest's time-out.
         m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        m_views.push_back(std::make_unique<FakeConnectingView>(dlg, events));
-        return m_views.back().get();
+        return m_views.emplace_back(std::make_unique<View>(*this)).get();
     }
     bool isIconic() const override { return false; }
     ScreenRect clientRectOnScreen() const override { return clientRect; }
@@ -88,8 +59,10 @@ public:
     int screenHeight() const override { return 1080; }
     void messageBox(const std::string& text, const std::string& title, unsigned style) override
     {
-        boxes.push_back({text, title, style});
-        events.push_back("box:" + text);
+        misuses += dialogOpen() ? 1 : 0; // a box never shows over the connecting dialog
+        const bool warning = title == "telmaq - 警告" && style == MB_ICONINFORMATION;
+        const bool error = title == "telmaq - エラー" && style == MB_ICONEXCLAMATION;
+        log.push_back((warning ? "warning " : error ? "error " : title + " " + std::to_string(style) + " ") + text);
         if (onMessageBox)
             onMessageBox();
     }
@@ -98,12 +71,11 @@ public:
     {
         ++waitsByMs[maxMs];
         std::unique_lock<std::mutex> lock(m_wakeMutex);
-        const bool woken = m_wakeCv.wait_for(lock, std::chrono::milliseconds(std::min(maxMs, realWaitCapMs)),
-                                             [this] { return m_woken; });
+        if (!m_wakeCv.wait_for(lock, std::chrono::milliseconds(std::min(maxMs, realWaitCapMs)),
+                               [&] { return m_woken; }))
+            m_clock->advanceMs(maxMs);
         m_woken = false;
         lock.unlock();
-        if (!woken)
-            m_clock->advanceMs(maxMs);
         return pass();
     }
     void wake() override
@@ -113,10 +85,25 @@ public:
         m_wakeCv.notify_all();
     }
 
-    // The connecting dialogs made so far, the latest last.
-    FakeConnectingView* view(std::size_t index = 0) { return m_views.at(index).get(); }
-    FakeConnectingView* lastView() { return m_views.back().get(); }
-    std::size_t viewCount() const { return m_views.size(); }
+    // The user's Cancel on the latest dialog: clears the flag, the dialog destroys itself.
+    void cancel()
+    {
+        dlg.m_bKeepDialing = false;
+        m_views.back()->gone = true;
+        log.push_back("cancel");
+    }
+    bool dialogOpen() const { return !m_views.empty() && !m_views.back()->gone; }
+    std::size_t dialogs() const { return m_views.size(); }
+    // The log lines that start with prefix, without it.
+    std::vector<std::string> logged(const std::string& prefix) const
+    {
+        std::vector<std::string> found;
+        for (const std::string& line : log)
+            if (line.rfind(prefix, 0) == 0)
+                found.push_back(line.substr(prefix.size()));
+        return found;
+    }
+    std::string lastStatus() const { return logged("status ").empty() ? "" : logged("status ").back(); }
 
     DialDlgState dlg;
     ScreenRect clientRect{100, 100, 500, 400};
@@ -125,9 +112,8 @@ public:
     bool quitting = false; // the next pump reports that the application is quitting
     std::function<void(int pass)> onPass;
     std::function<void()> onMessageBox;
-
-    std::vector<RecordedMessageBox> boxes;
-    std::vector<std::string> events;
+    std::vector<std::string> log;
+    int misuses = 0; // calls on a destroyed dialog, boxes over an open one
     int passes = 0;
     int pumps = 0;
     std::map<int, int> waitsByMs;
@@ -135,12 +121,9 @@ public:
 private:
     bool pass()
     {
+        ++passes;
         if (onPass)
-            onPass(++passes);
-        else
-            ++passes;
-        // A connect that never ends should fail its test within a minute, not at ctest's
-        // time-out: the quit it is told of is the one way out that every loop of it honours.
+            onPass(passes);
         if (std::chrono::steady_clock::now() > m_deadline) {
             ADD_FAILURE() << "the procedure was still running after " << passes << " passes";
             return false;
@@ -149,7 +132,7 @@ private:
     }
 
     FakeClock* m_clock;
-    std::vector<std::unique_ptr<FakeConnectingView>> m_views;
+    std::vector<std::unique_ptr<View>> m_views;
     std::mutex m_wakeMutex;
     std::condition_variable m_wakeCv;
     bool m_woken = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/dialup/LineBehaviour.h"
 #include "platform/dialup/ServiceAnswers.h"
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -22,11 +24,7 @@ namespace telmaq::test {
 class FakeDialupService : public IDialupService
 {
 public:
-    struct Report
-    {
-        std::uint32_t state;
-        std::uint32_t error;
-    };
+    using Report = DialStep;
     using Script = std::vector<Report>;
     // What the service has stored for an entry; a field left empty is not filled in.
     struct Stored
@@ -39,12 +37,7 @@ public:
         std::string entry;
     };
 
-    static Script connectingScript()
-    {
-        return {{RASCS_OpenPort, 0},        {RASCS_PortOpened, 0},        {RASCS_ConnectDevice, 0},
-                {RASCS_DeviceConnected, 0}, {RASCS_AllDevicesConnected, 0}, {RASCS_Authenticate, 0},
-                {RASCS_Authenticated, 0},   {RASCS_Connected, 0}};
-    }
+    static Script connectingScript() { return dialSteps(LineBehaviour{}, 1, false); }
     // A dial that fails with code while the device connects.
     static Script failingScript(std::uint32_t code)
     {
@@ -60,9 +53,7 @@ public:
 
     void addEntry(const std::string& name, Stored stored = {})
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries.push_back(name);
-        m_stored[name] = std::move(stored);
+        locked([&] { m_entries.push_back(name), m_stored[name] = std::move(stored); });
     }
     void addEntries(int count, const std::string& prefix = "entry ")
     {
@@ -74,7 +65,10 @@ public:
     {
         return locked([&] { return m_connections.emplace_back(Connection{m_nextHandle++, entry}).handle; });
     }
-    void clearConnections() { locked([&] { m_connections.clear(); }); }
+    void clearConnections()
+    {
+        locked([&] { m_connections.clear(); });
+    }
 
     // The next call answers code at once (one answer per call, in order); a failed dial
     // still hands out a handle (and plays no reports) with storeHandle.
@@ -96,24 +90,35 @@ public:
 
     // From now on reports wait until released.
     void holdReports() { set(m_holding, true); }
-    void releaseReports(int count = 1) { locked([&] { m_released += count; }); }
+    void releaseReports(int count = 1)
+    {
+        locked([&] { m_released += count; });
+    }
     void releaseAllReports() { set(m_holding, false); }
     // Waits until count reports in all have been delivered; false on time-out.
-    bool waitForDeliveries(std::size_t count) { return waitFor([&] { return m_delivered >= count; }); }
-    bool waitUntilQuiet() { return waitFor([&] { return m_pending.empty() && m_delivering == kNoConnection; }); }
+    bool waitForDeliveries(std::size_t count)
+    {
+        return waitFor([&] { return m_delivered >= count; });
+    }
+    bool waitUntilQuiet()
+    {
+        return waitFor([&] { return m_pending.empty() && m_delivering == kNoConnection; });
+    }
     std::size_t pendingReports() const { return get(m_pending).size(); }
     std::size_t delivered() const { return get(m_delivered); }
 
-    int enumEntriesCalls() const { return get(m_entryListing.calls); }
-    int enumConnectionsCalls() const { return get(m_connectionListing.calls); }
+    int enumEntriesCalls() const { return count("entries"); }
+    int enumConnectionsCalls() const { return count("connections"); }
     int getParamsCalls() const { return count("params"); }
     int dialCalls() const { return count("dial"); }
     int hangUpCalls() const { return count("hangUp"); }
     int errorStringCalls() const { return count("errorString"); }
     int totalCalls() const
     {
-        return enumEntriesCalls() + enumConnectionsCalls() + getParamsCalls() + dialCalls() + hangUpCalls() +
-               errorStringCalls();
+        return locked([&] {
+            return std::accumulate(m_calls.begin(), m_calls.end(), 0,
+                                   [](int n, const auto& call) { return n + call.second; });
+        });
     }
     // The capacity in bytes handed in by every listing call, in order.
     std::vector<std::uint32_t> entriesCapacities() const { return get(m_entryListing.capacities); }
@@ -130,9 +135,8 @@ public:
 
     std::uint32_t enumEntries(RASENTRYNAMEA* entries, std::uint32_t* bufferSize, std::uint32_t* count) override
     {
-        return list(m_entryListing, m_entries, entries, bufferSize, count, [](RASENTRYNAMEA& r, const std::string& e) {
-            copyText(r.szEntryName, sizeof r.szEntryName, e);
-        });
+        return list(m_entryListing, m_entries, entries, bufferSize, count,
+                    [](RASENTRYNAMEA& r, const std::string& e) { copyText(r.szEntryName, sizeof r.szEntryName, e); });
     }
     std::uint32_t enumConnections(RASCONNA* connections, std::uint32_t* bufferSize, std::uint32_t* count) override
     {
@@ -238,7 +242,8 @@ private:
     };
     struct Listing
     {
-        int calls = 0;
+        explicit Listing(const char* call) : name(call) {}
+        const char* name;
         std::function<void(int)> hook;
         std::deque<std::uint32_t> answers;
         std::uint32_t claim = 0;
@@ -250,7 +255,7 @@ private:
                        std::uint32_t* count, Fill fill)
     {
         std::function<void(int)> hook;
-        const int call = locked([&] { return hook = listing.hook, ++listing.calls; });
+        const int call = locked([&] { return hook = listing.hook, ++m_calls[listing.name]; });
         if (hook)
             hook(call);
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -274,8 +279,14 @@ private:
         m_cv.notify_all();
         return f();
     }
-    template <typename T> T get(const T& member) const { return locked([&] { return member; }); }
-    template <typename T, typename V> void set(T& member, V value) { locked([&] { member = std::move(value); }); }
+    template <typename T> T get(const T& member) const
+    {
+        return locked([&] { return member; });
+    }
+    template <typename T, typename V> void set(T& member, V value)
+    {
+        locked([&] { member = std::move(value); });
+    }
     template <typename T, typename V> void push(std::deque<T>& queue, V value)
     {
         locked([&] { queue.push_back(std::move(value)); });
@@ -323,7 +334,7 @@ private:
     std::map<std::uint32_t, std::string> m_errorStrings;
     HRASCONN m_nextHandle = 0x100;
     HRASCONN m_lastDialHandle = kNoConnection;
-    Listing m_entryListing, m_connectionListing;
+    Listing m_entryListing{"entries"}, m_connectionListing{"connections"};
     std::deque<std::uint32_t> m_getParamsAnswers;
     std::deque<DialAnswer> m_dialAnswers;
     std::deque<Script> m_scripts;

@@ -8,8 +8,7 @@
 
 namespace telmaq::test {
 
-// Keeps what the connection layer records; the notifier thread records line drops, hence
-// the lock.
+// Keeps what is recorded; the notifier thread records line drops, hence the lock.
 class FakeHistory : public IHistory
 {
 public:
@@ -18,22 +17,19 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_records.push_back(record);
     }
-
-    // "event cause entry [code]" per record, in order.
-    std::vector<std::string> lines() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::vector<std::string> lines;
-        for (const HistoryRecord& r : m_records)
-            lines.push_back(std::string(historyEventName(r.event)) + " " + historyCauseName(r.cause) + " " + r.entry +
-                            (r.code ? " " + std::to_string(r.code) : std::string()));
-        return lines;
-    }
-
     std::vector<HistoryRecord> records() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_records;
+    }
+    // "event cause entry [code]" per record, in order.
+    std::vector<std::string> lines() const
+    {
+        std::vector<std::string> lines;
+        for (const HistoryRecord& r : records())
+            lines.push_back(std::string(historyEventName(r.event)) + " " + historyCauseName(r.cause) + " " + r.entry +
+                            (r.code ? " " + std::to_string(r.code) : std::string()));
+        return lines;
     }
 
 private:

@@ -9,13 +9,7 @@ class FakeInstanceLock : public IInstanceLock
 {
 public:
     explicit FakeInstanceLock(Result answer = Result::Acquired) : m_answer(answer) {}
-
-    Result acquire() override
-    {
-        ++m_calls;
-        return m_answer;
-    }
-
+    Result acquire() override { return ++m_calls, m_answer; }
     void setAnswer(Result answer) { m_answer = answer; }
     int calls() const { return m_calls; }
 

@@ -3,7 +3,6 @@
 #include "ui/MessageBox.h"
 #include "ui/WindowStyles.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,37 +10,30 @@ namespace telmaq::test {
 
 // Stands in for the message boxes: notes every box and answers OK at once, so no test ever
 // waits on a window nobody will click.
-class MessageBoxRecorder : public IMessageBox
+struct MessageBoxRecorder : IMessageBox
 {
-public:
     struct Shown
     {
         QWidget* owner;
-        std::string text;
-        std::string title;
+        std::string text, title;
         unsigned style;
     };
 
     int messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style) override
     {
         shown.push_back({owner, text, title, style});
-        if (onShow)
-            onShow(shown.back());
         return IDOK;
     }
-
     // The texts in the order they were shown.
     std::vector<std::string> texts() const
     {
         std::vector<std::string> result;
-        for (const auto& box : shown)
+        for (const Shown& box : shown)
             result.push_back(box.text);
         return result;
     }
 
     std::vector<Shown> shown;
-    // Runs while the box would be up, e.g. to see where the focus is at that moment.
-    std::function<void(const Shown&)> onShow;
 };
 
 } // namespace telmaq::test

@@ -1,0 +1,259 @@
+#include "ConnectFixture.h"
+
+#include "connection/ConnectProcedure.h"
+#include "connection/DialStatusText.h"
+
+#include <functional>
+#include <tuple>
+
+namespace telmaq::test {
+namespace {
+
+using ConnectTest = ConnectFixture;
+
+TEST_F(ConnectTest, EveryEndIsToldToTheUserOnlyAndRecordedForBoth)
+{
+    fake.addEntry("パスワードなし", {std::string("0120"), std::string("taro"), {}, {}});
+    fake.addEntry("ユーザー名なし", {std::string("0120"), {}, std::string("secret"), {}});
+    fake.setErrorString(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "電話帳エントリが見つかりません");
+    const std::string noCredentials = "warning ユーザー名またはパスワードが設定されていません | failed % ";
+    // Boxes (shown only to the user), history ("%": what started it), then the counts of
+    // dials, hang-ups, status texts and applications started.
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[&] { fake.addConnection("他社の回線"); }, "warning 「他社の回線」に接続されています | 0 0 0 0"},
+        {[&] { fake.failNextEnumConnections(ERROR_HARDWARE_FAILURE); },
+         "error " + textFor(ERROR_HARDWARE_FAILURE) + " | failed % プロバイダ 630 | 0 0 0 0"},
+        // The user could not cancel a dial that has no dialog.
+        {[&] { window.failCreateDialog = true; }, "cancelled % プロバイダ | 0 0 0 0"},
+        {[&] { window.dlg.m_strEntry = "パスワードなし"; }, noCredentials + "パスワードなし | 0 0 0 0"},
+        {[&] { window.dlg.m_strEntry = "ユーザー名なし"; }, noCredentials + "ユーザー名なし | 0 0 0 0"},
+        {[&] { fake.failNextGetParams(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY); },
+         "error 電話帳エントリが見つかりません | failed % プロバイダ 623 | 0 0 0 0"},
+        {[&] { fake.failNextDial(ERROR_PORT_ALREADY_OPEN, true); },
+         "error 通信ポートが使用中です | dial-started % プロバイダ | failed % プロバイダ 602 | 1 1 0 0"},
+        // The service's own text for 676 shows only when the dial itself answers it.
+        {[&] { fake.failNextDial(ERROR_LINE_BUSY, false); },
+         "error 接続先が話中です | dial-started % プロバイダ | failed % プロバイダ 676 | 1 0 0 0"},
+        // A report with an error never shows a status text of its own.
+        {[&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_AUTHENTICATION_FAILURE)); },
+         "error ユーザー名またはパスワードが間違っています | dial-started % プロバイダ | failed % プロバイダ 691 | 1 1 "
+         "2 0"},
+        {[&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_NO_ANSWER)); },
+         "error " + textFor(ERROR_NO_ANSWER) + " | dial-started % プロバイダ | failed % プロバイダ 678 | 1 1 2 0"},
+        {[&] {
+             fake.scriptDial({{RASCS_OpenPort, 0}, {RASCS_Disconnected, 0}});
+         },
+         "dial-started % プロバイダ | failed % プロバイダ | 1 0 2 0"},
+        {[] {}, "dial-started % プロバイダ | connected % プロバイダ | app-started % プロバイダ | 1 0 8 1"},
+    };
+    window.dlg.m_bAutoApplication = true;
+    oneReportPerPass();
+    for (const bool interactive : {true, false}) {
+        window.dlg.m_bInteractive = interactive;
+        window.dlg.m_historyCause = interactive ? HistoryCause::Button : HistoryCause::Schedule;
+        for (const auto& [setUp, expected] : cases) {
+            SCOPED_TRACE(expected);
+            fake.clearConnections();
+            window.failCreateDialog = false;
+            window.dlg.m_strEntry = kEntry;
+            window.dlg.m_hProcess = kNoProcess;
+            const int dials = fake.dialCalls();
+            const std::size_t hangUps = fake.hungUp().size(), started = launcher.started.size();
+            setUp();
+            connect();
+            std::string seen = outcome() + " | " + std::to_string(fake.dialCalls() - dials) + " " +
+                               std::to_string(fake.hungUp().size() - hangUps) + " " +
+                               std::to_string(window.logged("status ").size()) + " " +
+                               std::to_string(launcher.started.size() - started);
+            std::string told = expected;
+            for (std::size_t at; (at = told.find('%')) != std::string::npos;)
+                told.replace(at, 1, interactive ? "button" : "schedule");
+            while (!interactive && (told.rfind("warning ", 0) == 0 || told.rfind("error ", 0) == 0))
+                told.erase(0, told.find(" | ") + 3);
+            EXPECT_EQ(seen.rfind(" | ", 0) == 0 ? seen.substr(3) : seen, told);
+            EXPECT_FALSE(DialNotification::instance().isActive());
+        }
+    }
+}
+
+TEST_F(ConnectTest, ADialShowsEveryReportInItsPlacedDialogAndStartsTheApplication)
+{
+    oneReportPerPass();
+    window.clientRect = {1700, 100, 2100, 400};
+    window.dlg.m_bAutoApplication = true;
+    window.dlg.m_strApplicationFile = "'/opt/メール/mailer' --check";
+    connect();
+    std::vector<std::string> expected = {"place 1620,210", "caption telmaq - プロバイダ に接続中"};
+    for (const FakeDialupService::Report& report : FakeDialupService::connectingScript())
+        expected.push_back(std::string("status ") + dialStatusText(report.state));
+    expected.push_back("destroy"); // before the application starts
+    EXPECT_EQ(window.log, expected);
+    EXPECT_EQ(launcher.started, std::vector<std::string>{"'/opt/メール/mailer' --check"});
+    EXPECT_NE(window.dlg.m_hProcess, kNoProcess);
+    EXPECT_TRUE(window.dlg.m_bKeepDialing) << "only the dialog's own Cancel clears the flag";
+    EXPECT_STREQ(fake.dialParams().at(0).szUserName, "taro");
+    EXPECT_EQ(fake.dialNotifierTypes(), std::vector<std::uint32_t>{0});
+    EXPECT_EQ(fake.connections().size(), 1u);
+}
+
+TEST_F(ConnectTest, WaitsForReportsInsteadOfSpinning)
+{
+    // A wait that ran out would move the fake clock on: an unchanged clock shows that every
+    // wait was ended by a report's wake-up.
+    window.realWaitCapMs = 60'000;
+    fake.holdReports();
+    std::thread releaser([this] {
+        for (std::size_t i = 1; i <= FakeDialupService::connectingScript().size(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            fake.releaseReports(1);
+            ASSERT_TRUE(fake.waitForDeliveries(i));
+        }
+    });
+    const std::int64_t before = clock.nowMs();
+    connect();
+    releaser.join();
+    EXPECT_EQ(clock.nowMs(), before);
+    EXPECT_EQ(window.pumps, 1) << "only the pass that ends the dial pumps without waiting";
+    EXPECT_GT(window.waitsByMs[ConnectProcedure::kReportWaitMs], 0);
+    EXPECT_EQ(window.lastStatus(), "Connected");
+}
+
+TEST_F(ConnectTest, CancelAndQuitHangUpSilentlyAndStartNothing)
+{
+    struct Case
+    {
+        std::function<bool(int pass)> stop; // stop dialling now
+        bool quit;
+        const char* history;
+    };
+    const Case cases[] = {
+        {[](int pass) { return pass > 3; }, false, "dial-started button プロバイダ | cancelled button プロバイダ"},
+        // Cancelled in the pass that took Connected: nothing may start on a line just hung up.
+        {[this](int) { return window.lastStatus() == "Connected"; }, false,
+         "dial-started button プロバイダ | connected button プロバイダ | cancelled button プロバイダ"},
+        {[](int pass) { return pass > 2; }, true, "dial-started button プロバイダ | cancelled button プロバイダ"},
+    };
+    window.dlg.m_bAutoApplication = true;
+    connect(); // leaves a Connected report behind in the process-wide record
+    for (const Case& c : cases) {
+        window.dlg.m_hProcess = kNoProcess;
+        fake.clearConnections();
+        outcome();
+        oneReportPerPass();
+        int pass = 0;
+        window.onPass = [&](int) {
+            if (!c.stop(++pass))
+                releaseOne();
+            else if (c.quit)
+                window.quitting = true;
+            else if (window.dialogOpen())
+                window.cancel();
+        };
+        connect();
+        window.quitting = false;
+        EXPECT_EQ(window.log.back(), c.quit ? "destroy" : "cancel");
+        EXPECT_EQ(outcome(), c.history);
+        EXPECT_EQ(fake.hungUp().back(), fake.lastDialHandle());
+        EXPECT_TRUE(fake.connections().empty());
+        EXPECT_EQ(launcher.started.size(), 1u);
+    }
+}
+
+TEST_F(ConnectTest, ApplicationStartsOnlyWhenAskedForAndNoneIsHeld)
+{
+    const std::tuple<bool, const char*, ProcessHandle> cases[] = {
+        {false, "mailer", kNoProcess}, {true, "", kNoProcess}, {true, "mailer", 4242}};
+    for (const auto& [option, command, held] : cases) {
+        fake.clearConnections();
+        window.dlg.m_bAutoApplication = option;
+        window.dlg.m_strApplicationFile = command;
+        window.dlg.m_hProcess = held;
+        connect();
+        EXPECT_TRUE(launcher.started.empty()) << command;
+        EXPECT_EQ(window.dlg.m_hProcess, held);
+    }
+}
+
+TEST_F(ConnectTest, AnApplicationThatCannotStartEndsTheLineOnlyWhenAskedAndAfterASecond)
+{
+    launcher.failStart = true;
+    window.dlg.m_bAutoApplication = true;
+    // Asked to end the line, listing fails after the launch: lines up and time slept at the box.
+    const std::tuple<bool, bool, std::size_t, std::int64_t> cases[] = {
+        {false, false, 1, 0}, {true, false, 0, 1000}, {true, true, 1, 1000}};
+    for (const auto& [disconnect, listingFails, linesAtBox, sleptAtBox] : cases) {
+        fake.clearConnections();
+        window.dlg.m_bApplicationDisconnection = disconnect;
+        // A listing that fails after the launch must not hang up the stale handles of the last one.
+        int listings = 0;
+        fake.onEnumConnections([&, failing = listingFails](int) {
+            if (++listings == 2 && failing)
+                fake.failNextEnumConnections(ERROR_NOT_ENOUGH_MEMORY);
+        });
+        std::string atBox;
+        const std::int64_t slept = clock.sleptMs();
+        window.onMessageBox = [&] {
+            atBox = std::to_string(fake.connections().size()) + " " + std::to_string(clock.sleptMs() - slept);
+        };
+        connect();
+        EXPECT_EQ(window.logged("error "), std::vector<std::string>{"アプリケーションを起動できませんでした"});
+        EXPECT_EQ(atBox, std::to_string(linesAtBox) + " " + std::to_string(sleptAtBox));
+        EXPECT_EQ(window.dlg.m_hProcess, kNoProcess);
+        window.log.clear();
+        fake.onEnumConnections(nullptr);
+    }
+}
+
+using DisconnectTest = ConnectFixture;
+
+TEST_F(DisconnectTest, HangsUpEveryLineOrTellsTheUserWhyNot)
+{
+    const std::tuple<std::vector<std::string>, std::uint32_t, std::string> cases[] = {
+        {{}, 0, "warning 接続されていません"},
+        {{"プロバイダ"}, 0, "hung-up button プロバイダ"},
+        {{"プロバイダ", "他社の回線"}, 0, "hung-up button プロバイダ | hung-up button 他社の回線"},
+        {{"プロバイダ"}, ERROR_NO_DIALTONE, "error " + textFor(ERROR_NO_DIALTONE)},
+    };
+    for (const bool interactive : {true, false})
+        for (const auto& [lines, listing, told] : cases) {
+            window.dlg.m_bInteractive = interactive;
+            fake.clearConnections();
+            for (const std::string& line : lines)
+                fake.addConnection(line);
+            const std::size_t hungUp = fake.hungUp().size();
+            if (listing)
+                fake.failNextEnumConnections(listing);
+            control.Disconnect();
+            const bool box = told.rfind("hung-up", 0) != 0;
+            EXPECT_EQ(outcome(), interactive || !box ? told : "");
+            EXPECT_EQ(fake.hungUp().size() - hungUp, box ? 0 : lines.size());
+            EXPECT_EQ(window.passes, 0) << "Disconnect neither pumps nor waits";
+        }
+}
+
+TEST_F(DisconnectTest, OnlyALineThatWeDidNotHangUpIsRecordedAsDropped)
+{
+    Script dropping = FakeDialupService::connectingScript();
+    dropping.push_back({RASCS_Disconnected, ERROR_REMOTE_DISCONNECTION});
+    for (const bool hangUpFirst : {true, false}) {
+        fake.clearConnections();
+        fake.scriptDial(dropping);
+        fake.holdReports();
+        window.onPass = [this](int) {
+            if (fake.pendingReports() > 1)
+                releaseOne(); // the drop stays held until the connect is over
+        };
+        connect();
+        window.dlg.m_historyCause = HistoryCause::ScheduledDisconnect;
+        if (hangUpFirst)
+            control.Disconnect();
+        releaseOne();
+        window.dlg.m_historyCause = HistoryCause::Button;
+    }
+    EXPECT_EQ(outcome(), "dial-started button プロバイダ | connected button プロバイダ | hung-up scheduled-disconnect "
+                         "プロバイダ | dial-started button プロバイダ | connected button プロバイダ | line-dropped "
+                         "button プロバイダ 629");
+}
+
+} // namespace
+} // namespace telmaq::test
