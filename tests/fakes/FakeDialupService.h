@@ -76,8 +76,7 @@ public:
     void failNextEnumConnections(std::uint32_t code) { push(m_connectionListing.answers, code); }
     void failNextGetParams(std::uint32_t code) { push(m_getParamsAnswers, code); }
     void failNextDial(std::uint32_t code, bool storeHandle) { push(m_dialAnswers, DialAnswer{code, storeHandle}); }
-    // A listing claims to need this many bytes, whatever it holds (0 turns that off).
-    void claimEntriesNeed(std::uint32_t bytes) { set(m_entryListing.claim, bytes); }
+    // The connection listing claims to need this many bytes, whatever it holds (0: off).
     void claimConnectionsNeed(std::uint32_t bytes) { set(m_connectionListing.claim, bytes); }
     // Runs at the start of every listing with the call's number (from 1), unlocked, so
     // that it may change the phonebook.
@@ -94,25 +93,19 @@ public:
     {
         locked([&] { m_released += count; });
     }
-    void releaseAllReports() { set(m_holding, false); }
     // Waits until count reports in all have been delivered; false on time-out.
     bool waitForDeliveries(std::size_t count)
     {
-        return waitFor([&] { return m_delivered >= count; });
-    }
-    bool waitUntilQuiet()
-    {
-        return waitFor([&] { return m_pending.empty() && m_delivering == kNoConnection; });
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, std::chrono::seconds(30), [&] { return m_delivered >= count; });
     }
     std::size_t pendingReports() const { return get(m_pending).size(); }
     std::size_t delivered() const { return get(m_delivered); }
 
     int enumEntriesCalls() const { return count("entries"); }
-    int enumConnectionsCalls() const { return count("connections"); }
     int getParamsCalls() const { return count("params"); }
     int dialCalls() const { return count("dial"); }
     int hangUpCalls() const { return count("hangUp"); }
-    int errorStringCalls() const { return count("errorString"); }
     int totalCalls() const
     {
         return locked([&] {
@@ -122,7 +115,6 @@ public:
     }
     // The capacity in bytes handed in by every listing call, in order.
     std::vector<std::uint32_t> entriesCapacities() const { return get(m_entryListing.capacities); }
-    std::vector<std::uint32_t> connectionsCapacities() const { return get(m_connectionListing.capacities); }
     // The records handed in, as they came.
     std::vector<RASDIALPARAMSA> paramsRequests() const { return get(m_paramsRequests); }
     std::vector<RASDIALPARAMSA> dialParams() const { return get(m_dialParams); }
@@ -301,12 +293,6 @@ private:
         queue.pop_front();
         return front;
     }
-    template <typename Done> bool waitFor(Done done)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, std::chrono::seconds(30), done);
-    }
-
     void run()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
