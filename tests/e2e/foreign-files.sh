@@ -4,98 +4,70 @@
 # zero-length file reads as empty.
 source "$(dirname "$0")/lib.sh"
 
-# put_in_place KIND PATH MAKE_OURS...: one kind of file at PATH; MAKE_OURS makes a file of
-# ours there, for the newer version's file.
-put_in_place() {
-    local kind=$1 path=$2
-    shift 2
-    rm -rf "$path" "$path-wal" "$path-shm"
-    case $kind in
-    foreign) sqlite3 "$path" "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');" ;;
-    newer) "$@" >/dev/null && sqlite3 "$path" "PRAGMA user_version=2" ;;
-    damaged) head -c 8192 /dev/zero | tr '\0' 'x' >"$path" ;;
-    empty) : >"$path" ;;
-    folder) mkdir "$path" ;;
-    esac
-}
 fingerprint() { if [ -d "$1" ]; then echo folder; else sha256sum <"$1"; fi; }
 
-# check_unchanged PATH KIND COMMAND...: runs a command over the file; a refusal must say why,
-# and the file must keep every byte either way.
-check_unchanged() {
-    local path=$1 kind=$2
-    shift 2
-    local before status=0
-    before=$(fingerprint "$path")
-    "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || status=$?
-    [ "$(fingerprint "$path")" = "$before" ] || fail "$kind: '$*' changed the file"
-    if [ "$kind" != empty ]; then
-        [ "$status" = 1 ] || fail "$kind: '$*' exited $status: $(cat "$E2E_DIR/out" "$E2E_DIR/err")"
-        [ -s "$E2E_DIR/err" ] || fail "$kind: '$*' failed without a word"
-    fi
+# check_commands PATH KIND COMMANDS [NAME]: each line of COMMANDS run over the file; a refusal
+# must say why (naming NAME if given), and the file must keep every byte either way.
+check_commands() {
+    local command before status
+    while read -r command; do
+        before=$(fingerprint "$1")
+        status=0
+        $command >"$E2E_DIR/out" 2>"$E2E_DIR/err" </dev/null || status=$?
+        [ "$(fingerprint "$1")" = "$before" ] || fail "$2: '$command' changed the file"
+        [ "$2" = empty ] && continue
+        [ "$status" = 1 ] && [ -s "$E2E_DIR/err" ] || fail "$2: '$command' exited $status: $(cat "$E2E_DIR"/{out,err})"
+        grep -q -- "${4:-}" "$E2E_DIR/err" || fail "$2: '$command' does not name ${4:-}: $(cat "$E2E_DIR/err")"
+    done <<<"$3"
 }
 
 # check_start PATH KIND: telmaq says why it cannot go on, ends, and leaves the file alone.
 check_start() {
-    local path=$1 kind=$2 before pid
-    before=$(fingerprint "$path")
-    : >"$TELMAQ_MESSAGE_LOG"
-    start_telmaq
-    pid=$TELMAQ_PID
-    wait_for "$E2E_TIMEOUT" "$kind: telmaq's message" test -s "$TELMAQ_MESSAGE_LOG"
-    wait_for_box "$pid"
-    send_keys "$BOX" Return
-    wait_for "$E2E_TIMEOUT" "$kind: telmaq to end after its message" has_exited "$pid"
-    [ "$(fingerprint "$path")" = "$before" ] || fail "$kind: starting telmaq changed the file"
+    local before
+    before=$(fingerprint "$1")
+    start_refused
+    [ "$(fingerprint "$1")" = "$before" ] || fail "$2: starting telmaq changed the file"
+}
+
+# check_kinds PATH READS WRITES MAKE_OURS...: every kind of file at PATH, read by the READS
+# and, unless it is empty, written to by the WRITES; MAKE_OURS makes the newer version's file.
+check_kinds() {
+    local path=$1 reads=$2 writes=$3 kind
+    shift 3
+    for kind in foreign newer damaged empty folder; do
+        rm -rf "$path" "$path-wal" "$path-shm"
+        case $kind in
+        foreign) sqlite3 "$path" "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');" ;;
+        newer) "$@" >/dev/null && sqlite3 "$path" "PRAGMA user_version=2" ;;
+        damaged) head -c 8192 /dev/zero | tr '\0' 'x' >"$path" ;;
+        empty) : >"$path" ;;
+        folder) mkdir "$path" ;;
+        esac
+        check_commands "$path" "$kind" "$reads"
+        [ "$kind" = empty ] || check_commands "$path" "$kind" "$writes"
+        check_start "$path" "$kind"
+        pass "$(basename "$path") that is $kind is left as it is"
+    done
 }
 
 make_phonebook "A"
 dialup default "A" >/dev/null
-good_phonebook=$E2E_DIR/good-dialup.db
-cp "$TELMAQ_DIALUP_DB" "$good_phonebook"
+cp "$TELMAQ_DIALUP_DB" "$E2E_DIR/good-dialup.db"
 
-for kind in foreign newer damaged empty folder; do
-    put_in_place "$kind" "$TELMAQ_REGISTRY" reg set RemoteAccess Scratch dword 1
-    for command in "default" "redial" "provider"; do
-        check_unchanged "$TELMAQ_REGISTRY" "$kind" dialup $command
-    done
-    check_unchanged "$TELMAQ_REGISTRY" "$kind" reg query RemoteAccess
-    if [ "$kind" != empty ]; then
-        check_unchanged "$TELMAQ_REGISTRY" "$kind" dialup default B
-        check_unchanged "$TELMAQ_REGISTRY" "$kind" dialup redial --on
-        check_unchanged "$TELMAQ_REGISTRY" "$kind" dialup provider simulator
-        check_unchanged "$TELMAQ_REGISTRY" "$kind" reg set RemoteAccess B dword 1
-        check_unchanged "$TELMAQ_REGISTRY" "$kind" reg delete RemoteAccess InternetProfile
-    fi
-    check_start "$TELMAQ_REGISTRY" "$kind"
-    pass "a hive that is $kind is left as it is"
-done
+check_kinds "$TELMAQ_REGISTRY" $'dialup default\ndialup redial\ndialup provider\nreg query RemoteAccess' \
+    $'dialup default B\ndialup redial --on\ndialup provider simulator\nreg set RemoteAccess B dword 1
+reg delete RemoteAccess InternetProfile' reg set RemoteAccess Scratch dword 1
 rm -rf "$TELMAQ_REGISTRY"
 dialup default "A" >/dev/null
-
-for kind in foreign newer damaged empty folder; do
-    put_in_place "$kind" "$TELMAQ_DIALUP_DB" dialup add Scratch
-    for command in "entries" "show A" "connections"; do
-        check_unchanged "$TELMAQ_DIALUP_DB" "$kind" dialup $command
-    done
-    if [ "$kind" != empty ]; then
-        for command in "add B" "set A --phone 1" "remove A" "dial A" "hangup A" "hangup --all" "demo"; do
-            check_unchanged "$TELMAQ_DIALUP_DB" "$kind" dialup $command
-        done
-    fi
-    check_start "$TELMAQ_DIALUP_DB" "$kind"
-    pass "a phonebook that is $kind is left as it is"
-done
+check_kinds "$TELMAQ_DIALUP_DB" $'dialup entries\ndialup show A\ndialup connections' \
+    $'dialup add B\ndialup set A --phone 1\ndialup remove A\ndialup dial A\ndialup hangup A
+dialup hangup --all\ndialup demo' dialup add Scratch
 
 # A misspelt provider is named in telmaq's message, never replaced by the simulator's lines.
 rm -rf "$TELMAQ_DIALUP_DB"
-cp "$good_phonebook" "$TELMAQ_DIALUP_DB"
+cp "$E2E_DIR/good-dialup.db" "$TELMAQ_DIALUP_DB"
 export TELMAQ_DIALUP_PROVIDER=networkmanger
 check_start "$TELMAQ_DIALUP_DB" "provider"
 message_logged "networkmanger" || fail "the message does not name the provider: $(messages)"
-for command in "entries" "dial A" "add B" "provider"; do
-    check_unchanged "$TELMAQ_DIALUP_DB" "provider" dialup $command
-    grep -q networkmanger "$E2E_DIR/err" || fail "'$command' does not name the provider: $(cat "$E2E_DIR/err")"
-done
-unset TELMAQ_DIALUP_PROVIDER
+check_commands "$TELMAQ_DIALUP_DB" "provider" $'dialup entries\ndialup dial A\ndialup add B\ndialup provider' networkmanger
 pass "an unknown provider is named in the start-up message and by the tool"
