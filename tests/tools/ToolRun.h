@@ -2,11 +2,11 @@
 
 #include "platform/HiveTestSupport.h"
 
-#include <fcntl.h>
+#include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace telmaq::test {
@@ -21,34 +21,45 @@ struct ToolRun
 // Runs a built command-line tool to its end, in the test's environment (its own hive and dial-up
 // file), with its output caught in dir. The dial-up provider is the simulator unless one is given.
 // Standard input is input, from a file (so never a terminal).
-inline ToolRun runTool(const std::string& path, std::vector<std::string> args, const std::filesystem::path& dir,
+inline ToolRun runTool(const std::string& path, const std::vector<std::string>& args, const std::filesystem::path& dir,
                        const char* provider = nullptr, const std::string& input = {})
 {
-    const std::string outPath = (dir / "stdout").string();
-    const std::string errPath = (dir / "stderr").string();
-    const std::string inPath = (dir / "stdin").string();
-    writeFile(inPath, input);
-    args.insert(args.begin(), path);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(::open(inPath.c_str(), O_RDONLY), 0);
-        ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-        ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        provider ? ::setenv("TELMAQ_DIALUP_PROVIDER", provider, 1) : ::unsetenv("TELMAQ_DIALUP_PROVIDER");
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
+    const auto quoted = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4)
+            text.replace(at, 1, "'\\''");
+        return "'" + text + "' ";
+    };
+    writeFile((dir / "stdin").string(), input);
+    std::string command = "cd " + quoted(dir.string()) + "&& exec env " +
+                          (provider ? "TELMAQ_DIALUP_PROVIDER=" + quoted(provider) : "-u TELMAQ_DIALUP_PROVIDER ") +
+                          quoted(path);
+    for (const std::string& word : args)
+        command += quoted(word);
+    const int status = std::system((command + "<stdin >stdout 2>stderr").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileContents((dir / "stdout").string()),
+            fileContents((dir / "stderr").string())};
+}
+
+// One command of a session and its answer. err is a text the command's standard error must
+// hold; left empty, standard error must stay empty exactly when the command succeeds.
+struct ToolStep
+{
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err = {};
+};
+
+template <typename Run> void expectSteps(Run run, const std::vector<ToolStep>& steps)
+{
+    for (const ToolStep& step : steps) {
+        const ToolRun got = run(step.args);
+        const std::string shown = testing::PrintToString(step.args).substr(0, 80) + " " + got.err;
+        EXPECT_EQ(got.status, step.status) << shown;
+        EXPECT_EQ(got.out, step.out) << shown;
+        EXPECT_TRUE(step.err.empty() ? got.err.empty() == (step.status == 0) : got.err.find(step.err) != std::string::npos)
+            << shown;
     }
-    ToolRun run;
-    int status = 0;
-    if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.out = fileContents(outPath);
-    run.err = fileContents(errPath);
-    return run;
 }
 
 } // namespace telmaq::test

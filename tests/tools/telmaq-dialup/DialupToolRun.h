@@ -3,8 +3,6 @@
 #include "support/TempEnvironment.h"
 #include "tools/ToolRun.h"
 
-#include <gtest/gtest.h>
-
 namespace telmaq::test {
 
 // Runs the built telmaq-dialup on the test's own hive and dial-up file.
@@ -13,7 +11,11 @@ class DialupToolTest : public ::testing::Test
 protected:
     ToolRun tool(std::vector<std::string> args, const char* provider = nullptr, const std::string& input = {})
     {
-        return runTool(TELMAQ_DIALUP_TOOL_PATH, std::move(args), env.dir(), provider, input);
+        return runTool(TELMAQ_DIALUP_TOOL_PATH, args, env.dir(), provider, input);
+    }
+    void play(const std::vector<ToolStep>& steps, const char* provider = nullptr)
+    {
+        expectSteps([&](const std::vector<std::string>& args) { return tool(args, provider); }, steps);
     }
 
     TempEnvironment env;

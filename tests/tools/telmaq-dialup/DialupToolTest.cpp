@@ -1,178 +1,110 @@
 #include "DialupToolRun.h"
 
 #include "platform/dialup/SimulatorDatabase.h"
-#include "platform/registry/SqliteHive.h"
+#include "platform/history/SqliteHistory.h"
 
-#include <functional>
+#include <chrono>
 #include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sstream>
 
 namespace telmaq {
 namespace {
 
 using test::DialupToolTest;
+using Args = std::vector<std::string>;
 
 TEST_F(DialupToolTest, HelpEverywhereAndMistakesOnStandardError)
 {
-    const auto help = tool({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("usage: telmaq-dialup"), std::string::npos);
-    for (const char* command :
-         {"demo", "entries", "add", "set", "remove", "show", "default", "redial", "dial", "connections", "hangup"}) {
+    EXPECT_NE(tool({"--help"}).out.find("usage: telmaq-dialup"), std::string::npos);
+    for (const char* command : {"demo", "entries", "add", "set", "remove", "show", "default", "redial", "dial",
+                                "connections", "hangup", "history", "provider"}) {
         const auto run = tool({command, "--help"});
         EXPECT_TRUE(run.status == 0 && run.err.empty()) << command;
         EXPECT_NE(run.out.find(std::string("telmaq-dialup ") + command), std::string::npos) << command;
     }
-    for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
-                                                  {"frobnicate"},
-                                                  {"add"},
-                                                  {"add", "x", "--line", "sometimes"},
-                                                  {"add", "x", "--step-ms", "-5"},
-                                                  {"add", "x", "--colour", "red"},
-                                                  {"dial", "x", "--timeout", "0"},
-                                                  {"hangup"},
-                                                  {"hangup", "a", "--all"},
-                                                  {"redial", "--on", "--off"},
-                                                  {"redial", "--wait", "1:75"},
-                                                  {"redial", "--tries", "many"}}) {
-        const auto run = tool(wrong);
-        EXPECT_TRUE(run.status == 2 && !run.err.empty() && run.out.empty()) << testing::PrintToString(wrong);
-    }
+    ASSERT_EQ(tool({"add", "A"}).status, 0);
+    for (const Args& wrong : {Args{}, {"frobnicate"}, {"add"}, {"add", "x", "--line", "sometimes"},
+                              {"add", "x", "--step-ms", "-5"}, {"add", "x", "--step-ms", "60001"},
+                              {"add", "x", "--colour", "red"}, {"set", "A", "--password-stdin"}, {"set", "A", "--password"},
+                              {"set", "A", "--password", "--phone", "1"}, {"set", "A", "--password-stdin", "--no-password"},
+                              {"set", "A", "--password-stdin", "--password", "x"}, {"dial", "A", "--timeout", "0"},
+                              {"hangup"}, {"hangup", "a", "--all"}, {"redial", "--on", "--off"}, {"redial", "--on=1"},
+                              {"redial", "--wait", "1:75"}, {"redial", "--tries", "many"}, {"default", std::string(256, 'x')},
+                              {"history", "--since", "yesterday"}, {"history", "--since", "1y"},
+                              {"history", "--since", "2026-02-30"}, {"history", "--since", "d"}})
+        play({{wrong, 2, ""}});
 }
 
 TEST_F(DialupToolTest, EntriesAreAddedChangedShownAndRemoved)
 {
-    EXPECT_EQ(tool({"add", "自宅", "--phone", "0312345678", "--user", "taro", "--password", "ひみつ", "--domain",
-                    "HOME", "--line", "busy:2", "--step-ms", "0"})
-                  .status,
-              0);
-    EXPECT_EQ(tool({"add", "会社", "--device=modem-b"}).status, 0);
-    EXPECT_EQ(tool({"entries"}).out, "自宅\n会社\n");
-
-    auto shown = tool({"show", "自宅"});
-    EXPECT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.out, "name: 自宅\nphone: 0312345678\ndevice: telmaq-modem0\nuser: taro\npassword: stored\n"
-                         "domain: HOME\nline: busy:2\nstep-ms: 0\n");
-    EXPECT_EQ(shown.out.find("ひみつ"), std::string::npos);
-
-    EXPECT_EQ(tool({"set", "自宅", "--no-password", "--line", "drop:1.5"}).status, 0);
-    shown = tool({"show", "自宅"});
-    EXPECT_NE(shown.out.find("password: not stored\n"), std::string::npos);
-    EXPECT_NE(shown.out.find("line: drop:1.5\n"), std::string::npos);
-    EXPECT_NE(shown.out.find("user: taro\n"), std::string::npos);
-    EXPECT_NE(tool({"show", "会社"}).out.find("user: (not stored)\npassword: not stored\n"), std::string::npos);
-
-    // Refusals leave the phonebook as it was.
-    const auto duplicate = tool({"add", "会社"});
-    EXPECT_EQ(duplicate.status, 1);
-    EXPECT_NE(duplicate.err.find("exists"), std::string::npos);
-    EXPECT_EQ(tool({"add", std::string(257, 'x')}).status, 1);
-    EXPECT_EQ(tool({"set", "nowhere", "--phone", "1"}).status, 1);
-    EXPECT_EQ(tool({"show", "nowhere"}).status, 1);
-    EXPECT_EQ(tool({"remove", "nowhere"}).status, 1);
-    EXPECT_EQ(tool({"entries"}).out, "自宅\n会社\n");
-
-    EXPECT_EQ(tool({"remove", "自宅"}).status, 0);
-    EXPECT_EQ(tool({"entries"}).out, "会社\n");
+    const std::string home = "name: 自宅\nphone: 0312345678\ndevice: telmaq-modem0\nuser: taro\npassword: ";
+    play({{{"add", "自宅", "--phone", "0312345678", "--user", "taro", "--password", "ひみつ", "--domain", "HOME",
+            "--line", "busy:2", "--step-ms", "0"}, 0, ""},
+          {{"add", "会社", "--device=modem-b"}, 0, ""},
+          {{"add", "--", "-x"}, 0, ""},
+          {{"show", "自宅"}, 0, home + "stored\ndomain: HOME\nline: busy:2\nstep-ms: 0\n"},
+          {{"set", "自宅", "--no-password", "--line", "drop:1.5", "--step-ms", "60000"}, 0, ""},
+          {{"show", "自宅"}, 0, home + "not stored\ndomain: HOME\nline: drop:1.5\nstep-ms: 60000\n"},
+          {{"show", "会社"}, 0, "name: 会社\nphone: \ndevice: modem-b\nuser: (not stored)\npassword: not stored\n"
+                                "domain: (not stored)\nline: connect\nstep-ms: 300\n"},
+          // Refusals leave the phonebook as it was.
+          {{"add", "会社"}, 1, "", "exists"},
+          {{"add", std::string(257, 'x')}, 1, ""},
+          {{"set", "nowhere", "--phone", "1"}, 1, ""},
+          {{"show", "nowhere"}, 1, ""},
+          {{"remove", "nowhere"}, 1, ""},
+          {{"entries"}, 0, "自宅\n会社\n-x\n"},
+          {{"remove", "自宅"}, 0, ""},
+          {{"remove", "--", "-x"}, 0, ""},
+          {{"entries"}, 0, "会社\n"}});
 }
 
 TEST_F(DialupToolTest, DemoSeedsAnEmptyPhonebookOnlyAndSetsTheDefault)
 {
-    const auto first = tool({"demo"});
-    ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_FALSE(first.out.empty());
+    ASSERT_EQ(tool({"demo"}).status, 0);
     const std::string entries = tool({"entries"}).out;
-    std::vector<std::string> names;
-    for (std::size_t start = 0, end; (end = entries.find('\n', start)) != std::string::npos; start = end + 1)
-        names.push_back(entries.substr(start, end - start));
-    ASSERT_GE(names.size(), 8u);
-
-    std::string lines;
-    int withoutPassword = 0;
-    for (const std::string& name : names) {
-        const std::string shown = tool({"show", name}).out;
-        lines += shown.substr(shown.find("line: "));
-        withoutPassword += shown.find("password: not stored") != std::string::npos;
-        EXPECT_EQ(shown.find("user: (not stored)"), std::string::npos) << name;
-    }
-    for (const char* behaviour :
-         {"connect", "busy\n", "busy:", "no-answer", "no-dialtone", "no-modem", "auth-fail", "drop:"})
-        EXPECT_NE(lines.find(std::string("line: ") + behaviour), std::string::npos) << behaviour;
-    EXPECT_EQ(withoutPassword, 1);
-    EXPECT_EQ(tool({"default"}).out, names.front() + "\n");
-
+    std::istringstream names(entries);
+    std::string shown;
+    int count = 0;
+    for (std::string name; std::getline(names, name); ++count)
+        shown += tool({"show", name}).out;
+    for (const char* part : {"line: connect", "line: busy\n", "line: busy:", "line: no-answer", "line: no-dialtone",
+                             "line: no-modem", "line: auth-fail", "line: drop:", "password: not stored"})
+        EXPECT_NE(shown.find(part), std::string::npos) << part;
+    EXPECT_EQ(shown.find("password: not stored", shown.find("password: not stored") + 1), std::string::npos);
+    EXPECT_EQ(shown.find("user: (not stored)"), std::string::npos);
+    EXPECT_EQ(tool({"default"}).out, entries.substr(0, entries.find('\n') + 1));
     // A second run adds nothing and keeps a default set by the user.
-    EXPECT_EQ(tool({"default", "自分で選んだ"}).status, 0);
-    const auto second = tool({"demo"});
-    EXPECT_EQ(second.status, 0);
-    EXPECT_EQ(tool({"entries"}).out, entries);
-    EXPECT_EQ(tool({"default"}).out, "自分で選んだ\n");
+    play({{{"default", "自分で選んだ"}, 0, ""},
+          {{"demo"}, 0, "The phonebook has " + std::to_string(count) +
+                            " entries already; nothing added.\nThe default entry is 自分で選んだ; left as it is.\n"},
+          {{"entries"}, 0, entries}});
 }
 
-TEST_F(DialupToolTest, DefaultEntryAndRedialSettingsLiveInTheHive)
+// What the tool writes, it reads back the way telmaq reads it.
+TEST_F(DialupToolTest, DefaultEntryRedialSettingsAndProviderRoundTripThroughTheHive)
 {
-    const auto unset = tool({"default"});
-    EXPECT_EQ(unset.status, 1);
-    EXPECT_FALSE(unset.err.empty());
-    // Setting does not check the phonebook.
-    EXPECT_EQ(tool({"default", "まだない接続先"}).status, 0);
-    EXPECT_EQ(tool({"default"}).out, "まだない接続先\n");
-
-    EXPECT_EQ(tool({"redial"}).out, "redial: off\ntries: 0\nwait: 0:00 (0 seconds)\n");
-    EXPECT_EQ(tool({"redial", "--on", "--tries", "3", "--wait", "1:30"}).status, 0);
-    EXPECT_EQ(tool({"redial"}).out, "redial: on\ntries: 3\nwait: 1:30 (90 seconds)\n");
-    EXPECT_EQ(tool({"redial", "--wait", "75"}).status, 0);
-    EXPECT_EQ(tool({"redial", "--off"}).status, 0);
-
-    SqliteHive hive(env.hivePath());
-    HKEY key = 0;
-    ASSERT_EQ(hive.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_READ, &key), ERROR_SUCCESS);
-    auto number = [](std::uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-    EXPECT_EQ(test::readBytes(hive, key, "EnableRedial"), number(0));
-    EXPECT_EQ(test::readBytes(hive, key, "RedialTry"), number(3));
-    EXPECT_EQ(test::readBytes(hive, key, "RedialWait"), number((1u << 16) | 15u));
-    std::uint32_t type = 0;
-    EXPECT_EQ(test::readBytes(hive, key, "InternetProfile", &type), std::string("まだない接続先") + '\0');
-    EXPECT_EQ(type, REG_SZ);
-    hive.closeKey(key);
-}
-
-// The values are read as telmaq reads them, whatever their type tag; a hive that cannot be
-// read is an error, never the defaults passed off as stored values.
-TEST_F(DialupToolTest, TheHiveIsReadAsTelmaqReadsItAndAnUnreadableOneIsAnError)
-{
-    {
-        SqliteHive hive(env.hivePath());
-        HKEY key = 0;
-        ASSERT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-        const auto store = [&](const char* name, std::uint32_t type, const std::string& bytes) {
-            ASSERT_EQ(hive.setValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                    static_cast<std::uint32_t>(bytes.size())),
-                      ERROR_SUCCESS);
-        };
-        store("EnableRedial", REG_BINARY, std::string("\1\0\0\0", 4));
-        store("RedialTry", REG_NONE, std::string("\5\0\0\0", 4));
-        store("RedialWait", REG_SZ, std::string("\x1e\0\1\0", 4));
-        store("InternetProfile", REG_BINARY, std::string("自宅\0old", 10));
-        hive.closeKey(key);
-    }
-    EXPECT_EQ(tool({"redial"}).out, "redial: on\ntries: 5\nwait: 1:30 (90 seconds)\n");
-    EXPECT_EQ(tool({"default"}).out, "自宅\n");
-    // telmaq reads 255 bytes and a zero at most: a longer name would read as none.
-    EXPECT_EQ(tool({"default", std::string(255, 'x')}).status, 0);
-    EXPECT_EQ(tool({"default"}).out, std::string(255, 'x') + "\n");
-    EXPECT_EQ(tool({"default", std::string(256, 'x')}).status, 2);
-
-    const std::string damaged(4096, 'x');
-    test::writeFile(env.hivePath(), damaged);
-    for (const std::vector<std::string>& command : {std::vector<std::string>{"redial"}, {"default"}, {"provider"}}) {
-        const auto run = tool(command);
-        EXPECT_TRUE(run.status == 1 && run.out.empty()) << command[0] << run.out;
-        EXPECT_NE(run.err.find("1011"), std::string::npos) << run.err;
-    }
-    EXPECT_EQ(test::fileContents(env.hivePath()), damaged);
+    play({{{"default"}, 1, ""},
+          {{"default", "まだない接続先"}, 0, ""}, // the phonebook is not asked
+          {{"default"}, 0, "まだない接続先\n"},
+          {{"default", std::string(255, 'x')}, 0, ""},
+          {{"redial"}, 0, "redial: off\ntries: 0\nwait: 0:00 (0 seconds)\n"},
+          {{"redial", "--on", "--tries", "999999", "--wait", "1:59"}, 0, ""},
+          {{"redial"}, 0, "redial: on\ntries: 999999\nwait: 1:59 (119 seconds)\n"},
+          {{"redial", "--tries", "3", "--wait", "75", "--off"}, 0, ""},
+          {{"redial"}, 0, "redial: off\ntries: 3\nwait: 1:15 (75 seconds)\n"},
+          {{"provider"}, 0, "simulator\n"},
+          {{"provider", "NetworkManager"}, 0, ""},
+          {{"provider", "wvdial"}, 2, "", "unknown provider 'wvdial'"},
+          {{"provider", "simulator", "networkmanager"}, 2, ""},
+          {{"provider"}, 0, "networkmanager\n"}});
+    // The environment wins; setting the hive still works and says that it does not apply.
+    play({{{"provider"}, 0, "simulator\n"}}, "simulator");
+    play({{{"provider", "simulator"}, 0, "", "TELMAQ_DIALUP_PROVIDER"}}, "networkmanager");
+    play({{{"provider"}, 0, "simulator\n"}, {{"default"}, 0, std::string(255, 'x') + "\n"}});
 }
 
 std::optional<std::string> storedPassword(const std::string& path, const std::string& name)
@@ -185,18 +117,9 @@ std::optional<std::string> storedPassword(const std::string& path, const std::st
 TEST_F(DialupToolTest, APasswordIsReadFromStandardInputOrAskedForWithoutEcho)
 {
     EXPECT_EQ(tool({"add", "A", "--password-stdin"}, nullptr, "s3cret\r\nnext line\n").status, 0);
-    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "s3cret");
     EXPECT_EQ(tool({"add", "B", "--password=--x"}).status, 0);
+    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "s3cret");
     EXPECT_EQ(storedPassword(env.dialupPath(), "B"), "--x");
-    for (const std::vector<std::string>& refused : {std::vector<std::string>{"set", "A", "--password-stdin"},
-                                                    {"set", "A", "--password"},
-                                                    {"set", "A", "--password", "--phone", "1"},
-                                                    {"set", "A", "--password-stdin", "--no-password"},
-                                                    {"set", "A", "--password-stdin", "--password", "x"}}) {
-        const auto run = tool(refused);
-        EXPECT_TRUE(run.status == 2 && !run.err.empty()) << testing::PrintToString(refused);
-    }
-    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "s3cret") << "refusals keep the password";
 
     // On a terminal, a bare --password asks, and what is typed is not shown.
     int terminal = -1;
@@ -207,29 +130,102 @@ TEST_F(DialupToolTest, APasswordIsReadFromStandardInputOrAskedForWithoutEcho)
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
+    // Reads what the terminal shows until the tool ends; one that hangs is killed instead.
     std::string shown;
-    // Reads what the terminal shows until until() holds or the tool ends; a tool that hangs is
-    // killed instead of hanging the test.
-    const auto readUntil = [&](const std::function<bool()>& until) {
-        char buffer[256];
-        pollfd ready{terminal, POLLIN, 0};
-        while (!until()) {
-            ssize_t got = 0;
-            if (::poll(&ready, 1, 30000) <= 0 || (got = ::read(terminal, buffer, sizeof buffer)) <= 0)
-                return;
-            shown.append(buffer, static_cast<std::size_t>(got));
-        }
-    };
-    readUntil([&] { return shown.find("Password: ") != std::string::npos; });
-    ASSERT_EQ(::write(terminal, "typed\n", 6), 6);
-    readUntil([] { return false; });
+    char buffer[256];
+    pollfd ready{terminal, POLLIN, 0};
+    bool typed = false;
+    for (ssize_t got = 0; ::poll(&ready, 1, 30000) > 0 && (got = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(got));
+        if (!typed && shown.find("Password: ") != std::string::npos)
+            typed = ::write(terminal, "typed\n", 6) == 6;
+    }
     ::kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ::close(terminal);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+    EXPECT_TRUE(typed && WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
     EXPECT_EQ(shown.find("typed"), std::string::npos) << shown;
     EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "typed");
+}
+
+// Each history row's event and its duration, if any, from the JSON lines; "+" stands for a
+// duration that depends on the machine's speed.
+std::vector<std::string> historyEvents(const std::string& json, bool exactDurations = true)
+{
+    std::vector<std::string> events;
+    for (std::size_t at = 0; (at = json.find("\"event\":\"", at)) != std::string::npos;) {
+        at += 9;
+        std::string event = json.substr(at, json.find('"', at) - at);
+        const std::size_t duration = json.find("\"duration\":", at) + 11;
+        if (json.compare(duration, 4, "null") != 0)
+            event += exactDurations ? " " + json.substr(duration, json.find('}', duration) - duration) : " +";
+        events.push_back(event);
+    }
+    return events;
+}
+
+TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
+{
+    const std::string connected = "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\n";
+    const std::string authenticated = connected + "Authenticate\nAuthenticated\nConnected\n";
+    for (const char* line : {"connect", "busy", "no-modem", "auth-fail"})
+        ASSERT_EQ(tool({"add", line, "--user", "u", "--password", "p", "--line", line, "--step-ms", "0"}).status, 0);
+    ASSERT_EQ(tool({"add", "m2", "--device", "m2", "--step-ms", "0"}).status, 0);
+    play({{{"dial", "connect", "--timeout", "86400"}, 0, authenticated},
+          {{"connections"}, 0, "connect\ttelmaq-modem0\t1\n"},
+          {{"dial", "busy"}, 1, "", "error 602: "},
+          {{"hangup", "busy"}, 1, ""},
+          {{"hangup", "connect"}, 0, ""},
+          {{"connections"}, 0, ""},
+          {{"dial", "connect"}, 0, authenticated},
+          {{"dial", "m2"}, 0, authenticated},
+          {{"connections"}, 0, "connect\ttelmaq-modem0\t2\nm2\tm2\t3\n"},
+          {{"hangup", "--all"}, 0, ""},
+          {{"connections"}, 0, ""},
+          // A failed dial prints its code and text and holds no line.
+          {{"dial", "busy"}, 1, "OpenPort\nPortOpened\nConnectDevice\n", "error 676: "},
+          {{"dial", "no-modem"}, 1, "OpenPort\n", "error 630: "},
+          {{"dial", "auth-fail"}, 1, connected + "Authenticate\n", "error 691: "},
+          {{"dial", "nowhere"}, 1, "", "error 623: "},
+          {{"connections"}, 0, ""}});
+    const Args expected = {"dial-started", "connected",    "dial-started", "failed",       "hung-up +", "dial-started",
+                           "connected",    "dial-started", "connected",    "hung-up +",    "hung-up +", "dial-started",
+                           "failed",       "dial-started", "failed",       "dial-started", "failed"};
+    EXPECT_EQ(historyEvents(tool({"history", "--json"}).out, false), expected);
+}
+
+TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
+{
+    using namespace std::chrono;
+    const std::int64_t now = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    {
+        SqliteHistory history(env.historyPath(), {"simulator", false});
+        const std::string text = "回線が\"話中\" C:\\modem\t";
+        history.record({HistoryEvent::Failed, HistoryCause::Schedule, "Office", 676, text, now - 3 * 86400000, {}});
+        history.record({HistoryEvent::Connected, HistoryCause::Schedule, "Office", 0, "", now - 7200000, {}});
+        history.record({HistoryEvent::HungUp, HistoryCause::Schedule, "Office", 0, "", now - 3600000, {}});
+        history.record({HistoryEvent::Failed, HistoryCause::Schedule, "Home", 678, text, now - 60000, {}});
+    }
+    const Args all = {"failed", "connected", "hung-up 3600", "failed"};
+    const std::tuple<Args, Args, const char*> cases[] = {
+        {{}, all, "1 connection, 1:00:00 connected, failures: 676 x1 678 x1"},
+        {{"--since", "1d"}, {"connected", "hung-up 3600", "failed"}, "failures: 678 x1"},
+        {{"--entry", "office", "--failed"}, {"failed"}, "0 connections, 0:00:00 connected, failures: 676 x1"},
+        {{"--since", "2000-01-01 00:00"}, all, "failures: 676 x1"},
+        {{"--since", "30m", "--entry", "Nowhere"}, {}, "failures: none"},
+    };
+    for (const auto& [filter, events, summary] : cases) {
+        Args args = {"history", "--json"};
+        args.insert(args.end(), filter.begin(), filter.end());
+        EXPECT_EQ(historyEvents(tool(args).out), events) << args[2];
+        args.erase(args.begin() + 1);
+        const auto table = tool(args);
+        EXPECT_EQ(table.out.rfind("TIME ", 0), 0u) << table.out;
+        EXPECT_NE(table.out.find(summary), std::string::npos) << table.out;
+    }
+    EXPECT_NE(tool({"history", "--json", "--failed"}).out.find(R"("text":"回線が\"話中\" C:\\modem\u0009")"),
+              std::string::npos);
 }
 
 } // namespace
