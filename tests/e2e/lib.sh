@@ -17,12 +17,11 @@ TELMAQ_PIDS=()
 
 e2e_cleanup() {
     local status=$?
-    kill "${TELMAQ_PIDS[@]}" 2>/dev/null || true
-    wait "${TELMAQ_PIDS[@]}" 2>/dev/null || true
-    if [ $status -ne 0 ]; then
-        { echo "--- telmaq output"; cat "$E2E_DIR"/telmaq-*.out; echo "--- message log"; messages; } >&2 2>/dev/null || true
-        dialup hangup --all >/dev/null 2>&1 || true
-    fi
+    set +e
+    kill "${TELMAQ_PIDS[@]}" 2>/dev/null
+    wait "${TELMAQ_PIDS[@]}" 2>/dev/null
+    [ $status = 0 ] || { echo "--- telmaq output"; cat "$E2E_DIR"/telmaq-*.out; echo "--- messages"; messages; } >&2
+    [ $status = 0 ] || dialup hangup --all >/dev/null 2>&1
     rm -rf "$E2E_DIR"
     exit $status
 }
@@ -46,11 +45,7 @@ wait_for() {
 make_phonebook() { for name; do dialup add "$name" --phone 0123 --user user --password secret --step-ms 50 >/dev/null; done; }
 
 # start_telmaq: starts telmaq in the background; its pid lands in pid.
-start_telmaq() {
-    "$TELMAQ_BIN" >"$E2E_DIR/telmaq-${#TELMAQ_PIDS[@]}.out" 2>&1 &
-    pid=$!
-    TELMAQ_PIDS+=("$pid")
-}
+start_telmaq() { "$TELMAQ_BIN" >"$E2E_DIR/telmaq-${#TELMAQ_PIDS[@]}.out" 2>&1 & pid=$! && TELMAQ_PIDS+=("$pid"); }
 
 still_running() { kill -0 "${1:-$pid}" 2>/dev/null || fail "telmaq ended"; }
 has_exited() { ! kill -0 "$1" 2>/dev/null; }
@@ -62,12 +57,8 @@ windows_of() { xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/d
 main_window_of() { [ ! -s "$TELMAQ_MESSAGE_LOG" ] && windows_of "$1" telmaq | sed -n 1p; }
 
 # wait_for_main_window [PID]: waits until the main window shows; its id lands in MAIN_WINDOW.
-wait_for_main_window() {
-    wait_for main_window_of "${1:-$pid}"
-    MAIN_WINDOW=$(main_window_of "${1:-$pid}")
-    # Start-up ends by lining the timer up with the second; let it settle.
-    sleep 0.5
-}
+# Start-up ends by lining the timer up with the second; let it settle.
+wait_for_main_window() { wait_for main_window_of "${1:-$pid}" && MAIN_WINDOW=$(main_window_of "${1:-$pid}") && sleep 0.5; }
 
 # The main window is the only window of PID on the screen: the connecting dialog is gone, so
 # the connect procedure has taken its last report. Hanging up before that would cut the

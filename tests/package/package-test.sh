@@ -8,53 +8,37 @@ build=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 # Failures are written down in a file, so that those found in a subshell count too.
-fail() {
-    echo "FAIL: $*" >&2
-    echo "$*" >>"$scratch/failures"
-}
+fail() { echo "FAIL: $*" >&2; echo "$*" >>"$scratch/failures"; }
 
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
-    { cat "$scratch/cpack.log" >&2; exit 1; }
-deb=$(echo "$scratch"/out/*.deb)
-[ -f "$deb" ] || { cat "$scratch/cpack.log" >&2; exit 1; }
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 &&
+    deb=$(echo "$scratch"/out/*.deb) && [ -f "$deb" ] || { cat "$scratch/cpack.log" >&2; exit 1; }
 
 # --fail-on makes warnings count as well as errors; overrides shipped in the package apply.
 lintian --fail-on error,warning --tag-display-limit 0 "$deb" || fail "lintian"
-
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/telmaq.desktop" || fail "desktop entry"
-appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$scratch/as.log" ||
-    { cat "$scratch/as.log" >&2; fail "AppStream metadata"; }
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >&2 || fail "AppStream metadata"
 [ -f "$root/usr/share/telmaq/telmaq.HLP" ] || fail "help file not in /usr/share/telmaq"
 
 # The tools run from the unpacked copy, on files of their own.
 export TELMAQ_REGISTRY=$scratch/home/registry.db TELMAQ_DIALUP_DB=$scratch/home/dialup.db HOME=$scratch/home
 unset TELMAQ_DIALUP_PROVIDER
-help_of() {
-    local tool=$1
-    shift
-    "$root/usr/bin/$tool" "$@" --help || fail "$tool $* --help"
-}
+help_of() { "$root/usr/bin/$1" "${@:2}" --help || fail "$* --help"; }
 
 # Each page renders without a groff warning, and names what the tool's --help names.
 for tool in telmaq telmaq-dialup telmaq-reg; do
     page=$root/usr/share/man/man1/$tool.1.gz
     [ -f "$page" ] || { fail "no manual page for $tool"; continue; }
-    MANWIDTH=80 man --warnings -l "$page" >/dev/null 2>"$scratch/man.err"
-    [ ! -s "$scratch/man.err" ] || { cat "$scratch/man.err" >&2; fail "$tool(1) renders with warnings"; }
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || { echo "$warnings" >&2; fail "$tool(1) renders with warnings"; }
     # No line breaks inside words: every name can be looked for whole.
     text=$(MANWIDTH=1000 man -l "$page" 2>/dev/null | col -b)
-    case $tool in
-    telmaq) helps="" ;;
-    telmaq-dialup)
-        helps=$(help_of "$tool")
-        for command in $(sed -n 's/^  \([a-z]\+\) .*/\1/p' <<<"$helps"); do
-            helps+=$'\n'$(help_of "$tool" "$command")
-        done
-        ;;
-    telmaq-reg) helps=$(help_of "$tool") ;;
-    esac
+    helps=""
+    [ "$tool" = telmaq ] || helps=$(help_of "$tool")
+    if [ "$tool" = telmaq-dialup ]; then
+        for command in $(sed -n 's/^  \([a-z]\+\) .*/\1/p' <<<"$helps"); do helps+=$'\n'$(help_of "$tool" "$command"); done
+    fi
     [ "$tool" = telmaq ] || [ -n "$helps" ] || fail "$tool --help printed nothing"
     while IFS= read -r word; do
         grep -q -F -- "$word" <<<"$text" || fail "$tool(1) does not mention '$word' from --help"

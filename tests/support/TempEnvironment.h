@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -20,24 +22,20 @@ public:
     TempEnvironment()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "telmaq-test-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data()))
-            m_dir = made;
-        remember("TELMAQ_REGISTRY", hivePath());
-        remember("TELMAQ_DIALUP_DB", dialupPath());
-        remember("TELMAQ_HISTORY_DB", historyPath());
-        std::filesystem::create_directories(m_dir / "runtime");
-        ::chmod((m_dir / "runtime").c_str(), 0700);
-        remember("XDG_RUNTIME_DIR", (m_dir / "runtime").string());
-        remember("XDG_CONFIG_HOME", (m_dir / "config").string());
+        m_dir = ::mkdtemp(pattern.data()) ? pattern : std::string();
+        ::mkdir(runtimeDir().c_str(), 0700);
+        for (const auto& [name, value] : {std::pair<const char*, std::string>{"TELMAQ_REGISTRY", hivePath()},
+                                          {"TELMAQ_DIALUP_DB", dialupPath()}, {"TELMAQ_HISTORY_DB", historyPath()},
+                                          {"XDG_RUNTIME_DIR", runtimeDir()}, {"XDG_CONFIG_HOME", (m_dir / "config").string()}}) {
+            const char* old = std::getenv(name);
+            m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+            ::setenv(name, value.c_str(), 1);
+        }
     }
     ~TempEnvironment()
     {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->hadValue)
-                ::setenv(it->name.c_str(), it->value.c_str(), 1);
-            else
-                ::unsetenv(it->name.c_str());
-        }
+        for (const auto& [name, value] : m_saved)
+            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
         std::error_code ignored;
         std::filesystem::remove_all(m_dir, ignored);
     }
@@ -51,22 +49,8 @@ public:
     std::string runtimeDir() const { return (m_dir / "runtime").string(); }
 
 private:
-    struct Saved
-    {
-        std::string name;
-        bool hadValue;
-        std::string value;
-    };
-
-    void remember(const char* name, const std::string& value)
-    {
-        const char* old = std::getenv(name);
-        m_saved.push_back({name, old != nullptr, old ? old : ""});
-        ::setenv(name, value.c_str(), 1);
-    }
-
     std::filesystem::path m_dir;
-    std::vector<Saved> m_saved;
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 } // namespace telmaq::test

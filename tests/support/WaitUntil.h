@@ -11,12 +11,10 @@ namespace telmaq::test {
 // condition that holds returns at once anyway.
 template <typename Predicate> bool waitUntil(Predicate condition, int timeoutMs = 20000)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
+    for (QDeadlineTimer deadline(timeoutMs); !condition(); QThread::msleep(1)) {
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
     }
     return true;
 }

@@ -1,19 +1,9 @@
-#include "support/TempEnvironment.h"
 #include "tools/ToolRun.h"
 
 namespace telmaq {
 namespace {
 
-class RegToolTest : public ::testing::Test
-{
-protected:
-    void play(const std::vector<test::ToolStep>& steps)
-    {
-        test::expectSteps([this](const auto& args) { return test::runTool(TELMAQ_REG_PATH, args, env.dir()); }, steps);
-    }
-
-    test::TempEnvironment env;
-};
+using RegToolTest = test::ToolTest;
 
 const std::string kSettings = "Software\\wexhal\\telmaq\\Settings";
 
@@ -68,7 +58,7 @@ TEST_F(RegToolTest, MistakesGoToStandardErrorWithANonZeroStatusAndMakeNoHive)
     for (const auto& [args, status] : cases)
         play({{args, status, "", "telmaq-reg: "}});
     EXPECT_FALSE(std::filesystem::exists(env.hivePath()));
-    const auto help = test::runTool(TELMAQ_REG_PATH, {"--help"}, env.dir());
+    const auto help = tool({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: telmaq-reg query KEY [NAME]\n", 0), 0u);
 }
