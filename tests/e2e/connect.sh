@@ -10,21 +10,18 @@ wait_for_main_window
 send_keys "$MAIN_WINDOW" Return
 wait_for connected_to "Beta"
 ! connected_to "Alpha" || fail "Alpha was dialled as well"
-pass "Enter dials the default entry"
 
 # The connecting dialog closes once connected; then "切断(&D)" hangs up.
-wait_for only_main_window_of "$pid"
+wait_for one_window_of "$pid"
 sleep 0.5
 send_keys "$MAIN_WINDOW" alt+d
 wait_for no_connections
 still_running
 no_messages
-pass "the Disconnect button hangs up"
 
 # The program's own history, as the user reads it: the dial, the connect and the hang-up with
 # its duration, each started by the button.
-events=$(dialup history --json | sed -E 's/.*"cause":"([^"]*)","event":"([^"]*)".*"duration":([^}]*)}/\1 \2 \3/')
-[ "$(sed -E '$s/ [0-9]+$/ N/' <<<"$events")" = $'button dial-started null\nbutton connected null\nbutton hung-up N' ] ||
-    fail "history: $events"
-pass "the history holds the dial, the connect and the hang-up"
+events=$(dialup history --json |
+    sed -E 's/.*"cause":"([^"]*)","event":"([^"]*)".*"duration":([^}]*)}/\1 \2 \3/; $s/ [0-9]+$/ N/')
+[ "$events" = $'button dial-started null\nbutton connected null\nbutton hung-up N' ] || fail "history: $events"
 quit_telmaq

@@ -3,13 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <string>
-#include <system_error>
-#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace telmaq::test {
 

@@ -24,29 +24,36 @@ struct ToolStep
     std::string out, err = {};
 };
 
-// Runs the built tool of the test target (TELMAQ_TOOL_PATH) on the test's own hive and dial-up file.
+// Runs a built command-line tool to its end, in the test's environment (its own hive and dial-up
+// file), with its output caught in dir. The dial-up provider is the simulator unless one is given.
+// Standard input is input, from a file (so never a terminal).
+inline ToolRun runTool(const std::string& path, const std::vector<std::string>& args, const std::filesystem::path& dir,
+                       const char* provider = nullptr, const std::string& input = {})
+{
+    const auto quoted = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4)
+            text.replace(at, 1, "'\\''");
+        return "'" + text + "' ";
+    };
+    writeFile((dir / "stdin").string(), input);
+    std::string command = "cd " + quoted(dir.string()) + "&& exec env " +
+                          (provider ? "TELMAQ_DIALUP_PROVIDER=" + quoted(provider) : "-u TELMAQ_DIALUP_PROVIDER ") +
+                          quoted(path);
+    for (const std::string& word : args)
+        command += quoted(word);
+    const int status = std::system((command + "<stdin >stdout 2>stderr").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileContents((dir / "stdout").string()),
+            fileContents((dir / "stderr").string())};
+}
+
+#ifdef TELMAQ_TOOL_PATH
+// A test of the target's own tool (TELMAQ_TOOL_PATH), run on the test's own hive and dial-up file.
 class ToolTest : public ::testing::Test
 {
 protected:
-    // Runs the tool to its end with its output caught in the test's folder. The dial-up provider
-    // is the simulator unless one is given; standard input is input, from a file (so never a
-    // terminal).
     ToolRun tool(const std::vector<std::string>& args, const char* provider = nullptr, const std::string& input = {})
     {
-        const auto quoted = [](std::string text) {
-            for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4)
-                text.replace(at, 1, "'\\''");
-            return "'" + text + "' ";
-        };
-        writeFile((env.dir() / "stdin").string(), input);
-        std::string command = "cd " + quoted(env.dir().string()) + "&& exec env " +
-                              (provider ? "TELMAQ_DIALUP_PROVIDER=" + quoted(provider) : "-u TELMAQ_DIALUP_PROVIDER ") +
-                              quoted(TELMAQ_TOOL_PATH);
-        for (const std::string& word : args)
-            command += quoted(word);
-        const int status = std::system((command + "<stdin >stdout 2>stderr").c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileContents((env.dir() / "stdout").string()),
-                fileContents((env.dir() / "stderr").string())};
+        return runTool(TELMAQ_TOOL_PATH, args, env.dir(), provider, input);
     }
 
     void play(const std::vector<ToolStep>& steps, const char* provider = nullptr)
@@ -64,5 +71,6 @@ protected:
 
     TempEnvironment env;
 };
+#endif
 
 } // namespace telmaq::test

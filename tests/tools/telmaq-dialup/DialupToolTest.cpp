@@ -17,15 +17,10 @@ namespace {
 using test::DialupToolTest;
 using Args = std::vector<std::string>;
 
-TEST_F(DialupToolTest, HelpEverywhereAndMistakesOnStandardError)
+TEST_F(DialupToolTest, HelpAndMistakesOnStandardError)
 {
-    EXPECT_NE(tool({"--help"}).out.find("usage: telmaq-dialup"), std::string::npos);
-    for (const char* command : {"demo", "entries", "add", "set", "remove", "show", "default", "redial", "dial",
-                                "connections", "hangup", "history", "provider"}) {
-        const auto run = tool({command, "--help"});
-        EXPECT_TRUE(run.status == 0 && run.err.empty()) << command;
-        EXPECT_NE(run.out.find(std::string("telmaq-dialup ") + command), std::string::npos) << command;
-    }
+    EXPECT_EQ(tool({"--help"}).out.rfind("usage: telmaq-dialup", 0), 0u);
+    EXPECT_EQ(tool({"dial", "--help"}).out.rfind("usage: telmaq-dialup dial", 0), 0u);
     ASSERT_EQ(tool({"add", "A"}).status, 0);
     for (const Args& wrong : {Args{}, {"frobnicate"}, {"add"}, {"add", "x", "--line", "sometimes"},
                               {"add", "x", "--step-ms", "-5"}, {"add", "x", "--step-ms", "60001"},
@@ -97,19 +92,17 @@ TEST_F(DialupToolTest, DefaultEntryRedialSettingsAndProviderRoundTripThroughTheH
     play({{{"provider"}, 0, "simulator\n"}, {{"default"}, 0, std::string(255, 'x') + "\n"}});
 }
 
-std::optional<std::string> storedPassword(const std::string& path, const std::string& name)
-{
-    SimEntry entry;
-    return SimulatorDatabase(path).findEntry(name, entry) == 0 ? entry.password : std::nullopt;
-}
-
 // A password need not be on the command line, where every local user can read it.
 TEST_F(DialupToolTest, APasswordIsReadFromStandardInputOrAskedForWithoutEcho)
 {
+    const auto stored = [this](const char* name) {
+        SimEntry entry;
+        return SimulatorDatabase(env.dialupPath()).findEntry(name, entry) == 0 ? entry.password : std::nullopt;
+    };
     EXPECT_EQ(tool({"add", "A", "--password-stdin"}, nullptr, "s3cret\r\nnext line\n").status, 0);
     EXPECT_EQ(tool({"add", "B", "--password=--x"}).status, 0);
-    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "s3cret");
-    EXPECT_EQ(storedPassword(env.dialupPath(), "B"), "--x");
+    EXPECT_EQ(stored("A"), "s3cret");
+    EXPECT_EQ(stored("B"), "--x");
 
     // On a terminal, a bare --password asks, and what is typed is not shown.
     int terminal = -1;
@@ -136,7 +129,7 @@ TEST_F(DialupToolTest, APasswordIsReadFromStandardInputOrAskedForWithoutEcho)
     ::close(terminal);
     EXPECT_TRUE(typed && WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
     EXPECT_EQ(shown.find("typed"), std::string::npos) << shown;
-    EXPECT_EQ(storedPassword(env.dialupPath(), "A"), "typed");
+    EXPECT_EQ(stored("A"), "typed");
 }
 
 // Each history row's event and its duration, if any, from the JSON lines; "+" stands for a
