@@ -3,7 +3,6 @@
 # TELMAQ_BIN, TELMAQ_DIALUP_BIN and TELMAQ_REG_BIN. Each script gets a folder of its own for
 # the hive, the phonebook, the runtime folder (the instance lock) and the message log.
 set -euo pipefail
-: "${TELMAQ_BIN:?}" "${TELMAQ_DIALUP_BIN:?}" "${TELMAQ_REG_BIN:?}"
 
 E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/telmaq-e2e-XXXXXX")
 mkdir -p -m 700 "$E2E_DIR"/{runtime,config,home}
@@ -64,11 +63,7 @@ wait_for_main_window() { wait_for main_window_of "${1:-$pid}" && MAIN_WINDOW=$(m
 one_window_of() { [ "$(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null | wc -l)" -eq 1 ]; }
 
 # send_keys WINDOW KEY...: gives the window the keyboard focus and types the keys.
-send_keys() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-    sleep 0.2
-    xdotool key --clearmodifiers "${@:2}"
-}
+send_keys() { { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; } && sleep 0.2 && xdotool key --clearmodifiers "${@:2}"; }
 
 # quit_telmaq [PID]: Esc on the main window ends the program.
 quit_telmaq() { send_keys "$MAIN_WINDOW" Escape; wait_for has_exited "${1:-$pid}"; }
