@@ -141,66 +141,52 @@ TEST_F(DialDlgTest, OpensOnTheDefaultEntryFoundIgnoringCaseElseOnTheFirstWhichBe
     }
 }
 
-TEST_F(DialDlgTest, ShowsTheStoredSettingsAndStartsWithNoBusyFlags)
+TEST_F(DialDlgTest, ShowsTheStoredSettingsAndEnablesByTheThreeCheckBoxes)
 {
     addEntries({"A"});
     for (const auto& [name, value] :
          {std::pair{"EnableRedial", 1u}, {"RedialTry", 10u}, {"RedialWait", 2u << 16 | 30u}})
         put(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value));
     open([](CDialDlg& d) {
-        d.m_nConnectHour = 7;
-        d.m_nConnectMinute = 5;
-        d.m_nConnectSecond = 0;
-        d.m_nDisconnectHour = 99;
-        d.m_bConnecting = d.m_bDisconnecting = d.m_bInteractive = true;
-        d.m_bTimeDlgOpen = d.m_bFileDlgOpen = d.m_bAboutOpen = d.m_bMoved = true;
-        d.m_bCheckMon = d.m_bApplicationDisconnection = true;
-        d.m_bCheckTue = false;
+        d.m_bConnecting = d.m_bDisconnecting = d.m_bInteractive = d.m_bMoved = true;
+        d.m_bAutoConnection = false;
+        d.m_bAutoDisconnection = d.m_bCheckWed = d.m_bApplicationDisconnection = true;
         d.m_strApplicationFile = "/usr/bin/true";
     });
-    EXPECT_EQ(dlg->m_nRedialWait, 150);
-    for (const auto& [id, text] : {std::pair{IDC_REDIAL_TEXT, "【リダイヤルあり】\n 2分 30秒 / 10回"},
-                                   {IDC_CONNECT_TIME, "07：05：00"},
-                                   {IDC_DISCONNECT_TIME, "99：00：00"},
-                                   {IDC_APPLICATION_FILE, "/usr/bin/true"}})
-        EXPECT_EQ(dlg->GetDlgItemText(id), text);
-    EXPECT_FALSE(dlg->m_bConnecting || dlg->m_bDisconnecting || dlg->m_bInteractive || dlg->m_bTimeDlgOpen ||
-                 dlg->m_bFileDlgOpen || dlg->m_bAboutOpen || dlg->m_bMoved);
-    EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_CHECK_MON) && !dlg->IsDlgButtonChecked(IDC_CHECK_TUE));
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_REDIAL_TEXT), "【リダイヤルあり】\n 2分 30秒 / 10回");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/true");
+    EXPECT_FALSE(dlg->m_bConnecting || dlg->m_bDisconnecting || dlg->m_bInteractive || dlg->m_bMoved);
     // Filling the edit must not pull the check boxes after it back before they were filled.
-    EXPECT_TRUE(dlg->m_bApplicationDisconnection && dlg->IsDlgButtonChecked(IDC_APPLICATION_DISCONNECTION));
-}
+    EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_APPLICATION_DISCONNECTION));
 
-TEST_F(DialDlgTest, EnablingFollowsTheThreeCheckBoxesAndDisabledBoxesKeepTheirState)
-{
-    addEntries({"A"});
-    open([](CDialDlg& d) {
-        d.m_bAutoConnection = false;
-        d.m_bAutoDisconnection = d.m_bCheckWed = true;
-    });
-    const auto expect = [this](std::initializer_list<int> ids, bool enabled) {
-        for (int id : ids)
-            EXPECT_EQ(dlg->isDlgItemEnabled(id), enabled) << "control " << id;
+    // Per group of controls "1" all enabled, "0" none: those of automatic connection, the
+    // disconnect time, the application, the rest; then the three check boxes' members.
+    const auto state = [this] {
+        std::string state;
+        for (const std::vector<int>& ids :
+             {std::vector<int>{IDC_CHECK_SUN, IDC_CHECK_MON, IDC_CHECK_TUE, IDC_CHECK_WED, IDC_CHECK_THU, IDC_CHECK_FRI,
+                               IDC_CHECK_SAT, IDC_CONNECT_TIME, IDC_SET_CONNECT_TIME, IDC_AUTO_DISCONNECTION},
+              {IDC_DISCONNECT_TIME, IDC_SET_DISCONNECT_TIME},
+              {IDC_APPLICATION_DISCONNECTION, IDC_APPLICATION_FILE, IDC_BROWSE},
+              {IDC_ENTRY, IDC_AUTO_CONNECTION, IDC_AUTO_APPLICATION, IDC_ICONIC, IDC_CONNECT, IDC_DISCONNECT, IDC_HELP,
+               IDCANCEL}}) {
+            const auto on = std::count_if(ids.begin(), ids.end(), [this](int id) { return dlg->isDlgItemEnabled(id); });
+            state += on == 0 ? '0' : on == static_cast<long>(ids.size()) ? '1' : '?';
+        }
+        for (bool member : {dlg->m_bAutoConnection, dlg->m_bAutoDisconnection, dlg->m_bAutoApplication})
+            state += member ? " 1" : " 0";
+        return state;
     };
-    using Step = std::tuple<int, bool, bool, bool>; // clicked; automatic connection, disconnection, application
-    for (const auto& [clicked, connection, disconnection, application] :
-         {Step{0, false, true, false}, Step{IDC_AUTO_CONNECTION, true, true, false},
-          Step{IDC_AUTO_DISCONNECTION, true, false, false}, Step{IDC_AUTO_CONNECTION, false, false, false},
-          Step{IDC_AUTO_CONNECTION, true, false, false}, Step{IDC_AUTO_APPLICATION, true, false, true}}) {
+    using Step = std::pair<int, const char*>;
+    for (const auto& [clicked, expected] :
+         {Step{0, "0001 0 1 0"}, Step{IDC_AUTO_CONNECTION, "1101 1 1 0"}, Step{IDC_AUTO_DISCONNECTION, "1001 1 0 0"},
+          Step{IDC_AUTO_CONNECTION, "0001 0 0 0"}, Step{IDC_AUTO_CONNECTION, "1001 1 0 0"},
+          Step{IDC_AUTO_APPLICATION, "1011 1 0 1"}}) {
         if (clicked)
             click(clicked);
-        EXPECT_EQ(std::tuple(dlg->m_bAutoConnection, dlg->m_bAutoDisconnection, dlg->m_bAutoApplication),
-                  std::tuple(connection, disconnection, application));
-        expect({IDC_CHECK_SUN, IDC_CHECK_MON, IDC_CHECK_TUE, IDC_CHECK_WED, IDC_CHECK_THU, IDC_CHECK_FRI, IDC_CHECK_SAT,
-                IDC_CONNECT_TIME, IDC_SET_CONNECT_TIME, IDC_AUTO_DISCONNECTION},
-               connection);
-        expect({IDC_DISCONNECT_TIME, IDC_SET_DISCONNECT_TIME}, connection && disconnection);
-        expect({IDC_APPLICATION_DISCONNECTION, IDC_APPLICATION_FILE, IDC_BROWSE}, application);
-        expect({IDC_ENTRY, IDC_AUTO_CONNECTION, IDC_AUTO_APPLICATION, IDC_ICONIC, IDC_CONNECT, IDC_DISCONNECT, IDC_HELP,
-                IDCANCEL},
-               true);
-        EXPECT_TRUE(dlg->m_bCheckWed && dlg->IsDlgButtonChecked(IDC_CHECK_WED));
+        EXPECT_EQ(state(), expected) << clicked;
     }
+    EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_CHECK_WED)) << "a disabled box keeps its state";
 }
 
 TEST_F(DialDlgTest, OpensAtTheStoredPositionAndMinimisedOnlyWhenAskedTo)

@@ -1,27 +1,46 @@
-// Dialog templates laid out over Qt, and the three small dialogs built on them.
+// The window framework over Qt and what is built on it: dialogs laid out from their templates,
+// the three small dialogs, our own controls, the system menu, the event pump that keeps the
+// window alive during a dial, and Qt's own windows as the program shows them.
+#include "ui/ApplicationLook.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CConnectingDlg.h"
 #include "ui/CTimeDlg.h"
 #include "ui/DialogFont.h"
 #include "ui/DialogTemplates.h"
+#include "ui/EventPump.h"
+#include "ui/MessageBox.h"
 #include "ui/ProgramIcon.h"
+#include "ui/SortedComboBox.h"
+#include "ui/SystemMenu.h"
 #include "ui/UpDownControl.h"
 #include "ui/WindowStyles.h"
 
+#include "connection/DialWindow.h"
 #include "fakes/MessageBoxRecorder.h"
 #include "support/WaitUntil.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <set>
+#include <thread>
 
 namespace telmaq {
 namespace {
@@ -44,35 +63,6 @@ int runModal(Dialog& dialog, const std::function<void()>& steps)
             dialog.EndDialog(99);
     });
     return dialog.DoModal();
-}
-
-TEST(DialogTemplates, IdsAreUniqueAndTheMainWindowKeepsItsTabOrder)
-{
-    for (int id : {102, 129, 132, 100}) {
-        std::set<int> ids;
-        for (const auto& c : findDialogTemplate(id)->controls)
-            EXPECT_TRUE(c.id < 0 || ids.insert(c.id).second) << "template " << id << " repeats id " << c.id;
-    }
-    EXPECT_EQ(findDialogTemplate(101), nullptr);
-    std::vector<int> ids;
-    for (const auto& c : mainDialogTemplate().controls)
-        ids.push_back(c.id);
-    ids.erase(std::remove(ids.begin(), ids.end(), IDC_STATIC), ids.end());
-    EXPECT_EQ(ids, (std::vector<int>{1000, 1036, 1001, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1048, 1049,
-                                     1041, 1050, 1051, 1011, 1012, 1019, 1013, 1035, 1032, 1033, 1052, 2}));
-}
-
-TEST(DialogUnits, BaseUnitsComeFromTheFontAndScaleEachSideWithRounding)
-{
-    // x: 10 * 7 / 4 = 17.5 -> 18; y: 20 * 15 / 8 = 37.5 -> 38; w: 3 * 7 / 4 = 5.25 -> 5.
-    EXPECT_EQ(dialogUnitsToPixels(QRect(10, 20, 3, 8), QSize(7, 15)), QRect(18, 38, 5, 15));
-    const QFont font = dialogFont(kDialogFontFace, 9);
-    const QFontMetrics metrics(font);
-    EXPECT_EQ(dialogBaseUnits(font).height(), metrics.height());
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_NEAR(dialogBaseUnits(font).width(), metrics.horizontalAdvance(letters) / 52.0, 1.0);
-    // The set-up installs the IPA fonts; a Latin-only fallback would draw boxes for Japanese.
-    EXPECT_TRUE(metrics.inFont(QChar(0x63A5)) && metrics.inFont(QChar(0xFF7D))); // 接, half-width ｽ
 }
 
 // Every control sits where its template puts it, in the dialog's own base units; up-down
@@ -109,8 +99,16 @@ void expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
     }
 }
 
-TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectangles)
+TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectanglesInUnitsOfItsFont)
 {
+    // x: 10 * 7 / 4 = 17.5 -> 18; y: 20 * 15 / 8 = 37.5 -> 38; w: 3 * 7 / 4 = 5.25 -> 5.
+    EXPECT_EQ(dialogUnitsToPixels(QRect(10, 20, 3, 8), QSize(7, 15)), QRect(18, 38, 5, 15));
+    const QFont font = dialogFont(kDialogFontFace, 9);
+    const QFontMetrics metrics(font);
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(dialogBaseUnits(font), QSize(qRound(metrics.horizontalAdvance(letters) / 52.0), metrics.height()));
+    // The set-up installs the IPA fonts; a Latin-only fallback would draw boxes for Japanese.
+    EXPECT_TRUE(metrics.inFont(QChar(0x63A5)) && metrics.inFont(QChar(0xFF7D))); // 接, half-width ｽ
     MessageBoxRecorder boxes;
     CountingOwner owner;
     CTimeDlg time(boxes);
@@ -309,19 +307,16 @@ TEST(ConnectingDlg, AnOwnerThatGoesFirstTakesTheDialogWithIt)
 
 // ---- the About box and the icon
 
-TEST(AboutDlg, ShowsTheIconNameVersionAndNoticeAndClosesOnOkOrEsc)
+TEST(AboutDlg, ShowsTheIconNameVersionAndNotice)
 {
     MessageBoxRecorder boxes;
     CAboutDlg about(boxes);
     QStringList texts{about.windowTitle()};
     for (const QLabel* label : about.findChildren<QLabel*>())
         texts << (label->pixmap().isNull() ? label->text().left(6) + label->text().right(11) : QStringLiteral("icon"));
-    EXPECT_EQ(texts.mid(0, 3), (QStringList{"ﾊﾞｰｼﾞｮﾝ情報", "icon", "telmaqVersion 2.6"}));
     ASSERT_EQ(texts.size(), 4);
+    EXPECT_EQ(texts.mid(0, 3), (QStringList{"ﾊﾞｰｼﾞｮﾝ情報", "icon", "telmaqVersion 2.6"}));
     EXPECT_FALSE(texts[3].trimmed().isEmpty());
-    EXPECT_EQ(runModal(about, [&] { qobject_cast<QPushButton*>(about.GetDlgItem(IDOK))->click(); }), IDOK);
-    EXPECT_EQ(runModal(about, [&] { QTest::keyClick(&about, Qt::Key_Escape); }), IDCANCEL);
-    EXPECT_TRUE(boxes.shown.empty());
 }
 
 // Built in from 16 to 256 pixels; in the About box and the connecting dialog it fills its
@@ -345,6 +340,258 @@ TEST(ProgramIcon, IsBuiltInAndFillsItsTemplateSquareInTheDialogs)
                       std::tuple(ControlKind::Icon, QSize(side, side), dialog.devicePixelRatioF()))
                 << t.id << " at " << pointSize << " pt";
         }
+    }
+}
+
+QStringList items(const QComboBox& combo)
+{
+    QStringList result;
+    for (int i = 0; i < combo.count(); ++i)
+        result << combo.itemText(i);
+    return result;
+}
+
+TEST(SortedComboBox, SortsIgnoringCaseInAJapaneseReadersOrderAndFindsWholeTexts)
+{
+    SortedComboBox combo;
+    for (const char* name : {"zeta", "Alpha", "beta", "ALPHA2", "さくら回線", "アサヒネット", "かもめ", "いなか"})
+        combo.addSortedItem(QString::fromUtf8(name));
+    // Latin before kana, hiragana in gojūon order, katakana beside the matching hiragana.
+    EXPECT_EQ(items(combo),
+              (QStringList{"Alpha", "ALPHA2", "beta", "zeta", "アサヒネット", "いなか", "かもめ", "さくら回線"}));
+    std::vector<int> found; // a prefix is not a match
+    for (const char* text : {"alpha", "いなか", "Alp", ""})
+        found.push_back(combo.findStringExact(QString::fromUtf8(text)));
+    EXPECT_EQ(found, (std::vector<int>{0, 5, -1, -1}));
+    // Items that differ only in case keep one fixed order, not the order they were added in.
+    SortedComboBox a, b;
+    for (const char* name : {"abc", "ABC"})
+        a.addSortedItem(QString::fromUtf8(name));
+    for (const char* name : {"ABC", "abc"})
+        b.addSortedItem(QString::fromUtf8(name));
+    EXPECT_EQ(items(a), items(b));
+}
+
+TEST(UpDownControl, ArrowsAndKeysStepTheBuddyStopAtTheBoundsAndMendOddTexts)
+{
+    QLineEdit buddy;
+    UpDownControl upDown;
+    upDown.setBuddy(&buddy);
+    upDown.setRange(0, 23);
+    const auto up = [&] { upDown.upButton()->click(); };
+    const auto down = [&] { upDown.downButton()->click(); };
+    const auto key = [&](Qt::Key k) { return [&buddy, k] { QTest::keyClick(&buddy, k); }; };
+    using Step = std::tuple<const char*, std::function<void()>, const char*>;
+    // A value out of range steps from the bound; no number at all from the last value shown.
+    for (const auto& [before, press, after] :
+         {Step{"22", up, "23"}, Step{"23", up, "23"}, Step{"0", down, "0"}, Step{"0", key(Qt::Key_Up), "1"},
+          Step{"1", key(Qt::Key_Down), "0"}, Step{"75", down, "22"}, Step{"", up, "23"},
+          Step{"99999999999999", up, "23"}}) {
+        buddy.setText(QString::fromUtf8(before));
+        press();
+        EXPECT_EQ(buddy.text(), QString::fromUtf8(after)) << before;
+    }
+}
+
+// Each item as its text and its id in hex; "-" for a separator, the text alone for a sub-menu.
+QStringList items(const QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        const QString id = a->menu() ? QString() : ' ' + QString::number(a->data().toUInt(), 16);
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text() + id);
+    }
+    return out;
+}
+
+TEST(SystemMenu, AddsTheEntriesBelowTheWindowCommandIdsConnectDisconnectAndAbout)
+{
+    QWidget window;
+    CSystemMenu menu(&window), bare(&window);
+    menu.build({"A", "R&D", "C"}, 1, "ﾊﾞｰｼﾞｮﾝ情報 (&A)...");
+    bare.build(std::vector<std::string>(3836, "entry"), 3835, "");
+    EXPECT_EQ(items(menu.menu()), (QStringList{"元のサイズに戻す(&R) f120", "移動(&M) f010", "サイズ変更(&S) f000",
+                                               "最小化(&N) f020", "最大化(&X) f030", "-", "閉じる(&C) f060", "-",
+                                               "接続先(&L)", "接続(&E) 30", "切断(&F) 40", "ﾊﾞｰｼﾞｮﾝ情報 (&A)... 10"}));
+    // An ampersand in an entry's name is no mnemonic.
+    EXPECT_EQ(items(menu.entryMenu()), (QStringList{"A 50", "R&&D 60", "C 70"}));
+    // Without an About text the menu ends with Disconnect. The 3,836th entry would have had
+    // SC_SIZE's id: it is not listed, so Size stays Size.
+    EXPECT_EQ(items(bare.menu()).mid(2),
+              (QStringList{"サイズ変更(&S) f000", "最小化(&N) f020", "最大化(&X) f030", "-", "閉じる(&C) f060", "-",
+                           "接続先(&L)", "接続(&E) 30", "切断(&F) 40"}));
+    EXPECT_EQ(std::tuple(bare.entryItemCount(), items(bare.entryMenu()).last()),
+              std::tuple(3835, QStringLiteral("entry eff0")));
+}
+
+TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
+{
+    QWidget window;
+    CSystemMenu menu(&window);
+    menu.build({"A", "B", "C", "D"}, 2, "");
+    menu.checkEntry(2, false);
+    menu.checkEntry(0, true);
+    menu.checkEntry(7, true); // beyond the list: ignored
+    // A mark in front of the chosen entry, and nothing, not an empty box, in front of the others.
+    QMenu* entries = menu.entryMenu();
+    entries->adjustSize();
+    const QImage image = entries->grab().toImage();
+    std::vector<bool> checked, marked;
+    for (int i = 0; i < 4; ++i) {
+        const QRect row = entries->actionGeometry(entries->actions().at(i));
+        const QRgb background = image.pixel(row.right() - 2, row.center().y());
+        bool mark = false;
+        for (int y = row.top() + 1; y < row.bottom(); ++y) {
+            for (int x = row.left() + 2; x < row.left() + row.height(); ++x)
+                mark = mark || image.pixel(x, y) != background;
+        }
+        checked.push_back(menu.isEntryChecked(i));
+        marked.push_back(mark);
+    }
+    EXPECT_EQ(checked, (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(marked, checked);
+}
+
+TEST(SystemMenu, MaximiseAndSizeStayGrayedAndTheOthersFollowTheWindowsState)
+{
+    QWidget window;
+    CSystemMenu menu(&window);
+    menu.build({"A"}, 0, "");
+    for (const bool minimised : {false, true}) {
+        minimised ? window.showMinimized() : window.show();
+        menu.OnInitMenuPopup();
+        std::vector<bool> enabled;
+        for (unsigned id : {SC_MAXIMIZE, SC_SIZE, SC_RESTORE, SC_MINIMIZE, SC_MOVE, SC_CLOSE})
+            enabled.push_back(menu.action(id)->isEnabled());
+        EXPECT_EQ(enabled, (std::vector<bool>{false, false, minimised, !minimised, !minimised, true}));
+    }
+}
+
+// Far longer than any of these waits should take, so that a wait that ends early can only
+// have been ended by what the test did; no test asserts how fast that was.
+constexpr int kLongWait = 60000;
+
+TEST(EventPump, AWakeEndsAWaitAtOnceWhetherItCameBeforeDuringOrBeforeAPump)
+{
+    EventPump pump;
+    QElapsedTimer clock;
+    clock.start();
+    pump.wake();
+    EXPECT_TRUE(pump.waitAndPump(kLongWait));
+    // Pumping in between does not swallow the wake: the procedure that pumps before it waits
+    // has not looked at the report that came with it yet.
+    pump.wake();
+    EXPECT_TRUE(pump.pumpPendingMessages());
+    EXPECT_TRUE(pump.waitAndPump(kLongWait));
+    std::atomic<bool> waiting{false};
+    std::thread notifier([&] {
+        while (!waiting.load())
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pump.wake();
+    });
+    waiting.store(true);
+    EXPECT_TRUE(pump.waitAndPump(kLongWait));
+    notifier.join();
+    EXPECT_LT(clock.elapsed(), kLongWait);
+}
+
+TEST(EventPump, WaitingSleepsUntilItsMaximumTimeOrTheNextEventAndPumpingHandlesWhatIsWaiting)
+{
+    EventPump pump;
+    // With nothing to do, a wait sleeps: a handful of passes fill 50 ms where a pump that
+    // spun would go round thousands of times.
+    QElapsedTimer clock;
+    clock.start();
+    int passes = 0;
+    for (; clock.elapsed() < 50; ++passes)
+        ASSERT_TRUE(pump.waitAndPump(50));
+    EXPECT_LT(passes, 100);
+    bool ran = false;
+    QTimer::singleShot(10, [&] { ran = true; });
+    while (!ran)
+        ASSERT_TRUE(pump.waitAndPump(kLongWait));
+    QTimer::singleShot(0, [&] { ran = false; });
+    for (int i = 0; i < 1000 && ran; ++i)
+        ASSERT_TRUE(pump.pumpPendingMessages());
+    EXPECT_FALSE(ran) << "pumping handles what is waiting";
+}
+
+TEST(EventPump, StopsPumpingWhenAskedToQuitOrWhenTheApplicationIsQuitting)
+{
+    EventPump pump, other;
+    pump.requestQuit();
+    EXPECT_FALSE(pump.pumpPendingMessages() || pump.waitAndPump(kLongWait));
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    EXPECT_TRUE(other.isQuitting());
+    EXPECT_FALSE(other.pumpPendingMessages());
+}
+
+// A desktop whose style puts stock icons on dialog buttons, as several do.
+class IconsOnButtonsStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1
+                                                           : QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+class QtLook : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        QApplication::setStyle(new IconsOnButtonsStyle);
+        applyApplicationLook(*static_cast<QApplication*>(QCoreApplication::instance()));
+    }
+};
+
+TEST_F(QtLook, FileDialogAndEditMenuReadInJapanese)
+{
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog, true);
+    files.setFileMode(QFileDialog::ExistingFile);
+    QStringList texts;
+    for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+        texts << files.findChild<QLabel*>(QLatin1String(name))->text();
+    for (QPushButton* button : files.findChildren<QPushButton*>())
+        texts << button->text();
+    QLineEdit edit(QStringLiteral("text"));
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    for (QAction* action : menu->actions())
+        texts << action->text();
+    for (const QString& text : texts) // empty for separators and icon-only buttons
+        EXPECT_TRUE(text.isEmpty() ||
+                    std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; }))
+            << text.toStdString();
+}
+
+TEST_F(QtLook, MessageBoxesShowNamesAsPlainTextInTheDialogFontWithPlainButtons)
+{
+    const std::string text = "「<b>x</b><img src=\"/etc/hostname\">」に接続されています";
+    for (const bool owned : {false, true}) {
+        const std::unique_ptr<QWidget> owner(owned ? new QWidget : nullptr);
+        std::tuple<QString, Qt::TextFormat, QStringList, bool, int> seen;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            const auto buttons = box->buttons();
+            seen = {label->text(), label->textFormat(), label->font().families(), QFontInfo(label->font()).fixedPitch(),
+                    static_cast<int>(std::count_if(buttons.begin(), buttons.end(),
+                                                   [](QAbstractButton* b) { return !b->icon().isNull(); }))};
+            box->accept();
+        });
+        watch.start(5);
+        EXPECT_EQ(QtMessageBox().messageBox(owner.get(), text, "telmaq", MB_ICONEXCLAMATION), IDOK);
+        EXPECT_EQ(seen, std::tuple(QString::fromStdString(text), Qt::PlainText, dialogFontFamilies(kDialogFontFace),
+                                   false, 0));
     }
 }
 
