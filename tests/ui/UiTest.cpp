@@ -1,10 +1,15 @@
-// The window framework over Qt and what is built on it: dialogs laid out from their templates,
-// the three small dialogs, our own controls, the system menu, the event pump that keeps the
-// window alive during a dial, and Qt's own windows as the program shows them.
+// The user interface over Qt: dialogs laid out from their templates, the three small dialogs,
+// our own controls, the system menu, the event pump that keeps the window alive during a dial,
+// Qt's own windows as the program shows them, and the main window over fakes.
+#include "dialup/DialupLists.h"
+#include "dialup/RasErrorText.h"
+#include "dialup/SystemDialupSettings.h"
+#include "platform/registry/SqliteHive.h"
 #include "ui/ApplicationLook.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CConnectingDlg.h"
 #include "ui/CTimeDlg.h"
+#include "ui/DialDlg.h"
 #include "ui/DialogFont.h"
 #include "ui/DialogTemplates.h"
 #include "ui/EventPump.h"
@@ -16,37 +21,45 @@
 #include "ui/WindowStyles.h"
 
 #include "connection/DialWindow.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDialupService.h"
+#include "fakes/FakeHistory.h"
+#include "fakes/FakeProcessLauncher.h"
 #include "fakes/MessageBoxRecorder.h"
+#include "support/TempEnvironment.h"
 #include "support/WaitUntil.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
 #include <thread>
 
-namespace telmaq {
+namespace telmaq::test {
 namespace {
-
-using test::MessageBoxRecorder;
-using test::waitUntil;
 
 struct CountingOwner : IConnectingDlgOwner
 {
@@ -242,42 +255,31 @@ TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithI
 
 // ---- the connecting dialog
 
-TEST(ConnectingDlg, ShowsCaptionAndStatusAndGoesQuietlyWhenTheConnectTakesItDown)
+TEST(ConnectingDlg, ShowsTheStatusAndGoesQuietlyWhenTheConnectTakesItDown)
 {
     QWidget window;
     CountingOwner owner;
     MessageBoxRecorder boxes;
     QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, &window);
-    EXPECT_EQ(std::tuple(dialog->isVisible(), dialog->windowTitle(), dialog->parentWidget()),
-              std::tuple(true, QStringLiteral("接続中"), &window));
-    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog->GetDlgItem(IDCANCEL))->isDefault());
     IConnectingView* view = dialog;
-    view->setCaption("ﾌﾟﾛﾊﾞｲﾀﾞ に接続");
     view->setStatusText("ダイヤル 1\nリダイヤルまであと 30 秒");
     auto* status = qobject_cast<QLabel*>(dialog->GetDlgItem(1034));
-    EXPECT_EQ(std::tuple(dialog->windowTitle(), status->text()),
-              std::tuple(QStringLiteral("ﾌﾟﾛﾊﾞｲﾀﾞ に接続"), QStringLiteral("ダイヤル 1\nリダイヤルまであと 30 秒")));
+    EXPECT_EQ(status->text(), QStringLiteral("ダイヤル 1\nリダイヤルまであと 30 秒"));
     EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing()) << "both lines fit";
     view->placeInFront(40, 30);
-    const ScreenRect rect = view->windowRect();
-    EXPECT_EQ(std::tuple(rect.left, rect.top, rect.width()), std::tuple(40, 30, dialog->frameGeometry().width()));
+    EXPECT_EQ(std::tuple(view->windowRect().left, view->windowRect().top), std::tuple(40, 30));
     view->destroy();
-    EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(waitUntil([&] { return dialog.isNull(); }));
     EXPECT_EQ(owner.stops, 0) << "nothing is asked of the owner";
 }
 
-TEST(ConnectingDlg, CancelCloseBoxEscAndEnterEachStopTheDialAndFreeTheDialog)
+TEST(ConnectingDlg, CancelCloseBoxAndEscEachStopTheDialAndFreeTheDialog)
 {
     QWidget window;
     MessageBoxRecorder boxes;
     for (const auto& cancel : std::initializer_list<std::function<void(CConnectingDlg&)>>{
              [](CConnectingDlg& d) { qobject_cast<QPushButton*>(d.GetDlgItem(IDCANCEL))->click(); },
-             [](CConnectingDlg& d) { d.close(); }, [](CConnectingDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); },
-             [](CConnectingDlg& d) {
-                 d.GetDlgItem(IDCANCEL)->setFocus();
-                 QTest::keyClick(&d, Qt::Key_Return);
-             }}) {
+             [](CConnectingDlg& d) { d.close(); }, [](CConnectingDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }}) {
         CountingOwner owner;
         QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, &window);
         cancel(*dialog);
@@ -305,19 +307,7 @@ TEST(ConnectingDlg, AnOwnerThatGoesFirstTakesTheDialogWithIt)
     }
 }
 
-// ---- the About box and the icon
-
-TEST(AboutDlg, ShowsTheIconNameVersionAndNotice)
-{
-    MessageBoxRecorder boxes;
-    CAboutDlg about(boxes);
-    QStringList texts{about.windowTitle()};
-    for (const QLabel* label : about.findChildren<QLabel*>())
-        texts << (label->pixmap().isNull() ? label->text().left(6) + label->text().right(11) : QStringLiteral("icon"));
-    ASSERT_EQ(texts.size(), 4);
-    EXPECT_EQ(texts.mid(0, 3), (QStringList{"ﾊﾞｰｼﾞｮﾝ情報", "icon", "telmaqVersion 2.6"}));
-    EXPECT_FALSE(texts[3].trimmed().isEmpty());
-}
+// ---- the icon
 
 // Built in from 16 to 256 pixels; in the About box and the connecting dialog it fills its
 // square at any font size, at the screen's own pixel ratio.
@@ -440,13 +430,10 @@ TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
     for (int i = 0; i < 4; ++i) {
         const QRect row = entries->actionGeometry(entries->actions().at(i));
         const QRgb background = image.pixel(row.right() - 2, row.center().y());
-        bool mark = false;
-        for (int y = row.top() + 1; y < row.bottom(); ++y) {
-            for (int x = row.left() + 2; x < row.left() + row.height(); ++x)
-                mark = mark || image.pixel(x, y) != background;
-        }
+        QImage front = image.copy(row.left() + 2, row.top() + 1, row.height() - 2, row.height() - 2), blank = front;
+        blank.fill(background);
         checked.push_back(menu.isEntryChecked(i));
-        marked.push_back(mark);
+        marked.push_back(front != blank);
     }
     EXPECT_EQ(checked, (std::vector<bool>{true, false, false, false}));
     EXPECT_EQ(marked, checked);
@@ -481,16 +468,11 @@ TEST(EventPump, AWakeEndsAWaitAtOnceWhetherItCameBeforeDuringOrBeforeAPump)
     // Pumping in between does not swallow the wake: the procedure that pumps before it waits
     // has not looked at the report that came with it yet.
     pump.wake();
-    EXPECT_TRUE(pump.pumpPendingMessages());
-    EXPECT_TRUE(pump.waitAndPump(kLongWait));
-    std::atomic<bool> waiting{false};
+    EXPECT_TRUE(pump.pumpPendingMessages() && pump.waitAndPump(kLongWait));
     std::thread notifier([&] {
-        while (!waiting.load())
-            std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         pump.wake();
     });
-    waiting.store(true);
     EXPECT_TRUE(pump.waitAndPump(kLongWait));
     notifier.join();
     EXPECT_LT(clock.elapsed(), kLongWait);
@@ -595,5 +577,368 @@ TEST_F(QtLook, MessageBoxesShowNamesAsPlainTextInTheDialogFontWithPlainButtons)
     }
 }
 
+// ---- the main window
+
+// Acts on each modal dialog that opens, from inside its modal run, and notes its class.
+struct ModalWatcher
+{
+    explicit ModalWatcher(std::function<void(QDialog*)> act)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, act] {
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen.push_back(modal->metaObject()->className());
+                act(modal);
+            }
+        });
+        timer.start(5);
+    }
+    std::vector<std::string> seen;
+    QTimer timer;
+};
+
+class DialDlgTest : public ::testing::Test
+{
+protected:
+    void addEntries(const std::vector<std::string>& names)
+    {
+        for (const auto& name : names)
+            service.addEntry(name, {"0123", "user", "secret", ""});
+    }
+    void put(const char* name, std::uint32_t type, const std::string& bytes)
+    {
+        HKEY key = 0;
+        ASSERT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+        hive.setValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                      static_cast<std::uint32_t>(bytes.size()));
+        hive.closeKey(key);
+    }
+    void setProfile(const std::string& name) { put("InternetProfile", REG_SZ, name + '\0'); }
+    std::string profile()
+    {
+        const char* value = settings.ReadInternetProfile();
+        return value ? value : "(none)";
+    }
+
+    // Makes the window as start-up does (entries listed, the default entry as m_strEntry),
+    // lets the test set members as the stored settings would, then initialises and shows it.
+    void open(const std::function<void(CDialDlg&)>& configure = {})
+    {
+        EXPECT_EQ(lists.EnumEntries(), 0u);
+        dlg = std::make_unique<CDialDlg>(
+            DialDlgPorts{service, lists, errorText, settings, launcher, clock, boxes, history},
+            [this](const DialDlgState& state) { saves.push_back(state); });
+        const char* entry = settings.ReadInternetProfile();
+        dlg->m_strEntry = entry ? entry : "";
+        if (configure)
+            configure(*dlg);
+        dlg->Create();
+        dlg->show();
+    }
+
+    void click(int id) { qobject_cast<QAbstractButton*>(dlg->GetDlgItem(id))->click(); }
+    // The entry list as shown, "[selected]" and "checked*" in the sub-menu, whose items must
+    // be the list's.
+    std::string entries() const
+    {
+        std::string shown;
+        for (int i = 0; i < dlg->entryCount(); ++i) {
+            const std::string name = dlg->entryText(i);
+            EXPECT_EQ(dlg->systemMenu().entryMenu()->actions().at(i)->text().toStdString(), name);
+            shown += (i == dlg->currentEntry() ? "[" + name + "]" : name) +
+                     (dlg->systemMenu().isEntryChecked(i) ? "* " : " ");
+        }
+        return shown;
+    }
+
+    TempEnvironment env;
+    SqliteHive hive{env.hivePath()};
+    FakeDialupService service;
+    DialupLists lists{service};
+    RasErrorText errorText{service};
+    SystemDialupSettings settings{hive};
+    FakeProcessLauncher launcher;
+    FakeClock clock;
+    MessageBoxRecorder boxes;
+    FakeHistory history;
+    std::vector<DialDlgState> saves;
+    std::unique_ptr<CDialDlg> dlg;
+};
+
+TEST_F(DialDlgTest, OpensOnTheDefaultEntryFoundIgnoringCaseElseOnTheFirstWhichBecomesTheDefault)
+{
+    addEntries({"Zeta", "alpha", "Mike"});
+    using Case = std::tuple<const char*, const char*, const char*>;
+    for (const auto& [stored, shown, entry] :
+         {Case{"Mike", "alpha [Mike]* Zeta ", "Mike"}, Case{"MIKE", "alpha [Mike]* Zeta ", "MIKE"},
+          Case{"Gone", "[alpha]* Mike Zeta ", "alpha"}}) {
+        setProfile(stored);
+        open();
+        EXPECT_EQ(entries(), shown) << stored;
+        EXPECT_EQ(dlg->m_strEntry, entry) << stored;
+        EXPECT_EQ(profile(), entry) << stored;
+    }
+}
+
+TEST_F(DialDlgTest, ShowsTheStoredSettingsAndEnablesControlsByTheirCheckBoxes)
+{
+    addEntries({"A"});
+    for (const auto& [name, value] :
+         {std::pair{"EnableRedial", 1u}, {"RedialTry", 10u}, {"RedialWait", 2u << 16 | 30u}})
+        put(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value));
+    open([](CDialDlg& d) {
+        d.m_bConnecting = d.m_bDisconnecting = d.m_bInteractive = d.m_bMoved = true;
+        d.m_bAutoConnection = false;
+        d.m_bAutoDisconnection = d.m_bCheckWed = d.m_bApplicationDisconnection = true;
+        d.m_strApplicationFile = "/usr/bin/true";
+    });
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_REDIAL_TEXT), "【リダイヤルあり】\n 2分 30秒 / 10回");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/true");
+    EXPECT_FALSE(dlg->m_bConnecting || dlg->m_bDisconnecting || dlg->m_bInteractive || dlg->m_bMoved);
+    // Filling the edit must not pull the check boxes after it back before they were filled.
+    EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_APPLICATION_DISCONNECTION));
+    EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_CHECK_WED) && !dlg->isDlgItemEnabled(IDC_CHECK_WED));
+    click(IDC_AUTO_CONNECTION);
+    EXPECT_TRUE(dlg->isDlgItemEnabled(IDC_CHECK_WED) && dlg->isDlgItemEnabled(IDC_SET_DISCONNECT_TIME) &&
+                !dlg->isDlgItemEnabled(IDC_BROWSE));
+    click(IDC_AUTO_DISCONNECTION);
+    EXPECT_FALSE(dlg->isDlgItemEnabled(IDC_SET_DISCONNECT_TIME) || dlg->m_bAutoDisconnection);
+}
+
+class DialDlgHandlers : public DialDlgTest
+{
+protected:
+    void SetUp() override
+    {
+        addEntries({"Gamma", "Alpha", "Beta"});
+        setProfile("Alpha");
+        open([](CDialDlg& d) {
+            d.m_bAutoConnection = d.m_bAutoDisconnection = d.m_bAutoApplication = true;
+            d.m_nConnectHour = 6;
+            d.m_nDisconnectHour = 23;
+            d.m_strApplicationFile = "/usr/bin/keep";
+        });
+    }
+};
+
+TEST_F(DialDlgHandlers, TimeDialogsShowTheirTimeAndOnlyOkTakesTheNewOne)
+{
+    // Connect time OK, disconnect time OK, connect time cancelled; each types hh:15:09.
+    std::vector<std::string> shown;
+    ModalWatcher watcher([&](QDialog* w) {
+        auto* time = qobject_cast<CTimeDlg*>(w);
+        ASSERT_NE(time, nullptr);
+        const int call = static_cast<int>(shown.size());
+        shown.push_back(time->windowTitle().toStdString() + std::to_string(time->m_nHour));
+        EXPECT_TRUE(dlg->m_bTimeDlgOpen);
+        for (auto [field, text] : {std::pair{1042, std::to_string(8 + call)}, {1044, "15"}, {1046, "9"}})
+            time->SetDlgItemText(field, text);
+        call < 2 ? w->accept() : w->reject();
+    });
+    for (int id : {IDC_SET_CONNECT_TIME, IDC_SET_DISCONNECT_TIME, IDC_SET_CONNECT_TIME})
+        click(id);
+
+    EXPECT_EQ(shown, (std::vector<std::string>{"自動接続時刻の設定6", "自動切断時刻の設定23", "自動接続時刻の設定8"}));
+    EXPECT_EQ(std::tuple(dlg->GetDlgItemText(IDC_CONNECT_TIME), dlg->GetDlgItemText(IDC_DISCONNECT_TIME),
+                         dlg->m_nConnectHour, dlg->m_nConnectMinute, dlg->m_nConnectSecond, dlg->m_bTimeDlgOpen),
+              std::tuple("08：15：09", "09：15：09", 8, 15, 9, false));
+}
+
+// The program sits in a folder with a space in its name, beside a plain file and a subfolder.
+TEST_F(DialDlgHandlers, BrowseListsProgramsAndFoldersOrEverythingAndQuotesThePickedPathOnlyOnOk)
+{
+    const std::filesystem::path folder = env.dir() / "My Apps";
+    std::filesystem::create_directories(folder / "sub");
+    std::ofstream(folder / "notes.txt") << "text\n";
+    std::ofstream(folder / "tool") << "#!/bin/sh\n";
+    std::filesystem::permissions(folder / "tool", std::filesystem::perms::owner_all);
+    std::vector<std::set<std::string>> listed;
+    ModalWatcher watcher([&](QDialog* w) {
+        auto* files = qobject_cast<QFileDialog*>(w);
+        EXPECT_TRUE(dlg->m_bFileDlgOpen && files->fileMode() == QFileDialog::ExistingFile);
+        if (listed.empty())
+            return listed.emplace_back(), w->reject();
+        files->setDirectory(QString::fromStdString(folder.string()));
+        auto* view = files->findChild<QListView*>(QStringLiteral("listView"));
+        const auto names = [view] {
+            std::set<std::string> names;
+            for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                names.insert(view->model()->index(r, 0, view->rootIndex()).data().toString().toStdString());
+            names.erase("..");
+            return names;
+        };
+        for (const char* awaited : {"tool", "notes.txt"}) {
+            waitUntil([&] { return names().count(awaited) > 0; }, 5000);
+            listed.push_back(names());
+            QTest::keyClick(files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+        }
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("tool"));
+        w->accept();
+    });
+    click(IDC_BROWSE);
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/keep");
+    click(IDC_BROWSE);
+    EXPECT_EQ(listed, (std::vector<std::set<std::string>>{{}, {"sub", "tool"}, {"notes.txt", "sub", "tool"}}));
+    EXPECT_EQ(dlg->m_strApplicationFile, "'" + (folder / "tool").string() + "'");
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), dlg->m_strApplicationFile);
+    EXPECT_FALSE(dlg->m_bFileDlgOpen);
+}
+
+TEST_F(DialDlgHandlers, WhileAConnectOrDisconnectRunsOnlyAboutOpensAndAfterItTheButtonsWork)
+{
+    for (bool DialDlgState::*busy : {&DialDlgState::m_bConnecting, &DialDlgState::m_bDisconnecting}) {
+        dlg.get()->*busy = true;
+        const int calls = service.totalCalls();
+        ModalWatcher watcher([&](QDialog* w) {
+            EXPECT_TRUE(dlg->m_bAboutOpen);
+            w->reject();
+        });
+        for (int id :
+             {IDC_CONNECT, IDC_DISCONNECT, IDC_BROWSE, IDC_SET_CONNECT_TIME, IDC_SET_DISCONNECT_TIME, IDCANCEL})
+            click(id);
+        dlg->OnSysCommand(IDM_CONNECT);
+        dlg->OnSysCommand(IDM_DISCONNECT);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(watcher.seen, std::vector<std::string>{});
+        EXPECT_EQ(service.totalCalls(), calls);
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_EQ(std::tuple(dlg->m_bConnecting, dlg->m_bDisconnecting, dlg->m_bInteractive),
+                  std::tuple(busy == &DialDlgState::m_bConnecting, busy == &DialDlgState::m_bDisconnecting, false));
+        dlg->OnSysCommand(IDM_ABOUTBOX);
+        EXPECT_EQ(watcher.seen, std::vector<std::string>{"telmaq::CAboutDlg"});
+        EXPECT_FALSE(dlg->m_bAboutOpen);
+        dlg.get()->*busy = false;
+    }
+    click(IDC_CONNECT);
+    dlg->OnSysCommand(IDM_DISCONNECT);
+    EXPECT_EQ(history.lines(), (std::vector<std::string>{"dial-started button Alpha", "connected button Alpha",
+                                                         "app-started button Alpha", "hung-up system-menu Alpha"}));
+    click(IDCANCEL);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), IDCANCEL);
+}
+
+TEST_F(DialDlgHandlers, ChoosingAnEntrySelectsItEverywhereAndWritesTheDefault)
+{
+    SortedComboBox& list = dlg->entryList();
+    using Case = std::tuple<const char*, std::function<void()>, const char*, const char*>;
+    for (const auto& [how, choose, shown, stored] :
+         {Case{"list", [&] { list.setCurrentIndex(1), emit list.activated(1); }, "Alpha [Beta]* Gamma ", "Beta"},
+          Case{"sub-menu", [&] { dlg->systemMenu().entryMenu()->actions().at(2)->trigger(); }, "Alpha Beta [Gamma]* ",
+               "Gamma"},
+          // Another program changed the default; choosing our selection puts ours back.
+          Case{"the selected one", [&] { dlg->OnSysCommand(IDM_ENTRY_FIRST); }, "[Alpha]* Beta Gamma ", "Alpha"},
+          Case{"low bits set", [&] { dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 + 7); }, "Alpha [Beta]* Gamma ", "Beta"},
+          Case{"past the list", [&] { dlg->OnSysCommand(IDM_ENTRY_FIRST + 16 * 3); }, "[Alpha]* Beta Gamma ",
+               "Elsewhere"}}) {
+        dlg->OnSysCommand(IDM_ENTRY_FIRST);
+        setProfile("Elsewhere");
+        choose();
+        EXPECT_EQ(entries(), shown) << how;
+        EXPECT_EQ(dlg->m_strEntry, dlg->entryText(dlg->currentEntry())) << how;
+        EXPECT_EQ(profile(), stored) << how;
+    }
+}
+
+TEST_F(DialDlgHandlers, TheButtonTheHelpCommandAndF1EachTellOfAMissingHelpFileOverTheWindow)
+{
+    ASSERT_FALSE(QFileInfo::exists(CDialDlg::helpFilePath()));
+    dlg->activateWindow();
+    ASSERT_TRUE(waitUntil([this] { return dlg->isActiveWindow(); }));
+    click(IDC_HELP);
+    dlg->OnCommand(ID_HELP);
+    QTest::keyClick(dlg.get(), Qt::Key_F1);
+    ASSERT_TRUE(waitUntil([this] { return boxes.shown.size() == 3; }));
+    for (const auto& box : boxes.shown) {
+        EXPECT_EQ(std::tuple(box.text, box.title, box.style, box.owner),
+                  std::tuple("ﾍﾙﾌﾟの起動に失敗しました。", "telmaq", 0x30u, static_cast<QWidget*>(dlg.get())));
+    }
+}
+
+// The program's own name with ".HLP": beside it first (a build folder), then in
+// ../share/telmaq/ (installed); with neither, the first place looked.
+TEST(DialDlgHelpFile, BesideTheProgramThenInItsShareFolder)
+{
+    using Case = std::tuple<bool, bool, const char*>; // beside, installed, found
+    for (const auto& [beside, installed, expected] :
+         {Case{false, false, "bin/dialer.HLP"}, Case{false, true, "share/telmaq/dialer.HLP"},
+          Case{true, true, "bin/dialer.HLP"}, Case{true, false, "bin/dialer.HLP"}}) {
+        QTemporaryDir root;
+        ASSERT_TRUE(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("share/telmaq"));
+        for (const auto& [wanted, file] : {std::pair{beside, "bin/dialer.HLP"},
+                                           {installed, "share/telmaq/dialer.HLP"},
+                                           {true, "share/telmaq/telmaq.HLP"}}) {
+            QFile made(root.filePath(file));
+            ASSERT_TRUE(!wanted || made.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(CDialDlg::helpFilePathFor(root.filePath("bin/dialer")).toStdString(),
+                  root.filePath(expected).toStdString());
+    }
+}
+
+TEST_F(DialDlgHandlers, TheSystemMenuIsTheContextMenu)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(dlg.get(), &event);
+    EXPECT_TRUE(waitUntil([this] { return dlg->systemMenu().menu()->isVisible(); }));
+    // Opening it grays Maximise and Size.
+    EXPECT_FALSE(dlg->systemMenu().action(SC_MAXIMIZE)->isEnabled() || dlg->systemMenu().action(SC_SIZE)->isEnabled());
+    dlg->systemMenu().menu()->hide();
+}
+
+TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
+{
+    service.addEntries(3900, "e");
+    setProfile("e0");
+    open();
+    ASSERT_EQ(dlg->systemMenu().entryItemCount(), CSystemMenu::kMaxEntryItems);
+    dlg->OnSysCommand(SC_SIZE);     // would have been entry 3,835 without the cap
+    dlg->OnSysCommand(SC_MAXIMIZE); // entry 3,836
+    EXPECT_EQ(profile(), "e0");
+    dlg->OnSysCommand(0xEFF0); // the last listed entry still works
+    EXPECT_EQ(dlg->currentEntry(), 3834);
+}
+
+TEST_F(DialDlgTest, OpensWhereItWasOrMinimisedAndOnlyClosingElsewhereIsAMoveAndTheSessionsEndSavesOnce)
+{
+    addEntries({"A", "B"});
+    setProfile("A");
+    const auto at100x50 = [](CDialDlg& d) {
+        d.m_nWindowLeft = 100;
+        d.m_nWindowTop = 50;
+    };
+    using Case = std::tuple<std::vector<QPoint>, bool, QPoint>; // moves, moved, position kept
+    for (const auto& [moves, moved, kept] : {Case{{}, false, {100, 50}}, Case{{{140, 50}}, true, {140, 50}},
+                                             Case{{{300, 200}, {100, 50}}, false, {100, 50}}}) {
+        open(at100x50);
+        EXPECT_EQ(dlg->pos(), QPoint(100, 50));
+        EXPECT_FALSE(waitUntil([this] { return dlg->isMinimized() || dlg->isIconic(); }, 100));
+        for (const QPoint& to : moves)
+            dlg->move(to);
+        dlg->OnDestroy();
+        EXPECT_EQ(std::tuple(dlg->m_bMoved, QPoint(dlg->m_nWindowLeft, dlg->m_nWindowTop)), std::tuple(moved, kept));
+    }
+
+    open(at100x50);
+    dlg->move(100, 75);
+    dlg->m_bCheckSun = false;
+    dlg->OnEndSession();
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_TRUE(saves[0].m_bMoved && !saves[0].m_bCheckSun);
+    EXPECT_EQ(saves[0].m_nWindowTop, 75);
+    // The log-off was cancelled after all: the tick goes on (it picks up a new default
+    // entry), and closing later compares with the new position.
+    setProfile("B");
+    clock.advanceSeconds(1);
+    EXPECT_TRUE(waitUntil([this] { return dlg->m_strEntry == "B"; }, 5000)) << "no tick after the session's end";
+    dlg->OnDestroy();
+    EXPECT_EQ(dlg->m_nWindowTop, 75);
+    EXPECT_EQ(saves.size(), 1u);
+
+    open([](CDialDlg& d) { d.m_bIconic = true; });
+    // Under some platforms a minimised window stays on the screen: Qt's own state counts.
+    EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized(); }));
+    EXPECT_TRUE(dlg->isIconic());
+}
+
 } // namespace
-} // namespace telmaq
+} // namespace telmaq::test
