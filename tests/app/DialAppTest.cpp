@@ -217,6 +217,27 @@ TEST_F(Settings, StoredValuesAreTakenAsTheyAreAndOnlyChangesAreWritten)
     EXPECT_EQ(stored(hive, kSettings, "Iconic"), "4:" + le32(1)) << "a refused write does not stop the others";
 }
 
+TEST_F(Settings, ATextLengthenedBetweenItsSizeAndItsReadIsReadWhole)
+{
+    // Another program writes a longer path just after its size was asked.
+    struct Growing : CountingRegistry
+    {
+        using CountingRegistry::CountingRegistry;
+        SqliteHive* hive = nullptr;
+        long queryValue(HKEY key, const char* name, std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override
+        {
+            const long rc = CountingRegistry::queryValue(key, name, type, data, size);
+            if (!data && std::string(name) == "ApplicationFile")
+                storeValue(*hive, kSettings, name, REG_SZ, std::string("/opt/a much longer mailer") + '\0');
+            return rc;
+        }
+    } growing{hive};
+    growing.hive = &hive;
+    storeValue(hive, kSettings, "ApplicationFile", REG_SZ, std::string("mailer") + '\0');
+    CDialApp(growing).LoadSettings(dlg);
+    EXPECT_EQ(dlg.m_strApplicationFile, "/opt/a much longer mailer");
+}
+
 TEST_F(Settings, ACorruptHiveGivesTheDefaultsAndIsLeftByteForByte)
 {
     const std::string corrupt = "SQLite format 2\n" + std::string(8000, '\x13');
