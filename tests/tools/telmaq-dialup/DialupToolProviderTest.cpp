@@ -1,10 +1,7 @@
-#include "DialupToolRun.h"
-
 #include "platform/networkmanager/NmMockBus.h"
+#include "tools/ToolRun.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 namespace telmaq {
@@ -13,16 +10,14 @@ namespace {
 // telmaq-dialup on the provider the parameter names, with the same two entries on each:
 // "Mobile" connects at once, "Slow" stays in its first states for a minute. NetworkManager is
 // python-dbusmock's, on a private bus that stands in for the system bus.
-class ProviderToolTest : public test::DialupToolTest, public ::testing::WithParamInterface<const char*>
+class ProviderToolTest : public test::ToolTest, public ::testing::WithParamInterface<const char*>
 {
 protected:
     void SetUp() override
     {
         if (std::string(GetParam()) == "simulator") {
-            ASSERT_EQ(tool({"add", "Mobile", "--user", "u", "--password", "p", "--step-ms", "0"}).status, 0);
-            ASSERT_EQ(
-                tool({"add", "Slow", "--device", "m1", "--user", "u", "--password", "p", "--step-ms", "60000"}).status,
-                0);
+            play({{"add Mobile --user u --password p --step-ms 0", 0, ""},
+                  {"add Slow --device m1 --user u --password p --step-ms 60000", 0, ""}});
             return;
         }
         bus = std::make_unique<test::NmMockBus>();
@@ -34,13 +29,13 @@ protected:
     }
     void TearDown() override { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
 
-    test::ToolRun run(std::vector<std::string> args) { return tool(std::move(args), GetParam()); }
+    test::ToolRun run(const Words& args) { return tool(args, GetParam()); }
 
     // NetworkManager takes a line down after it has answered the hang-up.
     bool noConnections()
     {
         return test::waitUntil([this] {
-            const test::ToolRun listed = run({"connections"});
+            const test::ToolRun listed = run("connections");
             return listed.status == 0 && listed.out.empty();
         });
     }
@@ -50,22 +45,20 @@ protected:
 
 TEST_P(ProviderToolTest, DialConnectionsAndHangupWorkAndPrintAlikeOnEveryProvider)
 {
-    const auto dial = run({"dial", "Mobile"});
-    ASSERT_EQ(dial.status, 0) << dial.err;
-    EXPECT_EQ(dial.out, "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\nAuthenticate\n"
-                        "Authenticated\nConnected\n");
-    const auto listed = run({"connections"});
-    EXPECT_EQ(listed.status, 0);
-    EXPECT_EQ(listed.out.rfind("Mobile\t", 0), 0u) << listed.out;
-    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
-    EXPECT_EQ(run({"hangup", "Slow"}).status, 1) << "only the named entry's connections";
-    EXPECT_EQ(run({"hangup", "--all"}).status, 0);
+    const std::string steps = "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\n";
+    play({{"dial Mobile", 0, steps + "Authenticate\nAuthenticated\nConnected\n"}}, GetParam());
+    const auto listed = run("connections");
+    EXPECT_TRUE(listed.status == 0 && listed.out.rfind("Mobile\t", 0) == 0 &&
+                std::count(listed.out.begin(), listed.out.end(), '\n') == 1)
+        << listed.out;
+    // Only the named entry's connections are hung up.
+    play({{"hangup Slow", 1, ""}, {"hangup --all", 0, ""}}, GetParam());
     EXPECT_TRUE(noConnections());
 
-    const auto late = run({"dial", "Slow", "--timeout", "1"});
-    EXPECT_EQ(late.status, 1);
-    EXPECT_EQ(late.out.rfind("OpenPort\n", 0), 0u) << late.out;
-    EXPECT_NE(late.err.find("not connected within 1 second;"), std::string::npos) << late.err;
+    const auto late = run("dial Slow --timeout 1");
+    EXPECT_TRUE(late.status == 1 && late.out.rfind("OpenPort\n", 0) == 0 &&
+                late.err.find("not connected within 1 second;") != std::string::npos)
+        << late.out << late.err;
     EXPECT_TRUE(noConnections()) << "the dial that ran out of time is hung up";
 }
 
@@ -76,27 +69,18 @@ using NetworkManagerToolTest = ProviderToolTest;
 TEST_P(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits)
 {
     bus->addProfile("Office VPN", "vpn");
-    const auto entries = run({"entries"});
-    EXPECT_EQ(entries.out, "Mobile\nSlow\nOffice VPN\n");
-    EXPECT_EQ(run({"show", "Mobile"}).out, "name: Mobile\nphone: *99#\nuser: u\npassword: stored\n");
-    for (const std::vector<std::string>& edit : {std::vector<std::string>{"add", "New", "--phone", "1"},
-                                                 {"set", "Mobile", "--phone", "2"},
-                                                 {"remove", "Mobile"},
-                                                 {"demo"}}) {
-        const auto refused = run(edit);
-        EXPECT_EQ(refused.status, 1) << edit[0];
-        EXPECT_NE(refused.err.find("nmcli or nm-connection-editor"), std::string::npos) << refused.err;
-    }
+    const Step listed = {"entries", 0, "Mobile\nSlow\nOffice VPN\n"};
+    play({listed, {"show Mobile", 0, "name: Mobile\nphone: *99#\nuser: u\npassword: stored\n"}}, GetParam());
+    for (const char* edit : {"add New --phone 1", "set Mobile --phone 2", "remove Mobile", "demo"})
+        play({{edit, 1, "", "nmcli or nm-connection-editor"}}, GetParam());
     // The hive's commands work whichever the provider, and leave the simulator's file alone.
-    EXPECT_EQ(run({"default", "Mobile"}).status, 0);
-    EXPECT_EQ(run({"redial", "--on"}).status, 0);
+    play({{"default Mobile", 0, ""}, {"redial --on", 0, ""}, listed}, GetParam());
     EXPECT_FALSE(std::filesystem::exists(env.dialupPath()));
-    EXPECT_EQ(run({"entries"}).out, entries.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Providers, NetworkManagerToolTest, ::testing::Values("networkmanager"));
 
-using UnreachableProviderToolTest = test::DialupToolTest;
+using UnreachableProviderToolTest = test::ToolTest;
 
 TEST_F(UnreachableProviderToolTest, EveryProviderCommandFailsWithTheProvidersText)
 {
@@ -107,18 +91,10 @@ TEST_F(UnreachableProviderToolTest, EveryProviderCommandFailsWithTheProvidersTex
     const std::pair<const char*, std::string> cases[] = {
         {"networkmanager", "error 711: NetworkManager に接続できません"},
         {"simulator", "error 621: ダイヤルアップのデータベースを開けません (" + env.dialupPath()}};
-    for (const auto& [provider, text] : cases) {
-        for (const std::vector<std::string>& command : {std::vector<std::string>{"entries"},
-                                                        {"show", "Mobile"},
-                                                        {"dial", "Mobile", "--timeout", "30"},
-                                                        {"connections"},
-                                                        {"hangup", "--all"}}) {
-            const auto run = tool(command, provider);
-            EXPECT_EQ(run.status, 1) << provider << ' ' << command[0];
-            EXPECT_EQ(run.out, "") << provider << ' ' << command[0];
-            EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
-        }
-    }
+    for (const auto& [provider, text] : cases)
+        for (const char* command :
+             {"entries", "show Mobile", "dial Mobile --timeout 30", "connections", "hangup --all"})
+            play({{command, 1, "", text}}, provider);
     ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
