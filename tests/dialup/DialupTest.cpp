@@ -73,33 +73,25 @@ TEST_F(DialupListsTest, HangUpAllHangsUpTheLastListingAndAListWithoutMemoryNothi
     EXPECT_STREQ(lists.GetConnectionEntryName(0), "after the listing");
 }
 
-TEST(DialSession, LoadsEmptyFieldsAndTheAnyDomainAndRefusesANameTooLong)
+TEST(DialSession, LoadsEmptyFieldsAndTheAnyDomainRefusesANameTooLongAndWipesThePasswordWhenDiscarded)
 {
     FakeDialupService service;
-    const std::string longest(RAS_MaxEntryName, 'n');
+    const std::string longest(RAS_MaxEntryName, 'n'), password = "pw-0123456789-zz";
     service.addEntry(longest, {std::string("0312345678"), std::string("taro"), std::nullopt, std::nullopt});
-    DialSession session(service);
+    service.addEntry("isp", {std::nullopt, std::string("u"), password, std::nullopt});
+    alignas(DialSession) unsigned char storage[sizeof(DialSession)];
+    auto* session = new (storage) DialSession(service);
     bool retrieved = true;
-    ASSERT_EQ(session.LoadParams(longest, &retrieved), 0u);
+    ASSERT_EQ(session->LoadParams(longest, &retrieved), 0u);
     const RASDIALPARAMSA sent = service.paramsRequests().at(0);
     EXPECT_EQ(std::tuple(sent.dwSize, std::string(sent.szEntryName)), std::tuple(1052u, longest));
     for (const char* field : {sent.szPhoneNumber, sent.szCallbackNumber, sent.szUserName, sent.szPassword})
         EXPECT_STREQ(field, "");
     EXPECT_STREQ(sent.szDomain, "*");
-    EXPECT_EQ(std::tuple(retrieved, std::string(session.params().szUserName)), std::tuple(false, "taro"));
+    EXPECT_EQ(std::tuple(retrieved, std::string(session->params().szUserName)), std::tuple(false, "taro"));
     // One byte more cannot be a phonebook entry; cutting it short could dial another one.
-    EXPECT_EQ(session.LoadParams(longest + "n", &retrieved), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    EXPECT_EQ(session->LoadParams(longest + "n", &retrieved), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
     EXPECT_EQ(service.getParamsCalls(), 1);
-}
-
-TEST(DialSession, DiscardingWipesThePassword)
-{
-    FakeDialupService service;
-    const std::string password = "pw-0123456789-zz";
-    service.addEntry("isp", {std::nullopt, std::string("u"), password, std::nullopt});
-    alignas(DialSession) unsigned char storage[sizeof(DialSession)];
-    auto* session = new (storage) DialSession(service);
-    bool retrieved = false;
     ASSERT_EQ(session->LoadParams("isp", &retrieved), 0u);
     ASSERT_STREQ(session->params().szPassword, password.c_str());
     session->~DialSession();
