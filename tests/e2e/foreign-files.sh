@@ -43,7 +43,6 @@ check_kinds() {
 }
 
 make_phonebook "A"
-dialup default "A" >/dev/null
 cp "$TELMAQ_DIALUP_DB" "$E2E_DIR/good-dialup.db"
 
 check_kinds "$TELMAQ_REGISTRY" $'dialup default\ndialup redial\ndialup provider\nreg query RemoteAccess' \

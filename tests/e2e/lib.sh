@@ -38,11 +38,18 @@ wait_for() {
     done
 }
 
-# A phonebook of the given entry names (line behaviour: connects after short steps).
-make_phonebook() { for name; do dialup add "$name" --phone 0123 --user user --password secret --step-ms 50 >/dev/null; done; }
+# make_phonebook DEFAULT OTHER...: a phonebook of these entries, whose lines connect after short
+# steps, the first the default entry.
+make_phonebook() {
+    for name; do dialup add "$name" --phone 0123 --user user --password secret --step-ms 50 >/dev/null; done
+    dialup default "$1" >/dev/null
+}
 
 # start_telmaq: starts telmaq in the background; its pid lands in pid.
 start_telmaq() { "$TELMAQ_BIN" >"$E2E_DIR/telmaq-${#TELMAQ_PIDS[@]}.out" 2>&1 & pid=$! && TELMAQ_PIDS+=("$pid"); }
+
+# open_telmaq: starts telmaq and waits for its main window.
+open_telmaq() { start_telmaq && wait_for_main_window; }
 
 still_running() { kill -0 "${1:-$pid}" 2>/dev/null || fail "telmaq ended"; }
 has_exited() { ! kill -0 "$1" 2>/dev/null; }
@@ -85,6 +92,8 @@ start_refused() {
 messages() { cat "$TELMAQ_MESSAGE_LOG" 2>/dev/null || true; }
 message_logged() { grep -qF -- "$1" "$TELMAQ_MESSAGE_LOG" 2>/dev/null; }
 no_messages() { [ ! -s "$TELMAQ_MESSAGE_LOG" ] || fail "unexpected messages: $(messages)"; }
+# running_quietly [PID]: telmaq still runs and has shown no message box.
+running_quietly() { still_running "$@" && no_messages; }
 
 connected_to() { dialup connections | grep -q "^$1"; }
 no_connections() { [ -z "$(dialup connections)" ]; }

@@ -3,8 +3,7 @@
 # (telmaq-dialup) made.
 source "$(dirname "$0")/lib.sh"
 
-make_phonebook "Alpha" "Beta"
-dialup default "Beta" >/dev/null
+make_phonebook "Beta" "Alpha"
 # Every weekday checked, automatic connection on (the scheduled disconnect needs it too).
 for name in Check{Sun,Mon,Tue,Wed,Thu,Fri,Sat} AutoConnection; do set_setting "$name" 1; done
 set_setting AutoDisconnection 0
@@ -21,7 +20,7 @@ scheduled_ahead() {
     until
         target=$(($(date +%s) + lead))
         set_time_setting "$1" "$target"
-        start_telmaq && wait_for_main_window && ${2:-true} && [ "$(date +%s)" -lt "$target" ]
+        open_telmaq && ${2:-true} && [ "$(date +%s)" -lt "$target" ]
     do
         { kill "$pid"; wait "$pid"; dialup hangup --all; } >/dev/null 2>&1 || true
         lead=$((lead * 2))
@@ -46,6 +45,5 @@ dial_alpha() { dialup dial "Alpha" >/dev/null || fail "telmaq-dialup could not d
 scheduled_ahead Disconnection dial_alpha
 wait_for no_connections
 [ "$(date +%s)" -ge "$target" ] || fail "hung up before the disconnect time"
-still_running
-no_messages
+running_quietly
 quit_telmaq

@@ -34,11 +34,9 @@ for tool in telmaq telmaq-dialup telmaq-reg; do
     [ -z "$warnings" ] || { echo "$warnings" >&2; fail "$tool(1) renders with warnings"; }
     # No line breaks inside words: every name can be looked for whole.
     text=$(MANWIDTH=1000 man -l "$page" 2>/dev/null | col -b)
-    helps=""
-    [ "$tool" = telmaq ] || helps=$(help_of "$tool")
-    if [ "$tool" = telmaq-dialup ]; then
+    helps=$([ "$tool" = telmaq ] || help_of "$tool")
+    [ "$tool" != telmaq-dialup ] ||
         for command in $(sed -n 's/^  \([a-z]\+\) .*/\1/p' <<<"$helps"); do helps+=$'\n'$(help_of "$tool" "$command"); done
-    fi
     [ "$tool" = telmaq ] || [ -n "$helps" ] || fail "$tool --help printed nothing"
     while IFS= read -r word; do
         grep -q -F -- "$word" <<<"$text" || fail "$tool(1) does not mention '$word' from --help"
