@@ -7,7 +7,6 @@ open_telmaq
 # Enter presses the default button, "接続(&C)", which dials the selected (default) entry.
 send_keys "$MAIN_WINDOW" Return
 wait_for connected_to "Beta"
-! connected_to "Alpha" || fail "Alpha was dialled as well"
 
 # The connecting dialog closes once connected; then "切断(&D)" hangs up.
 wait_for one_window_of "$pid"

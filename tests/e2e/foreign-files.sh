@@ -48,16 +48,14 @@ cp "$TELMAQ_DIALUP_DB" "$E2E_DIR/good-dialup.db"
 check_kinds "$TELMAQ_REGISTRY" $'dialup default\ndialup redial\ndialup provider\nreg query RemoteAccess' \
     $'dialup default B\ndialup redial --on\ndialup provider simulator\nreg set RemoteAccess B dword 1
 reg delete RemoteAccess InternetProfile' reg set RemoteAccess Scratch dword 1
-rm -rf "$TELMAQ_REGISTRY"
-dialup default "A" >/dev/null
+rm -rf "$TELMAQ_REGISTRY" && dialup default "A" >/dev/null
 check_kinds "$TELMAQ_DIALUP_DB" $'dialup entries\ndialup show A\ndialup connections' \
     $'dialup add B\ndialup set A --phone 1\ndialup remove A\ndialup dial A\ndialup hangup A
 dialup hangup --all\ndialup demo' dialup add Scratch
 
 # A misspelt provider is named in telmaq's message and by the tool, never replaced by the
 # simulator's lines.
-rm -rf "$TELMAQ_DIALUP_DB"
-cp "$E2E_DIR/good-dialup.db" "$TELMAQ_DIALUP_DB"
+rm -rf "$TELMAQ_DIALUP_DB" && cp "$E2E_DIR/good-dialup.db" "$TELMAQ_DIALUP_DB"
 export TELMAQ_DIALUP_PROVIDER=networkmanger
 check_commands "$TELMAQ_DIALUP_DB" "provider" $'dialup entries\ndialup dial A\ndialup add B\ndialup provider' networkmanger
 message_logged "networkmanger" || fail "the message does not name the provider: $(messages)"

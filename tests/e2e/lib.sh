@@ -95,7 +95,8 @@ no_messages() { [ ! -s "$TELMAQ_MESSAGE_LOG" ] || fail "unexpected messages: $(m
 # running_quietly [PID]: telmaq still runs and has shown no message box.
 running_quietly() { still_running "$@" && no_messages; }
 
-connected_to() { dialup connections | grep -q "^$1"; }
+# connected_to NAME: there is one connection, to NAME; none to another entry.
+connected_to() { [ "$(dialup connections | cut -f1)" = "$1" ]; }
 no_connections() { [ -z "$(dialup connections)" ]; }
 
 # hang_up_all: once the connect has ended, hangs up from outside.
