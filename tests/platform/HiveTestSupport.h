@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -34,8 +35,11 @@ inline std::string readBytes(IRegistry& hive, HKEY key, const char* name, std::u
     return rc == ERROR_SUCCESS ? bytes.substr(0, size) : "error " + std::to_string(rc);
 }
 
+// A file's bytes; none, as a missing file, for a folder.
 inline std::string fileContents(const std::string& path)
 {
+    if (std::filesystem::is_directory(path))
+        return {};
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -73,8 +73,8 @@ TEST_F(SqliteHiveTest, ValuesKeepTypeAndBytesAndAnswerTheSizeProtocol)
         EXPECT_EQ(std::make_pair(9u, REG_SZ), std::make_pair(size, type));
         EXPECT_STREQ(room < 9 ? "xxxxxxxxx" : "Provider", buffer);
     }
-    std::uint8_t* room = reinterpret_cast<std::uint8_t*>(&type);
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, hive.queryValue(k, "Multi", nullptr, room, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              hive.queryValue(k, "Multi", nullptr, reinterpret_cast<std::uint8_t*>(&type), nullptr));
     std::vector<SqliteHive::Value> listed;
     ASSERT_EQ(ERROR_SUCCESS, hive.values(k, &listed));
     EXPECT_EQ("Empty Multi", listed.at(1).name + " " + listed.at(2).name);
@@ -89,8 +89,9 @@ TEST_F(SqliteHiveTest, HandlesKeepTheAccessTheyWereOpenedWith)
                                        setDword(hive, writer, "RedialTry", 4)}));
     EXPECT_EQ("error 5|" + le32(4), readBytes(hive, writer, "RedialTry") + "|" + readBytes(hive, reader, "RedialTry"));
     // A closed handle is gone for good; the root never closes.
-    EXPECT_EQ((Codes{0, 6, 0, 6}), (Codes{hive.closeKey(reader), hive.closeKey(reader), hive.closeKey(HKEY_CURRENT_USER),
-                                          hive.openKey(0x1234, "x", KEY_READ, &reader)}));
+    EXPECT_EQ((Codes{0, 6, 0, 6}),
+              (Codes{hive.closeKey(reader), hive.closeKey(reader), hive.closeKey(HKEY_CURRENT_USER),
+                     hive.openKey(0x1234, "x", KEY_READ, &reader)}));
     EXPECT_EQ("error 6", readBytes(hive, reader, "RedialTry"));
 }
 
@@ -126,8 +127,8 @@ TEST_F(SqliteHiveTest, ReadingNeverWritesAndTheFirstWriteMakesAPrivateFile)
     EXPECT_FALSE(fs::exists(env.dir() / "config") || fs::exists(env.hivePath()));
     ASSERT_EQ(ERROR_SUCCESS, fresh.createKey(HKEY_CURRENT_USER, std::string(255, 'k').c_str(), KEY_ALL_ACCESS, &k));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, setDword(fresh, k, std::string(16384, 'v').c_str(), 1));
-    EXPECT_EQ((std::vector<mode_t>{0600, 0700, 0700}), (std::vector<mode_t>{modeOf(path), modeOf(path.parent_path()),
-                                                                            modeOf(env.dir() / "config")}));
+    EXPECT_EQ((std::vector<mode_t>{0600, 0700, 0700}),
+              (std::vector<mode_t>{modeOf(path), modeOf(path.parent_path()), modeOf(env.dir() / "config")}));
     // An empty file, as another process leaves it a moment before filling it, reads as empty.
     writeFile(env.hivePath(), "");
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, codeOf(key("RemoteAccess", KEY_READ)));
@@ -165,8 +166,7 @@ TEST(SqliteHiveFaults, AFileOrFolderThatIsNoHiveOfOursGivesCodesAndStaysByteForB
              }}) {
         TempEnvironment env;
         make(env.hivePath());
-        const auto contents = [&] { return fs::is_directory(env.hivePath()) ? "" : fileContents(env.hivePath()); };
-        const std::string before = contents();
+        const std::string before = fileContents(env.hivePath()); // a folder reads as empty
         SqliteHive hive(env.hivePath());
         HKEY key = 0;
         std::uint32_t size = 0;
@@ -177,7 +177,7 @@ TEST(SqliteHiveFaults, AFileOrFolderThatIsNoHiveOfOursGivesCodesAndStaysByteForB
                           hive.deleteKey(HKEY_CURRENT_USER, "Software")};
         EXPECT_EQ(std::count(codes.begin(), codes.end(), ERROR_SUCCESS), 0) << before.size();
         EXPECT_EQ(std::make_pair(ERROR_CANTOPEN, ERROR_CANTOPEN), std::make_pair(codes[0], codes[1]));
-        EXPECT_EQ(before, contents());
+        EXPECT_EQ(before, fileContents(env.hivePath()));
         EXPECT_FALSE(fs::exists(env.hivePath() + "-wal"));
     }
 }
