@@ -43,19 +43,19 @@ TEST(LineSimulatorFile, AFileThatIsNotOurPhonebookIsRefusedByEveryCallAndLeftAsI
         const std::string path = env.dialupPath();
         make(path);
         const bool folder = fs::is_directory(path);
-        const std::string before = folder ? "" : fileContents(path);
+        const std::string before = fileContents(path); // a folder reads as empty
         SimulatorDatabase database(path);
         Names names;
         std::vector<SimConnection> connections;
         SimEntry entry = simEntry("A");
         SimulatorDatabase::DialStart start;
-        for (std::uint32_t code : {database.entryNames(names), database.findEntry("A", entry),
-                                   database.connections(connections, 0), database.addEntry(entry),
-                                   database.updateEntry(entry), database.removeEntry("A"),
-                                   database.startDial("A", 0, start)})
+        for (std::uint32_t code :
+             {database.entryNames(names), database.findEntry("A", entry), database.connections(connections, 0),
+              database.addEntry(entry), database.updateEntry(entry), database.removeEntry("A"),
+              database.startDial("A", 0, start)})
             EXPECT_EQ(code, folder ? ERROR_CANNOT_OPEN_PHONEBOOK : ERROR_CANNOT_LOAD_PHONEBOOK) << before.size();
         EXPECT_NE(database.lastError().find(path), std::string::npos) << database.lastError();
-        EXPECT_EQ(folder ? "" : fileContents(path), before);
+        EXPECT_EQ(fileContents(path), before);
         EXPECT_FALSE(fs::exists(path + "-wal"));
     }
 }

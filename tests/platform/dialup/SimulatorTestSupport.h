@@ -3,14 +3,11 @@
 #include "platform/dialup/LineSimulator.h"
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <cstdio>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
+#include <utility>
 
 namespace telmaq::test {
 
@@ -21,7 +18,7 @@ struct Reported
 };
 
 // The reports of the dials of one test, for any provider. A notifier is a plain function, so
-// the record is process-wide; every test resets it first.
+// the record is process-wide; every dial resets it first.
 class ReportLog
 {
 public:
@@ -37,34 +34,27 @@ public:
         log.m_reports.push_back({message, state, error, std::this_thread::get_id()});
         log.m_cv.notify_all();
     }
-    void reset()
+    // The reports so far; with clear, forgotten as well.
+    std::vector<Reported> reports(bool clear = false)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_reports.clear();
+        return clear ? std::exchange(m_reports, {}) : m_reports;
     }
-    std::vector<Reported> reports() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_reports;
-    }
-    // Until a report ends the dial (Connected, Disconnected or an error); false after the time-out.
-    bool waitForEnd(std::chrono::seconds timeout = std::chrono::seconds(60))
+    void reset() { reports(true); }
+    // Until count reports came, or, with none given, one that ends the dial (Connected,
+    // Disconnected or an error); false after a minute.
+    bool waitFor(std::size_t count = 0)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] {
-            return std::any_of(m_reports.begin(), m_reports.end(), [](const Reported& r) {
+        return m_cv.wait_for(lock, std::chrono::seconds(60), [&] {
+            return count ? m_reports.size() >= count : std::any_of(m_reports.begin(), m_reports.end(), [](auto& r) {
                 return r.error != 0 || r.state == RASCS_Connected || r.state == RASCS_Disconnected;
             });
         });
     }
-    bool waitForCount(std::size_t count, std::chrono::seconds timeout = std::chrono::seconds(60))
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] { return m_reports.size() >= count; });
-    }
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<Reported> m_reports;
 };
@@ -76,7 +66,7 @@ inline SimEntry simEntry(const std::string& name, const std::string& line = "con
 }
 
 // The names of the active connections as the service lists them.
-inline std::vector<std::string> connectionNames(IDialupService& service, std::vector<HRASCONN>* handles = nullptr)
+inline std::vector<std::string> connectionNames(IDialupService& service)
 {
     std::vector<RASCONNA> records(16);
     records[0].dwSize = sizeof(RASCONNA);
@@ -84,15 +74,13 @@ inline std::vector<std::string> connectionNames(IDialupService& service, std::ve
     if (service.enumConnections(records.data(), &size, &count) != 0)
         return {"<listing failed>"};
     std::vector<std::string> names;
-    for (std::uint32_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0; i < count; ++i)
         names.push_back(records[i].szEntryName);
-        if (handles)
-            handles->push_back(records[i].hrasconn);
-    }
     return names;
 }
 
-// Loads an entry's stored parameters and dials it, by default with ReportLog's notifier.
+// Loads an entry's stored parameters and dials it, by default with ReportLog's notifier, whose
+// record it clears first.
 inline std::uint32_t dialEntry(IDialupService& service, const std::string& name, HRASCONN* handle,
                                const char* password = nullptr, RasDialFunc notifier = &ReportLog::notifier)
 {
@@ -104,6 +92,7 @@ inline std::uint32_t dialEntry(IDialupService& service, const std::string& name,
         return code;
     if (password)
         std::snprintf(params.szPassword, sizeof params.szPassword, "%s", password);
+    ReportLog::instance().reset();
     *handle = kNoConnection;
     return service.dial(&params, 0, notifier, handle);
 }
