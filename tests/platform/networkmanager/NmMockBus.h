@@ -30,14 +30,8 @@ public:
         if (m_process.waitForReadyRead(60000))
             m_address = m_process.readLine().trimmed().toStdString();
         m_control = QDBusConnection::connectToBus(QString::fromStdString(m_address), m_name);
-        m_ready = withManager && !m_address.empty() &&
-                  waitUntil(
-                      [this] {
-                          return m_control.interface()
-                              ->isServiceRegistered(QStringLiteral("org.freedesktop.NetworkManager"))
-                              .value();
-                      },
-                      60000);
+        const auto registered = [this] { return m_control.interface()->isServiceRegistered(kManager).value(); };
+        m_ready = withManager && !m_address.empty() && waitUntil(registered, 60000);
     }
 
     ~NmMockBus()
@@ -78,18 +72,18 @@ public:
     }
 
 private:
-    QVariant call(const char* method, const QList<QVariant>& arguments,
-                  const QString& path = QStringLiteral("/org/freedesktop"),
-                  const QString& interface = QStringLiteral("org.freedesktop.DBus.Mock"))
+    QVariant call(const char* method, const QList<QVariant>& arguments)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.NetworkManager"), path,
-                                                              interface, QLatin1String(method));
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kManager, QStringLiteral("/org/freedesktop"),
+                                           QStringLiteral("org.freedesktop.DBus.Mock"), QLatin1String(method));
         message.setArguments(arguments);
         const QDBusMessage reply = m_control.call(message, QDBus::Block, 30000);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method << ": " << reply.errorMessage().toStdString();
         return reply.arguments().value(0);
     }
 
+    static inline const QString kManager = QStringLiteral("org.freedesktop.NetworkManager");
     static inline unsigned s_serial = 0;
     QProcess m_process;
     std::string m_address;

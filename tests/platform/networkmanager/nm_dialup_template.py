@@ -37,8 +37,9 @@ def answer(error, value):
     return value
 
 
-def active_list(manager):
-    return manager.Get(base.MANAGER_IFACE, 'ActiveConnections')
+# Sets a list-of-paths property to what change makes of it.
+def edit_paths(obj, interface, name, change):
+    obj.Set(interface, name, dbus.Array(change(list(obj.Get(interface, name))), signature='o'))
 
 
 def apply(manager, path, device, step):
@@ -57,15 +58,8 @@ def apply(manager, path, device, step):
         obj.EmitSignal(base.ACTIVE_CONNECTION_IFACE, 'StateChanged', 'uu', [state, reason])
         if state == 4:
             manager.playing.discard(path)
-            manager.Set(base.MANAGER_IFACE, 'ActiveConnections',
-                        dbus.Array([p for p in active_list(manager) if p != path], signature='o'))
+            edit_paths(manager, base.MANAGER_IFACE, 'ActiveConnections', lambda paths: [p for p in paths if p != path])
             manager.RemoveObject(path)
-
-
-def play(manager, path, device, step):
-    if path in manager.playing:
-        apply(manager, path, device, step)
-    return False
 
 
 def activate(manager, connection, device, _specific):
@@ -81,17 +75,18 @@ def activate(manager, connection, device, _specific):
     manager.AddObject(path, base.ACTIVE_CONNECTION_IFACE, {
         'Devices': dbus.Array([device] if device != '/' else [], signature='o'), 'Type': settings['type'],
         'Id': settings['id'], 'Connection': dbus.ObjectPath(connection), 'State': dbus.UInt32(1)}, [])
-    manager.Set(base.MANAGER_IFACE, 'ActiveConnections', dbus.Array(active_list(manager) + [path], signature='o'))
+    edit_paths(manager, base.MANAGER_IFACE, 'ActiveConnections', lambda paths: paths + [path])
     manager.playing.add(path)
     elapsed = 0
     for step in steps:
         elapsed += int(step.split()[3])
-        GLib.timeout_add(elapsed, play, manager, path, str(device), step)
+        # A step comes only while the activation plays: not once it is being taken down.
+        GLib.timeout_add(elapsed, lambda s=step: path in manager.playing and apply(manager, path, str(device), s))
     return dbus.ObjectPath(path)
 
 
 def deactivate(manager, path):
-    if path not in active_list(manager):
+    if path not in manager.Get(base.MANAGER_IFACE, 'ActiveConnections'):
         raise dbus.exceptions.DBusException('not active', name=base.MANAGER_IFACE + '.ConnectionNotActive')
     manager.playing.discard(path)
     devices = dbusmock.get_object(path).Get(base.ACTIVE_CONNECTION_IFACE, 'Devices')
@@ -120,18 +115,15 @@ def AddDialupProfile(self, name, kind, device, password, settings_error, secrets
         settings['gsm'] = {'username': 'u', 'number': '*99#'}
     secrets = {'gsm': {'password': password}} if password else {}
     holder = dbusmock.get_object(base.SETTINGS_OBJ)
-    connections = holder.Get(base.SETTINGS_IFACE, 'Connections')
-    path = '%s/%d' % (base.SETTINGS_OBJ, len(connections))
+    path = '%s/%d' % (base.SETTINGS_OBJ, len(holder.Get(base.SETTINGS_IFACE, 'Connections')))
     self.AddObject(path, base.CSETTINGS_IFACE, {}, [
         ('GetSettings', '', 'a{sa{sv}}', lambda profile: answer(settings_error, settings)),
         ('GetSecrets', 's', 'a{sa{sv}}', lambda profile, setting: answer(secrets_error, {setting: secrets.get(setting, {})})),
     ])
     dbusmock.get_object(path).settings = settings
-    holder.Set(base.SETTINGS_IFACE, 'Connections', dbus.Array(connections + [path], signature='o'))
+    edit_paths(holder, base.SETTINGS_IFACE, 'Connections', lambda paths: paths + [path])
     if device:
-        obj = dbusmock.get_object(device)
-        obj.Set(base.DEVICE_IFACE, 'AvailableConnections',
-                dbus.Array(obj.Get(base.DEVICE_IFACE, 'AvailableConnections') + [path], signature='o'))
+        edit_paths(dbusmock.get_object(device), base.DEVICE_IFACE, 'AvailableConnections', lambda p: p + [path])
     return path
 
 

@@ -1,17 +1,19 @@
-#include "platform/networkmanager/NmDialProgress.h"
 #include "platform/dialup/DialupService.h"
+#include "platform/networkmanager/NmDialProgress.h"
 #include "platform/networkmanager/NmErrors.h"
+#include "platform/networkmanager/NmProfile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 using namespace telmaq;
-using nm::DialReport;
+using namespace telmaq::nm;
 
 namespace {
 
@@ -23,7 +25,7 @@ const std::uint32_t kStages[] = {
 
 // Plays what NetworkManager says on a dial just started: "d70" the device's state 70, "d120/23"
 // with reason 23, "a4/3" the active connection's state and reason, "v" NetworkManager gone.
-std::vector<DialReport> play(nm::NmDialProgress& progress, const std::string& events)
+std::vector<DialReport> play(NmDialProgress& progress, const std::string& events)
 {
     std::vector<DialReport> all = progress.started();
     std::istringstream in(events);
@@ -36,6 +38,13 @@ std::vector<DialReport> play(nm::NmDialProgress& progress, const std::string& ev
         all.insert(all.end(), more.begin(), more.end());
     }
     return all;
+}
+
+NmSettings profile(const char* type, const QString& id, NmSettings extra = {})
+{
+    extra[QStringLiteral("connection")].insert(QStringLiteral("type"), QLatin1String(type));
+    extra[QStringLiteral("connection")].insert(QStringLiteral("id"), id);
+    return extra;
 }
 
 } // namespace
@@ -58,7 +67,7 @@ TEST(NmDialProgress, WhatNetworkManagerSaysGivesTheStagesReachedAndOneEnd)
         {"d40 a4/3", 3, 19101}, // the active connection's end defers to the device's reason
         {"d50/24 a4/3", 5, ERROR_NO_DIALTONE},
         {"a4/10", 1, ERROR_AUTHENTICATION_FAILURE},
-        {"v", 1, nm::ERROR_MANAGER_UNREACHABLE},
+        {"v", 1, ERROR_MANAGER_UNREACHABLE},
         {"d100 d110/13", 8, ERROR_REMOTE_DISCONNECTION}, // after connecting: who ended the line
         {"d100 a4/3", 8, ERROR_REMOTE_DISCONNECTION},
         {"d100 v", 8, ERROR_REMOTE_DISCONNECTION},
@@ -71,7 +80,7 @@ TEST(NmDialProgress, WhatNetworkManagerSaysGivesTheStagesReachedAndOneEnd)
             expected.push_back({kStages[i], 0});
         if (c.end != kGoesOn)
             expected.push_back({RASCS_Disconnected, c.end});
-        nm::NmDialProgress progress;
+        NmDialProgress progress;
         EXPECT_EQ(play(progress, c.events), expected) << c.events;
         EXPECT_EQ(progress.ended(), c.end != kGoesOn) << c.events;
     }
@@ -100,16 +109,63 @@ TEST(NmErrors, ReasonsAndBusErrorsGiveTheServicesCodesEachWithAText)
                                                             {"NetworkManager.AgentManager.NoSecrets", 691},
                                                             {"Example.Whatever", 19003}};
     for (const auto& [reason, code] : device)
-        EXPECT_EQ(nm::codeForDeviceReason(reason), code) << "device reason " << reason;
+        EXPECT_EQ(codeForDeviceReason(reason), code) << "device reason " << reason;
     for (const auto& [reason, code] : active)
-        EXPECT_EQ(nm::codeForActiveReason(reason), code) << "active reason " << reason;
+        EXPECT_EQ(codeForActiveReason(reason), code) << "active reason " << reason;
     for (const auto& [name, code] : errors) {
-        EXPECT_EQ(nm::codeForDBusError(std::string("org.freedesktop.") + name), code) << name;
-        EXPECT_FALSE(nm::errorText(code).empty()) << name;
+        EXPECT_EQ(codeForDBusError(std::string("org.freedesktop.") + name), code) << name;
+        EXPECT_FALSE(errorText(code).empty()) << name;
     }
     for (std::uint32_t code : {6u, 603u, 632u, 629u, 631u, 676u, 678u, 680u, 19004u, 19101u, 19401u})
-        EXPECT_FALSE(nm::errorText(code).empty()) << code;
-    EXPECT_NE(nm::errorText(19105).find("理由 5"), std::string::npos);
-    EXPECT_NE(nm::errorText(19411).find("理由 11"), std::string::npos);
-    EXPECT_TRUE(nm::errorText(4242).empty());
+        EXPECT_FALSE(errorText(code).empty()) << code;
+    EXPECT_NE(errorText(19105).find("理由 5"), std::string::npos);
+    EXPECT_NE(errorText(19411).find("理由 11"), std::string::npos);
+    EXPECT_TRUE(errorText(4242).empty());
+}
+
+// The setting the secrets are asked for, and the user name read; no setting: not an entry.
+TEST(NmProfile, DialupKindsBecomeEntriesReadFromTheirOwnSettings)
+{
+    const QVariantMap vpnData{{QStringLiteral("username"), QStringLiteral("carol")}};
+    const std::tuple<NmSettings, const char*, const char*> cases[] = {
+        {profile("gsm", "Mobile", {{"gsm", {{"username", "alice"}, {"number", "*99#"}}}}), "gsm", "alice"},
+        {profile("cdma", "CDMA", {{"cdma", {{"username", "dave"}}}}), "cdma", "dave"},
+        {profile("vpn", "Office", {{"vpn", {{"data", vpnData}}}}), "vpn", "carol"},
+        {profile("bluetooth", "Phone", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {{"username", "bob"}}}}), "cdma",
+         "bob"},
+        {profile("bluetooth", "Both", {{"bluetooth", {{"type", "dun"}}}, {"cdma", {}}, {"gsm", {}}}), "gsm", ""},
+        {profile("bluetooth", "Phone PAN", {{"bluetooth", {{"type", "panu"}}}}), nullptr, ""},
+        {profile("pppoe", "DSL", {{"connection", {{"interface-name", "ppp0"}}}, {"pppoe", {{"parent", "eth0"}}}}),
+         "pppoe", ""},
+        // Without both NetworkManager would run PPPoE on the ethernet device itself.
+        {profile("pppoe", "No parent", {{"connection", {{"interface-name", "ppp0"}}}}), nullptr, ""},
+        {profile("pppoe", "No interface", {{"pppoe", {{"parent", "eth0"}}}}), nullptr, ""},
+        {profile("802-3-ethernet", "Wired"), nullptr, ""},
+        {profile("802-11-wireless", "Home Wi-Fi"), nullptr, ""},
+        {profile("gsm", QString(256, QChar(u'a'))), "gsm", ""},
+        {profile("gsm", QString(257, QChar(u'a'))), nullptr, ""},
+        {profile("gsm", QString(86, QChar(u'接'))), nullptr, ""}, // 258 bytes: the limit is in bytes
+        {profile("gsm", QString()), nullptr, ""},
+    };
+    for (const auto& [settings, secretSetting, user] : cases) {
+        const QString id = settings.value(QStringLiteral("connection")).value(QStringLiteral("id")).toString();
+        const auto read = dialupProfileFrom(QStringLiteral("/p"), settings);
+        ASSERT_EQ(read.has_value(), secretSetting != nullptr) << id.toStdString();
+        if (read) {
+            EXPECT_EQ(read->id, id);
+            EXPECT_EQ(read->secretSetting, QLatin1String(secretSetting)) << id.toStdString();
+            EXPECT_EQ(read->userName, QLatin1String(user)) << id.toStdString();
+        }
+    }
+}
+
+TEST(NmProfile, ThePasswordIsInTheKindsOwnSecrets)
+{
+    const NmProfile gsm = dialupProfileFrom(QStringLiteral("/p"), profile("gsm", "Mobile")).value();
+    EXPECT_EQ(passwordFromSecrets(gsm, {{"gsm", {{"password", "s3cret"}}}}), QStringLiteral("s3cret"));
+    EXPECT_FALSE(passwordFromSecrets(gsm, {{"gsm", {}}}));
+    const NmProfile vpn = dialupProfileFrom(QStringLiteral("/p"), profile("vpn", "Office")).value();
+    const QVariantMap vpnSecrets{{QStringLiteral("password"), QStringLiteral("vpnpw")}};
+    EXPECT_EQ(passwordFromSecrets(vpn, {{"vpn", {{"secrets", vpnSecrets}}}}), QStringLiteral("vpnpw"));
+    EXPECT_FALSE(passwordFromSecrets(vpn, {{"vpn", {{"password", "vpnpw"}}}}));
 }
