@@ -1,11 +1,14 @@
-#include "platform/dialup/DialupService.h"
+#include "platform/HiveTestSupport.h"
+#include "platform/dialup/DialupProviders.h"
 #include "platform/networkmanager/NmDialProgress.h"
 #include "platform/networkmanager/NmErrors.h"
 #include "platform/networkmanager/NmProfile.h"
+#include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -52,12 +55,7 @@ NmSettings profile(const char* type, const QString& id, NmSettings extra = {})
 // Every stage up to the one reached is reported once, in order; an end is reported once, last.
 TEST(NmDialProgress, WhatNetworkManagerSaysGivesTheStagesReachedAndOneEnd)
 {
-    const struct
-    {
-        const char* events;
-        std::size_t stages;
-        std::uint32_t end;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, std::uint32_t> cases[] = {
         {"d40 d50 d60 d70 d80 d90 d100 a2/1", 8, kGoesOn},
         {"d70", 7, kGoesOn},        // straight to addresses: PPP has authenticated
         {"d70 d50 a2", 8, kGoesOn}, // nothing goes back; a VPN knows only its active connection
@@ -74,15 +72,15 @@ TEST(NmDialProgress, WhatNetworkManagerSaysGivesTheStagesReachedAndOneEnd)
         {"d100 d110/39", 8, ERROR_USER_DISCONNECTION}, // someone asked NetworkManager to
         {"d100 a4/2", 8, ERROR_USER_DISCONNECTION},
     };
-    for (const auto& c : cases) {
+    for (const auto& [events, stages, end] : cases) {
         std::vector<DialReport> expected;
-        for (std::size_t i = 0; i < c.stages; ++i)
+        for (std::size_t i = 0; i < stages; ++i)
             expected.push_back({kStages[i], 0});
-        if (c.end != kGoesOn)
-            expected.push_back({RASCS_Disconnected, c.end});
+        if (end != kGoesOn)
+            expected.push_back({RASCS_Disconnected, end});
         NmDialProgress progress;
-        EXPECT_EQ(play(progress, c.events), expected) << c.events;
-        EXPECT_EQ(progress.ended(), c.end != kGoesOn) << c.events;
+        EXPECT_EQ(play(progress, events), expected) << events;
+        EXPECT_EQ(progress.ended(), end != kGoesOn) << events;
     }
 }
 
@@ -168,4 +166,45 @@ TEST(NmProfile, ThePasswordIsInTheKindsOwnSecrets)
     const QVariantMap vpnSecrets{{QStringLiteral("password"), QStringLiteral("vpnpw")}};
     EXPECT_EQ(passwordFromSecrets(vpn, {{"vpn", {{"secrets", vpnSecrets}}}}), QStringLiteral("vpnpw"));
     EXPECT_FALSE(passwordFromSecrets(vpn, {{"vpn", {{"password", "vpnpw"}}}}));
+}
+
+// The provider shows in its answer to a listing: the simulator's empty phonebook, or a system bus
+// (one that is not there) without NetworkManager. A name we do not know, or a hive we cannot
+// read, never quietly becomes the simulator: the service refuses every call with a text that
+// says why.
+TEST(ProviderChoice, TheEnvironmentThenTheHiveChooseAndNoOtherNameBecomesTheSimulator)
+{
+    test::TempEnvironment env;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (env.dir() / "no-system-bus").string()).c_str(), 1);
+    const std::tuple<const char*, const char*, std::uint32_t, const char*> cases[] = {
+        {nullptr, nullptr, 0, ""},
+        {"networkmanager", nullptr, nm::ERROR_MANAGER_UNREACHABLE, "NetworkManager"},
+        {"simulator", "NetworkManager", nm::ERROR_MANAGER_UNREACHABLE, "NetworkManager"},
+        {"networkmanager", "simulator", 0, ""},
+        {"NetworkManger", nullptr, ERROR_PROVIDER_UNKNOWN, "networkmanger"},
+        {"simulator", "sim", ERROR_PROVIDER_UNKNOWN, "「sim」"},
+    };
+    int serial = 0;
+    for (const auto& [stored, environment, code, said] : cases) {
+        SqliteHive hive((env.dir() / ("hive" + std::to_string(++serial) + ".db")).string());
+        HKEY key = 0;
+        if (stored) {
+            EXPECT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+            EXPECT_EQ(test::setText(hive, key, "Provider", stored), ERROR_SUCCESS);
+        }
+        environment ? ::setenv("TELMAQ_DIALUP_PROVIDER", environment, 1) : ::unsetenv("TELMAQ_DIALUP_PROVIDER");
+        const auto service = openDialupService(hive);
+        std::uint32_t size = 0, count = 0;
+        char text[256] = {};
+        EXPECT_EQ(service->enumEntries(nullptr, &size, &count), code) << serial;
+        service->getErrorString(code, text, sizeof text);
+        EXPECT_NE(std::string(text).find(said), std::string::npos) << text;
+    }
+    ::unsetenv("TELMAQ_DIALUP_PROVIDER");
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    SqliteHive damaged((env.dir() / "damaged.db").string());
+    test::writeFile(damaged.path(), "not a hive");
+    std::uint32_t size = 0, count = 0;
+    EXPECT_EQ(openDialupService(damaged)->enumEntries(nullptr, &size, &count), ERROR_PROVIDER_UNREADABLE);
+    EXPECT_EQ(test::fileContents(damaged.path()), "not a hive");
 }
