@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <optional>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <tuple>
@@ -78,22 +79,17 @@ TEST(FlockInstanceLock, OneHolderAtATimeUntilItLetsGoOrDiesAndNotTheProgramsItSt
     EXPECT_EQ(Result::HeldByAnother, FlockInstanceLock(dir).acquire());
     EXPECT_EQ(Result::Acquired, FlockInstanceLock(dir, "someone else").acquire());
     // A program we start that outlives telmaq must not keep the next copy out.
-    int ready[2];
-    ASSERT_EQ(0, ::pipe2(ready, O_CLOEXEC));
-    const pid_t program = ::fork();
-    if (program == 0) {
-        ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(ready[1]);
-    char byte = 0;
-    EXPECT_EQ(0, ::read(ready[0], &byte, 1)) << "the pipe closes at the exec";
-    ::close(ready[0]);
+    // posix_spawn returns once the program runs in place of the child.
+    pid_t program = 0;
+    char* const words[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
+    ASSERT_EQ(0, ::posix_spawn(&program, "/bin/sleep", nullptr, nullptr, words, environ));
     first.reset();
     EXPECT_EQ(Result::Acquired, FlockInstanceLock(dir).acquire());
     ::kill(program, SIGKILL);
     ::waitpid(program, nullptr, 0);
     // Nor does a holder that was killed.
+    int ready[2];
+    char byte = 0;
     ASSERT_EQ(0, ::pipe(ready));
     const pid_t holder = ::fork();
     if (holder == 0) {
