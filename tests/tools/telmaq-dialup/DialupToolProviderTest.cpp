@@ -2,34 +2,27 @@
 #include "tools/ToolRun.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace telmaq {
 namespace {
 
-// telmaq-dialup on the provider the parameter names, with the same two entries on each:
-// "Mobile" connects at once, "Slow" stays in its first states for a minute. NetworkManager is
-// python-dbusmock's, on a private bus that stands in for the system bus.
-class ProviderToolTest : public test::ToolTest, public ::testing::WithParamInterface<const char*>
+// telmaq-dialup on python-dbusmock's NetworkManager, on a private bus that stands in for the
+// system bus, with two entries: "Mobile" connects at once, "Slow" stays in its first states for a
+// minute. The tool's own test runs the same commands on the simulator's lines.
+class NetworkManagerToolTest : public test::ToolTest
 {
 protected:
     void SetUp() override
     {
-        if (std::string(GetParam()) == "simulator") {
-            play({{"add Mobile --user u --password p --step-ms 0", 0, ""},
-                  {"add Slow --device m1 --user u --password p --step-ms 60000", 0, ""}});
-            return;
-        }
-        bus = std::make_unique<test::NmMockBus>();
-        ASSERT_TRUE(bus->ready()) << "the mock NetworkManager did not come up on a private bus";
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus->address().c_str(), 1);
-        bus->addProfile("Mobile", "gsm", bus->addDevice("modem0", "ttyUSB0"));
-        bus->script(bus->addProfile("Slow", "gsm", bus->addDevice("modem1", "ttyUSB1")),
-                    {"device 40 0 20", "device 50 0 60000"});
+        ASSERT_TRUE(bus.ready()) << "the mock NetworkManager did not come up on a private bus";
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
+        bus.addProfile("Mobile", "gsm", bus.addDevice("modem0", "ttyUSB0"));
+        bus.script(bus.addProfile("Slow", "gsm", bus.addDevice("modem1", "ttyUSB1")),
+                   {"device 40 0 20", "device 50 0 60000"});
     }
     void TearDown() override { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
 
-    test::ToolRun run(const Words& args) { return tool(args, GetParam()); }
+    test::ToolRun run(const Words& args) { return tool(args, "networkmanager"); }
 
     // NetworkManager takes a line down after it has answered the hang-up.
     bool noConnections()
@@ -40,19 +33,21 @@ protected:
         });
     }
 
-    std::unique_ptr<test::NmMockBus> bus;
+    test::NmMockBus bus;
 };
 
-TEST_P(ProviderToolTest, DialConnectionsAndHangupWorkAndPrintAlikeOnEveryProvider)
+TEST_F(NetworkManagerToolTest, DialConnectionsAndHangupWorkAndPrintAsOnTheSimulator)
 {
-    const std::string steps = "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\n";
-    play({{"dial Mobile", 0, steps + "Authenticate\nAuthenticated\nConnected\n"}}, GetParam());
+    play({{"dial Mobile", 0,
+           "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\nAuthenticate\nAuthenticated\n"
+           "Connected\n"}},
+         "networkmanager");
     const auto listed = run("connections");
     EXPECT_TRUE(listed.status == 0 && listed.out.rfind("Mobile\t", 0) == 0 &&
                 std::count(listed.out.begin(), listed.out.end(), '\n') == 1)
         << listed.out;
     // Only the named entry's connections are hung up.
-    play({{"hangup Slow", 1, ""}, {"hangup --all", 0, ""}}, GetParam());
+    play({{"hangup Slow", 1, ""}, {"hangup --all", 0, ""}}, "networkmanager");
     EXPECT_TRUE(noConnections());
 
     const auto late = run("dial Slow --timeout 1");
@@ -62,23 +57,17 @@ TEST_P(ProviderToolTest, DialConnectionsAndHangupWorkAndPrintAlikeOnEveryProvide
     EXPECT_TRUE(noConnections()) << "the dial that ran out of time is hung up";
 }
 
-INSTANTIATE_TEST_SUITE_P(Providers, ProviderToolTest, ::testing::Values("simulator", "networkmanager"));
-
-using NetworkManagerToolTest = ProviderToolTest;
-
-TEST_P(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits)
+TEST_F(NetworkManagerToolTest, EntriesAreTheDialupProfilesWhichTheToolNeverEdits)
 {
-    bus->addProfile("Office VPN", "vpn");
+    bus.addProfile("Office VPN", "vpn");
     const Step listed = {"entries", 0, "Mobile\nSlow\nOffice VPN\n"};
-    play({listed, {"show Mobile", 0, "name: Mobile\nphone: *99#\nuser: u\npassword: stored\n"}}, GetParam());
+    play({listed, {"show Mobile", 0, "name: Mobile\nphone: *99#\nuser: u\npassword: stored\n"}}, "networkmanager");
     for (const char* edit : {"add New --phone 1", "set Mobile --phone 2", "remove Mobile", "demo"})
-        play({{edit, 1, "", "nmcli or nm-connection-editor"}}, GetParam());
+        play({{edit, 1, "", "nmcli or nm-connection-editor"}}, "networkmanager");
     // The hive's commands work whichever the provider, and leave the simulator's file alone.
-    play({{"default Mobile", 0, ""}, {"redial --on", 0, ""}, listed}, GetParam());
+    play({{"default Mobile", 0, ""}, {"redial --on", 0, ""}, listed}, "networkmanager");
     EXPECT_FALSE(std::filesystem::exists(env.dialupPath()));
 }
-
-INSTANTIATE_TEST_SUITE_P(Providers, NetworkManagerToolTest, ::testing::Values("networkmanager"));
 
 using UnreachableProviderToolTest = test::ToolTest;
 

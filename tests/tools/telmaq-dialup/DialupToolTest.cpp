@@ -150,10 +150,11 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
 {
     const std::string connected = "OpenPort\nPortOpened\nConnectDevice\nDeviceConnected\nAllDevicesConnected\n";
     const std::string authenticated = connected + "Authenticate\nAuthenticated\nConnected\n";
-    for (const std::string line : {"connect", "busy"})
-        ASSERT_EQ(tool("add " + line + " --user u --password p --step-ms 0 --line " + line).status, 0);
-    ASSERT_EQ(tool("add m2 --device m2 --step-ms 0").status, 0);
-    play({{"dial connect --timeout 86400", 0, authenticated},
+    play({{"add connect --user u --password p --step-ms 0", 0, ""},
+          {"add busy --user u --password p --step-ms 0 --line busy", 0, ""},
+          {"add slow --user u --password p --step-ms 60000", 0, ""},
+          {"add m2 --device m2 --step-ms 0", 0, ""},
+          {"dial connect --timeout 86400", 0, authenticated},
           {"dial m2", 0, authenticated},
           {"dial busy", 1, "", "error 602: "}, // the modem is in use
           {"connections", 0, "connect\ttelmaq-modem0\t1\nm2\tm2\t2\n"},
@@ -163,13 +164,15 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
           {"dial connect", 0, authenticated},
           {"hangup --all", 0, ""},
           {"connections", 0, ""},
-          // A failed dial prints its code and text and holds no line.
+          // A dial that runs out of time is hung up; a failed one prints its code and text. Neither
+          // holds a line.
+          {"dial slow --timeout 1", 1, "OpenPort\n", "not connected within 1 second;"},
           {"dial busy", 1, "OpenPort\nPortOpened\nConnectDevice\n", "error 676: "},
           {"dial nowhere", 1, "", "error 623: "},
           {"connections", 0, ""}});
     EXPECT_EQ(historyEvents(tool("history --json").out, false),
               "dial-started connected dial-started connected dial-started failed hung-up:+ dial-started connected "
-              "hung-up:+ hung-up:+ dial-started failed ");
+              "hung-up:+ hung-up:+ dial-started cancelled dial-started failed ");
 }
 
 TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
