@@ -102,5 +102,6 @@ no_connections() { [ -z "$(dialup connections)" ]; }
 # hang_up_all: once the connect has ended, hangs up from outside.
 hang_up_all() { wait_for one_window_of "$pid"; dialup hangup --all >/dev/null; wait_for no_connections; }
 
-set_setting() { reg set "$SETTINGS_KEY" "$1" dword "$2" >/dev/null; }
+# set_setting NAME VALUE...: stores each of telmaq's settings as a number.
+set_setting() { while [ $# -gt 1 ]; do reg set "$SETTINGS_KEY" "$1" dword "$2" >/dev/null || fail "cannot store $1"; shift 2; done; }
 

@@ -4,8 +4,7 @@ source "$(dirname "$0")/lib.sh"
 
 make_phonebook "Alpha"
 ended=$E2E_DIR/application-ended
-set_setting AutoApplication 1
-set_setting ApplicationDisconnection 1
+set_setting AutoApplication 1 ApplicationDisconnection 1
 reg set "$SETTINGS_KEY" ApplicationFile sz "sh -c 'sleep 2; date +%s.%N > $ended'" >/dev/null
 
 open_telmaq

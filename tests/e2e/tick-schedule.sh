@@ -5,8 +5,7 @@ source "$(dirname "$0")/lib.sh"
 
 make_phonebook "Beta" "Alpha"
 # Every weekday checked, automatic connection on (the scheduled disconnect needs it too).
-for name in Check{Sun,Mon,Tue,Wed,Thu,Fri,Sat} AutoConnection; do set_setting "$name" 1; done
-set_setting AutoDisconnection 0
+set_setting CheckSun 1 CheckMon 1 CheckTue 1 CheckWed 1 CheckThu 1 CheckFri 1 CheckSat 1 AutoConnection 1 AutoDisconnection 0
 
 # set_time_setting PREFIX EPOCH: stores the local time of EPOCH as PREFIXHour/Minute/Second.
 set_time_setting() {
