@@ -109,7 +109,6 @@ TEST(RasErrorText, OwnTextsFirstThenTheServicesInOneSharedBufferThenTheWrongCode
     RasErrorText texts(service);
     for (auto [code, text] : {std::pair<std::uint32_t, std::string>{602, "通信ポートが使用中です"},
                               {630, "モデムからの応答がありません\nモデムの電源が入っているか確認してください"},
-                              {680, "発信音が聞こえません\nモジュラージャックが外れていないか確認してください"},
                               {691, "ユーザー名またはパスワードが間違っています"},
                               {700, std::string(255, 'a')},
                               {701, "(エラーコードの間違い)"}})

@@ -31,11 +31,10 @@ inline std::string stored(IRegistry& hive, const char* path, const char* name)
 {
     HKEY key = 0;
     std::uint32_t type = 0;
-    std::string bytes;
-    if (hive.openKey(HKEY_CURRENT_USER, path, KEY_READ, &key) == ERROR_SUCCESS) {
-        bytes = readBytes(hive, key, name, &type);
-        hive.closeKey(key);
-    }
+    if (hive.openKey(HKEY_CURRENT_USER, path, KEY_READ, &key) != ERROR_SUCCESS)
+        return "";
+    const std::string bytes = readBytes(hive, key, name, &type);
+    hive.closeKey(key);
     return type ? std::to_string(type) + ":" + bytes : "";
 }
 

@@ -8,9 +8,7 @@ make_phonebook "Beta" "Alpha"
 set_setting CheckSun 1 CheckMon 1 CheckTue 1 CheckWed 1 CheckThu 1 CheckFri 1 CheckSat 1 AutoConnection 1 AutoDisconnection 0
 
 # set_time_setting PREFIX EPOCH: stores the local time of EPOCH as PREFIXHour/Minute/Second.
-set_time_setting() {
-    for part in Hour:%H Minute:%M Second:%S; do set_setting "$1${part%:*}" "$((10#$(date -d "@$2" "+${part#*:}")))"; done
-}
+set_time_setting() { set -- "$1" $(date -d "@$2" '+%-H %-M %-S'); set_setting "$1Hour" "$2" "$1Minute" "$3" "$1Second" "$4"; }
 
 # scheduled_ahead PREFIX [WHILE_UP]: sets the PREFIX time a few seconds ahead, starts telmaq and
 # runs WHILE_UP; should the time have come by then on a slow machine, tries again with more room.

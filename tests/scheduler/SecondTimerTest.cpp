@@ -16,10 +16,10 @@ constexpr std::int64_t kBase = 1'700'000'000'000; // a whole second
 
 TEST(SecondCadence, MeasuresTheSecondOnTheWallClockBeforeTheEpochToo)
 {
-    for (auto [ms, offset, until] : {std::tuple{kBase + 1, 1, 999}, {-kBase - 1, 999, 1}, {-kBase, 0, 1000}}) {
-        EXPECT_EQ(SecondCadence::offsetIntoSecond(ms), offset) << ms;
-        EXPECT_EQ(SecondCadence::msUntilNextSecond(ms), until) << ms;
-    }
+    for (auto [ms, offset, until] : {std::tuple{kBase + 1, 1, 999}, {-kBase - 1, 999, 1}, {-kBase, 0, 1000}})
+        EXPECT_EQ(std::tuple(SecondCadence::offsetIntoSecond(ms), SecondCadence::msUntilNextSecond(ms)),
+                  std::tuple(offset, until))
+            << ms;
 }
 
 TEST(SecondCadence, LatenessAndClockDriftNeverAddUp)
@@ -30,10 +30,9 @@ TEST(SecondCadence, LatenessAndClockDriftNeverAddUp)
         std::int64_t now = kBase + 123;
         for (std::int64_t delay = cadence.start(now); now < kBase + 20'000'000;)
             delay = cadence.onFire(now += std::llround(static_cast<double>(delay) / rate) + lateMs).nextDelayMs;
-        EXPECT_EQ(cadence.secondsSkipped(), 0);
         EXPECT_LE(cadence.largestOffsetMs(), SecondCadence::kLeadMs + lateMs + 11);
         // One tick in every second from the first on, the second it started in left out.
-        EXPECT_EQ(cadence.ticksDelivered() / 2, 10000);
+        EXPECT_EQ(std::tuple(cadence.secondsSkipped(), cadence.ticksDelivered() / 2), std::tuple(0, 10000));
     }
 }
 
