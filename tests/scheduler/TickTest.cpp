@@ -19,7 +19,8 @@ constexpr int kSunday = 0, kMonday = 1, kTuesday = 2, kSaturday = 6;
 bool DialDlgState::*const kDays[] = {&DialDlgState::m_bCheckSun, &DialDlgState::m_bCheckMon, &DialDlgState::m_bCheckTue,
                                      &DialDlgState::m_bCheckWed, &DialDlgState::m_bCheckThu, &DialDlgState::m_bCheckFri,
                                      &DialDlgState::m_bCheckSat};
-// The flags that mark the main window busy; the schedule and the hang-up wait for all of them.
+// The flags that mark the main window busy; the schedule and the hang-up after an application
+// wait for all of them (one check shared by both).
 bool DialDlgState::*const kBusyFlags[] = {&DialDlgState::m_bTimeDlgOpen, &DialDlgState::m_bConnecting,
                                           &DialDlgState::m_bDisconnecting, &DialDlgState::m_bFileDlgOpen,
                                           &DialDlgState::m_bAboutOpen};
@@ -166,7 +167,8 @@ TEST_F(TickTest, AnEndedApplicationIsReleasedOnceAndHangsUpOnlyWithBothOptionsAs
 
 TEST_F(TickTest, AnUnknownDefaultEntryGivesOneNoticePerChangeNeverStackedNorHoldingTheScheduleBack)
 {
-    // The notice is modal and the timer keeps running while it is open.
+    // The notice is modal and the timer keeps running while it is open: the schedule goes on,
+    // and a further change waits for the notice to close.
     schedule(true, 7, 30, 0);
     state().m_bCheckTue = true;
     window.onMessageBox = [this] {
