@@ -1,12 +1,7 @@
 // The user interface over Qt: dialogs laid out from their templates, the three small dialogs,
 // our own controls, the system menu, the event pump that keeps the window alive during a dial,
 // Qt's own windows as the program shows them, and the main window over fakes.
-#include "dialup/DialupLists.h"
-#include "dialup/RasErrorText.h"
-#include "dialup/SystemDialupSettings.h"
-#include "platform/registry/SqliteHive.h"
 #include "ui/ApplicationLook.h"
-#include "ui/CAboutDlg.h"
 #include "ui/CConnectingDlg.h"
 #include "ui/CTimeDlg.h"
 #include "ui/DialDlg.h"
@@ -18,9 +13,11 @@
 #include "ui/SortedComboBox.h"
 #include "ui/SystemMenu.h"
 #include "ui/UpDownControl.h"
-#include "ui/WindowStyles.h"
 
-#include "connection/DialWindow.h"
+#include "dialup/DialupLists.h"
+#include "dialup/HiveValues.h"
+#include "dialup/RasErrorText.h"
+#include "dialup/SystemDialupSettings.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDialupService.h"
 #include "fakes/FakeHistory.h"
@@ -29,32 +26,11 @@
 #include "support/TempEnvironment.h"
 #include "support/WaitUntil.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
-#include <QProxyStyle>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
 #include <set>
 #include <thread>
 
@@ -67,21 +43,30 @@ struct CountingOwner : IConnectingDlgOwner
     int stops = 0;
 };
 
-// Runs a dialog modally with the steps done inside its run, ending it with 99 if they did not.
-int runModal(Dialog& dialog, const std::function<void()>& steps)
+// Acts on each modal dialog that opens, from inside its modal run, and notes its class. The
+// action is taken again while the dialog stays open, so a dialog that should have closed and
+// did not fails the test instead of hanging it.
+struct ModalWatcher
 {
-    QTimer::singleShot(0, &dialog, [&] {
-        steps();
-        if (dialog.isVisible())
-            dialog.EndDialog(99);
-    });
-    return dialog.DoModal();
-}
+    explicit ModalWatcher(std::function<void(QDialog*)> act)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, act] {
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen.push_back(modal->metaObject()->className());
+                act(modal);
+            }
+        });
+        timer.start(5);
+    }
+    std::vector<std::string> seen;
+    QTimer timer;
+};
 
 // Every control sits where its template puts it, in the dialog's own base units; up-down
 // arrows take the right end of their buddy's rectangle, drop-down lists keep their own height,
-// and a label's mnemonic leads to the control after it.
-void expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
+// a label's mnemonic leads to the control after it, and the program icon fills its square at
+// the screen's own pixel ratio. Answers how many icons it saw.
+int expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
 {
     const DialogTemplate& t = dialog.dialogTemplate();
     const auto place = [&](std::size_t i) {
@@ -90,11 +75,12 @@ void expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
     };
     EXPECT_EQ(dialog.size(), dialogUnitsToPixels(QRect(0, 0, t.width, t.height), dialog.baseUnits()).size());
     const auto children = dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_EQ(children.size(), static_cast<qsizetype>(t.controls.size()));
-    for (std::size_t i = 0; i < t.controls.size(); ++i) {
+    EXPECT_EQ(children.size(), static_cast<qsizetype>(t.controls.size()));
+    int icons = 0;
+    for (std::size_t i = 0; i < t.controls.size() && i < static_cast<std::size_t>(children.size()); ++i) {
         const ControlTemplate& c = t.controls[i];
         const QWidget* w = children.at(static_cast<qsizetype>(i));
-        SCOPED_TRACE(testing::Message() << "template " << t.id << " control #" << i << " id " << c.id);
+        SCOPED_TRACE(testing::Message() << "template " << t.id << " at " << t.pointSize << " pt, control #" << i);
         EXPECT_TRUE(c.id < 0 || w == dialog.GetDlgItem(c.id));
         const bool buddyOfUpDown = i + 1 < t.controls.size() && t.controls[i + 1].kind == ControlKind::UpDown;
         if (c.kind == ControlKind::UpDown) {
@@ -109,9 +95,18 @@ void expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
         if (auto* label = qobject_cast<const QLabel*>(w); label && label->text().contains('&')) {
             EXPECT_EQ(label->buddy(), children.at(static_cast<qsizetype>(i + 1)));
         }
+        if (c.kind == ControlKind::Icon) {
+            const QPixmap pixmap = qobject_cast<const QLabel*>(w)->pixmap();
+            const int side = qMin(place(i).width(), place(i).height());
+            EXPECT_EQ(std::tuple(pixmap.deviceIndependentSize().toSize(), pixmap.devicePixelRatio()),
+                      std::tuple(QSize(side, side), dialog.devicePixelRatioF()));
+            ++icons;
+        }
     }
+    return icons;
 }
 
+// At the dialog font's size and at a large one; the icon is built in from 16 to 256 pixels.
 TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectanglesInUnitsOfItsFont)
 {
     // x: 10 * 7 / 4 = 17.5 -> 18; y: 20 * 15 / 8 = 37.5 -> 38; w: 3 * 7 / 4 = 5.25 -> 5.
@@ -123,16 +118,19 @@ TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectanglesInUnitsOfI
     EXPECT_NEAR(dialogBaseUnits(font).width(), metrics.horizontalAdvance(letters) / 52.0, 1.0);
     // The set-up installs the IPA fonts; a Latin-only fallback would draw boxes for Japanese.
     EXPECT_TRUE(metrics.inFont(QChar(0x63A5)) && metrics.inFont(QChar(0xFF7D))); // 接, half-width ｽ
+    for (int size : {16, 32, 48, 256})
+        EXPECT_EQ(programIcon().pixmap(size, size).size(), QSize(size, size)) << size;
     MessageBoxRecorder boxes;
-    CountingOwner owner;
-    CTimeDlg time(boxes);
-    CAboutDlg about(boxes);
-    Dialog main(mainDialogTemplate(), boxes);
-    QPointer<CConnectingDlg> connecting = CConnectingDlg::create(owner, boxes, nullptr);
-    for (const Dialog* dialog : std::initializer_list<const Dialog*>{&time, &about, &main, connecting})
-        expectControlsAtTheirTemplatePlaces(*dialog);
-    connecting->destroy();
-    EXPECT_TRUE(waitUntil([&] { return connecting.isNull(); }));
+    int icons = 0; // the About box's and the connecting dialog's
+    for (const DialogTemplate* shown :
+         {&timeDialogTemplate(), &aboutDialogTemplate(), &mainDialogTemplate(), &connectingDialogTemplate()}) {
+        for (int pointSize : {shown->pointSize, 24}) {
+            DialogTemplate t = *shown;
+            t.pointSize = pointSize;
+            icons += expectControlsAtTheirTemplatePlaces(Dialog(t, boxes));
+        }
+    }
+    EXPECT_EQ(icons, 4);
 }
 
 // As drawn: each frame's top line runs through the middle of the title row at its template
@@ -182,47 +180,37 @@ protected:
         dialog.m_nMinute = 5;
     }
     QLineEdit* edit(int id) { return qobject_cast<QLineEdit*>(dialog.GetDlgItem(id)); }
-    void press(int id) { qobject_cast<QPushButton*>(dialog.GetDlgItem(id))->click(); }
     std::tuple<int, int, int> values() const { return {dialog.m_nHour, dialog.m_nMinute, dialog.m_nSecond}; }
 
     MessageBoxRecorder boxes;
     CTimeDlg dialog{boxes};
 };
 
-TEST_F(TimeDlgTest, OpensWithTheCallersValuesAndHandsBackTheTypedTimeOnOkOnly)
+TEST_F(TimeDlgTest, OpensWithTheCallersValuesAndHandsBackTheTypedTimeOnOk)
 {
     QStringList shown;
     std::vector<int> ranges;
-    EXPECT_EQ(runModal(dialog,
-                       [&] {
-                           shown << dialog.windowTitle();
-                           for (int field : {kHours, kMinutes, kSeconds}) {
-                               shown << edit(field)->text();
-                               auto* upDown = qobject_cast<UpDownControl*>(dialog.GetDlgItem(field + 1));
-                               ranges.insert(ranges.end(), {upDown->lower(), upDown->upper()});
-                           }
-                           edit(kHours)->clear();
-                           QTest::keyClicks(edit(kHours), QStringLiteral("2a-3"));
-                           edit(kMinutes)->setText(QStringLiteral("59"));
-                           edit(kSeconds)->setText(QStringLiteral("58"));
-                           QTest::keyClick(edit(kSeconds), Qt::Key_Return);
-                       }),
-              IDOK);
+    ModalWatcher watcher([&](QDialog*) {
+        shown << dialog.windowTitle();
+        for (int field : {kHours, kMinutes, kSeconds}) {
+            shown << edit(field)->text();
+            auto* upDown = qobject_cast<UpDownControl*>(dialog.GetDlgItem(field + 1));
+            ranges.insert(ranges.end(), {upDown->lower(), upDown->upper()});
+        }
+        edit(kHours)->clear();
+        QTest::keyClicks(edit(kHours), QStringLiteral("2a-3"));
+        edit(kMinutes)->setText(QStringLiteral("59"));
+        edit(kSeconds)->setText(QStringLiteral("58"));
+        QTest::keyClick(edit(kSeconds), Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(shown, (QStringList{"自動接続時刻の設定", "7", "5", "0"}));
     EXPECT_EQ(ranges, (std::vector<int>{0, 23, 0, 59, 0, 59}));
     EXPECT_EQ(values(), std::tuple(23, 59, 58)) << "the edits take digits only";
-    EXPECT_EQ(runModal(dialog,
-                       [&] {
-                           // A refused OK on the way must not leak the typed hours either.
-                           edit(kHours)->setText(QStringLiteral("12"));
-                           edit(kMinutes)->setText(QStringLiteral("99"));
-                           press(IDOK);
-                           QTest::keyClick(&dialog, Qt::Key_Escape);
-                       }),
-              IDCANCEL);
-    EXPECT_EQ(values(), std::tuple(23, 59, 58));
 }
 
+// The dialog stays open; Esc then leaves the caller's time as it was, the fields read before
+// the refused one included.
 TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithItsTextSelected)
 {
     // The empty minutes after the refused hours are not read: only the first failing field speaks.
@@ -234,20 +222,20 @@ TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithI
           Case{kMinutes, "", "整数を入力してください。"}, Case{kSeconds, "99999999999", "整数を入力してください。"}}) {
         boxes.shown.clear();
         std::tuple<bool, QWidget*, QString> afterOk;
-        EXPECT_EQ(runModal(dialog,
-                           [&, field = field, typed = typed] {
-                               for (int f : {kHours, kMinutes, kSeconds})
-                                   edit(f)->setText(QStringLiteral("1"));
-                               edit(field)->setText(QString::fromUtf8(typed));
-                               if (field == kHours)
-                                   edit(kMinutes)->clear();
-                               dialog.GetDlgItem(field == kSeconds ? kHours : kSeconds)->setFocus();
-                               press(IDOK);
-                               afterOk = {dialog.isVisible(), dialog.focusWidget(), edit(field)->selectedText()};
-                               press(IDCANCEL);
-                           }),
-                  IDCANCEL);
+        ModalWatcher watcher([&, field = field, typed = typed](QDialog*) {
+            for (int f : {kHours, kMinutes, kSeconds})
+                edit(f)->setText(QStringLiteral("12"));
+            edit(field)->setText(QString::fromUtf8(typed));
+            if (field == kHours)
+                edit(kMinutes)->clear();
+            dialog.GetDlgItem(field == kSeconds ? kHours : kSeconds)->setFocus();
+            qobject_cast<QPushButton*>(dialog.GetDlgItem(IDOK))->click();
+            afterOk = {dialog.isVisible(), dialog.focusWidget(), edit(field)->selectedText()};
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         EXPECT_EQ(afterOk, std::tuple(true, dialog.GetDlgItem(field), QString::fromUtf8(typed))) << message;
+        EXPECT_EQ(values(), std::tuple(7, 5, 0)) << message;
         ASSERT_EQ(boxes.texts(), std::vector<std::string>{message});
         EXPECT_EQ(std::tuple(boxes.shown[0].title, boxes.shown[0].style, boxes.shown[0].owner),
                   std::tuple("telmaq", 0x30u, static_cast<QWidget*>(&dialog)));
@@ -256,83 +244,43 @@ TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithI
 
 // ---- the connecting dialog
 
-TEST(ConnectingDlg, ShowsTheStatusAndGoesQuietlyWhenTheConnectTakesItDown)
+// However it goes, it goes once. The connect's own destroy asks nothing of the owner; Cancel,
+// the close box and Esc stop the dial and free the dialog only after their own click; an owner
+// window that goes first takes the dialog with it, destroyed or not.
+TEST(ConnectingDlg, ShowsTheStatusAndIsFreedOnceHoweverItEnds)
 {
-    QWidget window;
-    CountingOwner owner;
     MessageBoxRecorder boxes;
-    QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, &window);
-    IConnectingView* view = dialog;
-    view->setStatusText("ダイヤル 1\nリダイヤルまであと 30 秒");
-    auto* status = qobject_cast<QLabel*>(dialog->GetDlgItem(1034));
-    EXPECT_EQ(status->text(), QStringLiteral("ダイヤル 1\nリダイヤルまであと 30 秒"));
-    EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing()) << "both lines fit";
-    view->placeInFront(40, 30);
-    EXPECT_EQ(std::tuple(view->windowRect().left, view->windowRect().top), std::tuple(40, 30));
-    view->destroy();
-    EXPECT_TRUE(waitUntil([&] { return dialog.isNull(); }));
-    EXPECT_EQ(owner.stops, 0) << "nothing is asked of the owner";
-}
-
-TEST(ConnectingDlg, CancelCloseBoxAndEscEachStopTheDialAndFreeTheDialog)
-{
-    QWidget window;
-    MessageBoxRecorder boxes;
-    for (const auto& cancel : std::initializer_list<std::function<void(CConnectingDlg&)>>{
-             [](CConnectingDlg& d) { qobject_cast<QPushButton*>(d.GetDlgItem(IDCANCEL))->click(); },
-             [](CConnectingDlg& d) { d.close(); }, [](CConnectingDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }}) {
+    using Window = std::unique_ptr<QWidget>;
+    using Case = std::tuple<const char*, std::function<void(CConnectingDlg&, Window&)>, bool>; // how, end, stops
+    for (const auto& [how, end, stops] :
+         {Case{"destroy", [](CConnectingDlg&d, Window&) { d.destroy(); }, false},
+          Case{"Cancel", [](CConnectingDlg&d, Window&) { qobject_cast<QPushButton*>(d.GetDlgItem(IDCANCEL))->click(); },
+               true},
+          Case{"close box", [](CConnectingDlg&d, Window&) { d.close(); }, true},
+          Case{"Esc", [](CConnectingDlg&d, Window&) { QTest::keyClick(&d, Qt::Key_Escape); }, true},
+          Case{"owner window", [](CConnectingDlg&, Window&w) { w.reset(); }, false},
+          Case{"destroy, owner window", [](CConnectingDlg&d, Window&w) { d.destroy(), w.reset(); }, false}}) {
+        Window window = std::make_unique<QWidget>();
         CountingOwner owner;
-        QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, &window);
-        cancel(*dialog);
-        ASSERT_FALSE(dialog.isNull());
-        EXPECT_EQ(std::tuple(dialog->isVisible(), dialog->isWindowAlive(), owner.stops > 0),
-                  std::tuple(false, false, true));
-        EXPECT_TRUE(waitUntil([&] { return dialog.isNull(); }));
+        QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, window.get());
+        IConnectingView* view = dialog;
+        view->setStatusText("ダイヤル 1\nリダイヤルまであと 30 秒");
+        auto* status = qobject_cast<QLabel*>(dialog->GetDlgItem(1034));
+        EXPECT_EQ(status->text(), QStringLiteral("ダイヤル 1\nリダイヤルまであと 30 秒"));
+        EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing()) << "both lines fit";
+        view->placeInFront(40, 30);
+        EXPECT_EQ(std::tuple(view->windowRect().left, view->windowRect().top), std::tuple(40, 30));
+        end(*dialog, window);
+        // Freed at once only along with the owner window, never from inside a click.
+        EXPECT_EQ(dialog.isNull(), !window) << how;
+        EXPECT_FALSE(dialog && (dialog->isVisible() || dialog->isWindowAlive())) << how;
+        EXPECT_TRUE(waitUntil([&] { return dialog.isNull(); })) << how;
+        EXPECT_EQ(owner.stops > 0, stops) << how;
     }
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST(ConnectingDlg, AnOwnerThatGoesFirstTakesTheDialogWithIt)
-{
-    CountingOwner owner;
-    MessageBoxRecorder boxes;
-    for (const bool destroyedFirst : {true, false}) {
-        auto window = std::make_unique<QWidget>();
-        QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, window.get());
-        // The owner goes before the deferred free runs; the dialog must be freed exactly once.
-        if (destroyedFirst)
-            dialog->destroy();
-        window.reset();
-        EXPECT_TRUE(dialog.isNull());
-        QTest::qWait(20);
-    }
-}
-
-// ---- the icon
-
-// Built in from 16 to 256 pixels; in the About box and the connecting dialog it fills its
-// square at any font size, at the screen's own pixel ratio.
-TEST(ProgramIcon, IsBuiltInAndFillsItsTemplateSquareInTheDialogs)
-{
-    for (int size : {16, 32, 48, 256})
-        EXPECT_EQ(programIcon().pixmap(size, size).size(), QSize(size, size)) << size;
-    MessageBoxRecorder boxes;
-    for (const DialogTemplate* shown : {&aboutDialogTemplate(), &connectingDialogTemplate()}) {
-        for (int pointSize : {9, 24}) {
-            DialogTemplate t = *shown;
-            t.pointSize = pointSize;
-            Dialog dialog(t, boxes);
-            const ControlTemplate& icon = t.controls.front();
-            const QRect square =
-                dialogUnitsToPixels(QRect(icon.x, icon.y, icon.width, icon.height), dialog.baseUnits());
-            const int side = qMin(square.width(), square.height());
-            const QPixmap pixmap = dialog.findChildren<QLabel*>().constFirst()->pixmap();
-            EXPECT_EQ(std::tuple(icon.kind, pixmap.deviceIndependentSize().toSize(), pixmap.devicePixelRatio()),
-                      std::tuple(ControlKind::Icon, QSize(side, side), dialog.devicePixelRatioF()))
-                << t.id << " at " << pointSize << " pt";
-        }
-    }
-}
+// ---- our own controls
 
 QStringList items(const QComboBox& combo)
 {
@@ -356,10 +304,10 @@ TEST(SortedComboBox, SortsIgnoringCaseInAJapaneseReadersOrderAndFindsWholeTexts)
     EXPECT_EQ(found, (std::vector<int>{0, 5, -1, -1}));
     // Items that differ only in case keep one fixed order, not the order they were added in.
     SortedComboBox a, b;
-    for (const char* name : {"abc", "ABC"})
-        a.addSortedItem(QString::fromUtf8(name));
-    for (const char* name : {"ABC", "abc"})
-        b.addSortedItem(QString::fromUtf8(name));
+    a.addSortedItem(QStringLiteral("abc"));
+    a.addSortedItem(QStringLiteral("ABC"));
+    b.addSortedItem(QStringLiteral("ABC"));
+    b.addSortedItem(QStringLiteral("abc"));
     EXPECT_EQ(items(a), items(b));
 }
 
@@ -383,6 +331,8 @@ TEST(UpDownControl, ArrowsAndKeysStepTheBuddyStopAtTheBoundsAndMendOddTexts)
         EXPECT_EQ(buddy.text(), QString::fromUtf8(after)) << before;
     }
 }
+
+// ---- the system menu
 
 // Each item as its text and its id in hex; "-" for a separator, the text alone for a sub-menu.
 QStringList items(const QMenu* menu)
@@ -415,6 +365,8 @@ TEST(SystemMenu, AddsTheEntriesBelowTheWindowCommandIdsConnectDisconnectAndAbout
               std::tuple(3835, QStringLiteral("entry eff0")));
 }
 
+// A mark in front of the chosen entry alone, as drawn: nothing, not an empty box, in front of
+// the others; marks follow the last choice, and a position beyond the list is ignored.
 TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
 {
     QWidget window;
@@ -422,22 +374,20 @@ TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
     menu.build({"A", "B", "C", "D"}, 2, "");
     menu.checkEntry(2, false);
     menu.checkEntry(0, true);
-    menu.checkEntry(7, true); // beyond the list: ignored
-    // A mark in front of the chosen entry, and nothing, not an empty box, in front of the others.
+    menu.checkEntry(7, true);
     QMenu* entries = menu.entryMenu();
     entries->adjustSize();
     const QImage image = entries->grab().toImage();
-    std::vector<bool> checked, marked;
+    std::vector<bool> marked;
     for (int i = 0; i < 4; ++i) {
         const QRect row = entries->actionGeometry(entries->actions().at(i));
         const QRgb background = image.pixel(row.right() - 2, row.center().y());
         QImage front = image.copy(row.left() + 2, row.top() + 1, row.height() - 2, row.height() - 2), blank = front;
         blank.fill(background);
-        checked.push_back(menu.isEntryChecked(i));
         marked.push_back(front != blank);
+        EXPECT_EQ(menu.isEntryChecked(i), marked.back()) << i;
     }
-    EXPECT_EQ(checked, (std::vector<bool>{true, false, false, false}));
-    EXPECT_EQ(marked, checked);
+    EXPECT_EQ(marked, (std::vector<bool>{true, false, false, false}));
 }
 
 TEST(SystemMenu, MaximiseAndSizeStayGrayedAndTheOthersFollowTheWindowsState)
@@ -454,6 +404,8 @@ TEST(SystemMenu, MaximiseAndSizeStayGrayedAndTheOthersFollowTheWindowsState)
         EXPECT_EQ(enabled, (std::vector<bool>{false, false, minimised, !minimised, !minimised, true}));
     }
 }
+
+// ---- the event pump
 
 // Far longer than any of these waits should take, so that a wait that ends early can only
 // have been ended by what the test did; no test asserts how fast that was.
@@ -520,18 +472,11 @@ public:
     }
 };
 
-class QtLook : public ::testing::Test
+// The look stays applied for the main window's tests after this one.
+TEST(QtLook, FileDialogAndEditMenuReadInJapaneseAndMessageBoxesShowNamesAsPlainTextWithPlainButtons)
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        QApplication::setStyle(new IconsOnButtonsStyle);
-        applyApplicationLook(*static_cast<QApplication*>(QCoreApplication::instance()));
-    }
-};
-
-TEST_F(QtLook, FileDialogAndEditMenuReadInJapanese)
-{
+    QApplication::setStyle(new IconsOnButtonsStyle);
+    applyApplicationLook(*static_cast<QApplication*>(QCoreApplication::instance()));
     QFileDialog files;
     files.setOption(QFileDialog::DontUseNativeDialog, true);
     files.setFileMode(QFileDialog::ExistingFile);
@@ -548,27 +493,19 @@ TEST_F(QtLook, FileDialogAndEditMenuReadInJapanese)
         EXPECT_TRUE(text.isEmpty() ||
                     std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; }))
             << text.toStdString();
-}
-
-TEST_F(QtLook, MessageBoxesShowNamesAsPlainTextInTheDialogFontWithPlainButtons)
-{
+    // In the dialog font, not as rich text that would draw the markup in a name or load a file.
     const std::string text = "「<b>x</b><img src=\"/etc/hostname\">」に接続されています";
     for (const bool owned : {false, true}) {
         const std::unique_ptr<QWidget> owner(owned ? new QWidget : nullptr);
         std::tuple<QString, Qt::TextFormat, QStringList, bool, int> seen;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
+        ModalWatcher watcher([&](QDialog* box) {
             auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-            const auto buttons = box->buttons();
+            const auto buttons = qobject_cast<QMessageBox*>(box)->buttons();
             seen = {label->text(), label->textFormat(), label->font().families(), QFontInfo(label->font()).fixedPitch(),
                     static_cast<int>(std::count_if(buttons.begin(), buttons.end(),
                                                    [](QAbstractButton* b) { return !b->icon().isNull(); }))};
             box->accept();
         });
-        watch.start(5);
         EXPECT_EQ(QtMessageBox().messageBox(owner.get(), text, "telmaq", MB_ICONEXCLAMATION), IDOK);
         EXPECT_EQ(seen, std::tuple(QString::fromStdString(text), Qt::PlainText, dialogFontFamilies(kDialogFontFace),
                                    false, 0));
@@ -576,23 +513,6 @@ TEST_F(QtLook, MessageBoxesShowNamesAsPlainTextInTheDialogFontWithPlainButtons)
 }
 
 // ---- the main window
-
-// Acts on each modal dialog that opens, from inside its modal run, and notes its class.
-struct ModalWatcher
-{
-    explicit ModalWatcher(std::function<void(QDialog*)> act)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, act] {
-            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                seen.push_back(modal->metaObject()->className());
-                act(modal);
-            }
-        });
-        timer.start(5);
-    }
-    std::vector<std::string> seen;
-    QTimer timer;
-};
 
 class DialDlgTest : public ::testing::Test
 {
@@ -602,15 +522,10 @@ protected:
         for (const auto& name : names)
             service.addEntry(name, {"0123", "user", "secret", ""});
     }
-    void put(const char* name, std::uint32_t type, const std::string& bytes)
+    void setProfile(const std::string& name)
     {
-        HKEY key = 0;
-        ASSERT_EQ(hive.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-        hive.setValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                      static_cast<std::uint32_t>(bytes.size()));
-        hive.closeKey(key);
+        storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, name + '\0');
     }
-    void setProfile(const std::string& name) { put("InternetProfile", REG_SZ, name + '\0'); }
     std::string profile()
     {
         const char* value = settings.ReadInternetProfile();
@@ -682,7 +597,7 @@ TEST_F(DialDlgTest, ShowsTheStoredSettingsAndEnablesControlsByTheirCheckBoxes)
     addEntries({"A"});
     for (const auto& [name, value] :
          {std::pair{"EnableRedial", 1u}, {"RedialTry", 10u}, {"RedialWait", 2u << 16 | 30u}})
-        put(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value));
+        storeValue(hive, "RemoteAccess", name, REG_DWORD, le32(value));
     open([](CDialDlg& d) {
         d.m_bConnecting = d.m_bDisconnecting = d.m_bInteractive = d.m_bMoved = true;
         d.m_bAutoConnection = false;
@@ -753,8 +668,8 @@ TEST_F(DialDlgHandlers, BrowseListsProgramsAndFoldersOrEverythingAndQuotesThePic
     ModalWatcher watcher([&](QDialog* w) {
         auto* files = qobject_cast<QFileDialog*>(w);
         EXPECT_TRUE(dlg->m_bFileDlgOpen && files->fileMode() == QFileDialog::ExistingFile);
-        if (listed.empty())
-            return listed.emplace_back(), w->reject();
+        if (!listed.empty()) // the second time: cancelled
+            return w->reject();
         files->setDirectory(QString::fromStdString(folder.string()));
         auto* view = files->findChild<QListView*>(QStringLiteral("listView"));
         const auto names = [view] {
@@ -773,12 +688,11 @@ TEST_F(DialDlgHandlers, BrowseListsProgramsAndFoldersOrEverythingAndQuotesThePic
         w->accept();
     });
     click(IDC_BROWSE);
-    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/keep");
     click(IDC_BROWSE);
-    EXPECT_EQ(listed, (std::vector<std::set<std::string>>{{}, {"sub", "tool"}, {"notes.txt", "sub", "tool"}}));
-    EXPECT_EQ(dlg->m_strApplicationFile, "'" + (folder / "tool").string() + "'");
-    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), dlg->m_strApplicationFile);
-    EXPECT_FALSE(dlg->m_bFileDlgOpen);
+    EXPECT_EQ(listed, (std::vector<std::set<std::string>>{{"sub", "tool"}, {"notes.txt", "sub", "tool"}}));
+    const std::string quoted = "'" + (folder / "tool").string() + "'";
+    EXPECT_EQ(std::tuple(dlg->m_strApplicationFile, dlg->GetDlgItemText(IDC_APPLICATION_FILE), dlg->m_bFileDlgOpen),
+              std::tuple(quoted, quoted, false));
 }
 
 TEST_F(DialDlgHandlers, WhileAConnectOrDisconnectRunsOnlyAboutOpensAndAfterItTheButtonsWork)
@@ -796,11 +710,10 @@ TEST_F(DialDlgHandlers, WhileAConnectOrDisconnectRunsOnlyAboutOpensAndAfterItThe
         dlg->OnSysCommand(IDM_CONNECT);
         dlg->OnSysCommand(IDM_DISCONNECT);
         QCoreApplication::processEvents();
-        EXPECT_EQ(watcher.seen, std::vector<std::string>{});
-        EXPECT_EQ(service.totalCalls(), calls);
-        EXPECT_TRUE(dlg->isVisible());
-        EXPECT_EQ(std::tuple(dlg->m_bConnecting, dlg->m_bDisconnecting, dlg->m_bInteractive),
-                  std::tuple(busy == &DialDlgState::m_bConnecting, busy == &DialDlgState::m_bDisconnecting, false));
+        EXPECT_EQ(std::tuple(watcher.seen.size(), service.totalCalls(), dlg->isVisible(), dlg->m_bConnecting,
+                             dlg->m_bDisconnecting, dlg->m_bInteractive),
+                  std::tuple(0u, calls, true, busy == &DialDlgState::m_bConnecting,
+                             busy == &DialDlgState::m_bDisconnecting, false));
         dlg->OnSysCommand(IDM_ABOUTBOX);
         EXPECT_EQ(watcher.seen, std::vector<std::string>{"telmaq::CAboutDlg"});
         EXPECT_FALSE(dlg->m_bAboutOpen);
@@ -921,21 +834,18 @@ TEST_F(DialDlgTest, OpensWhereItWasOrMinimisedAndOnlyClosingElsewhereIsAMoveAndT
     dlg->m_bCheckSun = false;
     dlg->OnEndSession();
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_TRUE(saves[0].m_bMoved && !saves[0].m_bCheckSun);
-    EXPECT_EQ(saves[0].m_nWindowTop, 75);
+    EXPECT_EQ(std::tuple(saves[0].m_bMoved, saves[0].m_bCheckSun, saves[0].m_nWindowTop), std::tuple(true, false, 75));
     // The log-off was cancelled after all: the tick goes on (it picks up a new default
     // entry), and closing later compares with the new position.
     setProfile("B");
     clock.advanceSeconds(1);
     EXPECT_TRUE(waitUntil([this] { return dlg->m_strEntry == "B"; }, 5000)) << "no tick after the session's end";
     dlg->OnDestroy();
-    EXPECT_EQ(dlg->m_nWindowTop, 75);
-    EXPECT_EQ(saves.size(), 1u);
+    EXPECT_EQ(std::tuple(dlg->m_nWindowTop, saves.size()), std::tuple(75, 1u));
 
     open([](CDialDlg& d) { d.m_bIconic = true; });
     // Under some platforms a minimised window stays on the screen: Qt's own state counts.
-    EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized(); }));
-    EXPECT_TRUE(dlg->isIconic());
+    EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized() && dlg->isIconic(); }));
 }
 
 } // namespace
