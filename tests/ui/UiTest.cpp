@@ -186,11 +186,15 @@ protected:
     CTimeDlg dialog{boxes};
 };
 
-TEST_F(TimeDlgTest, OpensWithTheCallersValuesAndHandsBackTheTypedTimeOnOk)
+// OK hands back the typed time, digits only. Then a field out of its range, or no number, is
+// named over the dialog, which stays open with the field focused and its text selected; Esc
+// leaves the caller's time as it was, fields read before the refused one included. Only the
+// first failing field speaks: the empty minutes after refused hours are not read.
+TEST_F(TimeDlgTest, OpensWithTheCallersTimeRefusesAFieldOutOfRangeAndHandsBackTheTypedTimeOnOkOnly)
 {
     QStringList shown;
-    std::vector<int> ranges;
-    ModalWatcher watcher([&](QDialog*) {
+    std::vector<int> ranges; // of the arrows
+    ModalWatcher opened([&](QDialog*) {
         shown << dialog.windowTitle();
         for (int field : {kHours, kMinutes, kSeconds}) {
             shown << edit(field)->text();
@@ -204,16 +208,11 @@ TEST_F(TimeDlgTest, OpensWithTheCallersValuesAndHandsBackTheTypedTimeOnOk)
         QTest::keyClick(edit(kSeconds), Qt::Key_Return);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
+    opened.timer.stop();
     EXPECT_EQ(shown, (QStringList{"自動接続時刻の設定", "7", "5", "0"}));
     EXPECT_EQ(ranges, (std::vector<int>{0, 23, 0, 59, 0, 59}));
-    EXPECT_EQ(values(), std::tuple(23, 59, 58)) << "the edits take digits only";
-}
+    EXPECT_EQ(values(), std::tuple(23, 59, 58));
 
-// The dialog stays open; Esc then leaves the caller's time as it was, the fields read before
-// the refused one included.
-TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithItsTextSelected)
-{
-    // The empty minutes after the refused hours are not read: only the first failing field speaks.
     using Case = std::tuple<int, const char*, const char*>;
     for (const auto& [field, typed, message] :
          {Case{kHours, "24", "0 から 23 までの整数を入力してください。"},
@@ -224,7 +223,7 @@ TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithI
         std::tuple<bool, QWidget*, QString> afterOk;
         ModalWatcher watcher([&, field = field, typed = typed](QDialog*) {
             for (int f : {kHours, kMinutes, kSeconds})
-                edit(f)->setText(QStringLiteral("12"));
+                edit(f)->setText(QStringLiteral("1"));
             edit(field)->setText(QString::fromUtf8(typed));
             if (field == kHours)
                 edit(kMinutes)->clear();
@@ -235,7 +234,7 @@ TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithI
         });
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         EXPECT_EQ(afterOk, std::tuple(true, dialog.GetDlgItem(field), QString::fromUtf8(typed))) << message;
-        EXPECT_EQ(values(), std::tuple(7, 5, 0)) << message;
+        EXPECT_EQ(values(), std::tuple(23, 59, 58)) << message;
         ASSERT_EQ(boxes.texts(), std::vector<std::string>{message});
         EXPECT_EQ(std::tuple(boxes.shown[0].title, boxes.shown[0].style, boxes.shown[0].owner),
                   std::tuple("telmaq", 0x30u, static_cast<QWidget*>(&dialog)));
@@ -250,17 +249,21 @@ TEST_F(TimeDlgTest, ARefusedFieldNamesItsRangeOverTheDialogAndTakesTheFocusWithI
 TEST(ConnectingDlg, ShowsTheStatusAndIsFreedOnceHoweverItEnds)
 {
     MessageBoxRecorder boxes;
-    using Window = std::unique_ptr<QWidget>;
-    using Case = std::tuple<const char*, std::function<void(CConnectingDlg&, Window&)>, bool>; // how, end, stops
+    std::unique_ptr<QWidget> window;
+    using Case = std::tuple<const char*, std::function<void(CConnectingDlg&)>, bool>; // how, end, stops the dial
     for (const auto& [how, end, stops] :
-         {Case{"destroy", [](CConnectingDlg&d, Window&) { d.destroy(); }, false},
-          Case{"Cancel", [](CConnectingDlg&d, Window&) { qobject_cast<QPushButton*>(d.GetDlgItem(IDCANCEL))->click(); },
-               true},
-          Case{"close box", [](CConnectingDlg&d, Window&) { d.close(); }, true},
-          Case{"Esc", [](CConnectingDlg&d, Window&) { QTest::keyClick(&d, Qt::Key_Escape); }, true},
-          Case{"owner window", [](CConnectingDlg&, Window&w) { w.reset(); }, false},
-          Case{"destroy, owner window", [](CConnectingDlg&d, Window&w) { d.destroy(), w.reset(); }, false}}) {
-        Window window = std::make_unique<QWidget>();
+         {Case{"destroy", [](CConnectingDlg& d) { d.destroy(); }, false},
+          Case{"Cancel", [](CConnectingDlg& d) { qobject_cast<QPushButton*>(d.GetDlgItem(IDCANCEL))->click(); }, true},
+          Case{"close box", [](CConnectingDlg& d) { d.close(); }, true},
+          Case{"Esc", [](CConnectingDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, true},
+          Case{"owner window", [&](CConnectingDlg&) { window.reset(); }, false},
+          Case{"destroy, owner window",
+               [&](CConnectingDlg& d) {
+                   d.destroy();
+                   window.reset();
+               },
+               false}}) {
+        window = std::make_unique<QWidget>();
         CountingOwner owner;
         QPointer<CConnectingDlg> dialog = CConnectingDlg::create(owner, boxes, window.get());
         IConnectingView* view = dialog;
@@ -270,7 +273,7 @@ TEST(ConnectingDlg, ShowsTheStatusAndIsFreedOnceHoweverItEnds)
         EXPECT_GE(status->height(), 2 * status->fontMetrics().lineSpacing()) << "both lines fit";
         view->placeInFront(40, 30);
         EXPECT_EQ(std::tuple(view->windowRect().left, view->windowRect().top), std::tuple(40, 30));
-        end(*dialog, window);
+        end(*dialog);
         // Freed at once only along with the owner window, never from inside a click.
         EXPECT_EQ(dialog.isNull(), !window) << how;
         EXPECT_FALSE(dialog && (dialog->isVisible() || dialog->isWindowAlive())) << how;
@@ -411,7 +414,8 @@ TEST(SystemMenu, MaximiseAndSizeStayGrayedAndTheOthersFollowTheWindowsState)
 // have been ended by what the test did; no test asserts how fast that was.
 constexpr int kLongWait = 60000;
 
-TEST(EventPump, AWakeEndsAWaitAtOnceWhetherItCameBeforeDuringOrBeforeAPump)
+// A wake ends a wait at once, whether it came before the wait, during it or before a pump.
+TEST(EventPump, WakesAtOnceWaitsWithoutSpinningPumpsWhatIsWaitingAndStopsWhenQuitting)
 {
     EventPump pump;
     QElapsedTimer clock;
@@ -429,15 +433,9 @@ TEST(EventPump, AWakeEndsAWaitAtOnceWhetherItCameBeforeDuringOrBeforeAPump)
     EXPECT_TRUE(pump.waitAndPump(kLongWait));
     notifier.join();
     EXPECT_LT(clock.elapsed(), kLongWait);
-}
-
-TEST(EventPump, WaitsWithoutSpinningPumpsWhatIsWaitingAndStopsWhenQuitting)
-{
-    EventPump pump;
     // With nothing to do, a wait sleeps: a handful of passes fill 50 ms where a pump that
     // spun would go round thousands of times.
-    QElapsedTimer clock;
-    clock.start();
+    clock.restart();
     int passes = 0;
     for (; clock.elapsed() < 50; ++passes)
         ASSERT_TRUE(pump.waitAndPump(50));
@@ -456,8 +454,7 @@ TEST(EventPump, WaitsWithoutSpinningPumpsWhatIsWaitingAndStopsWhenQuitting)
     EXPECT_FALSE(pump.pumpPendingMessages() || pump.waitAndPump(kLongWait));
     QEvent quit(QEvent::Quit);
     QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
-    EXPECT_TRUE(other.isQuitting());
-    EXPECT_FALSE(other.pumpPendingMessages());
+    EXPECT_TRUE(other.isQuitting() && !other.pumpPendingMessages());
 }
 
 // A desktop whose style puts stock icons on dialog buttons, as several do.
