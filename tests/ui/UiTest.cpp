@@ -65,9 +65,12 @@ struct ModalWatcher
 // Every control sits where its template puts it, in the dialog's own base units; up-down
 // arrows take the right end of their buddy's rectangle, drop-down lists keep their own height,
 // a label's mnemonic leads to the control after it, and the program icon fills its square at
-// the screen's own pixel ratio. Answers how many icons it saw.
-int expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
+// the screen's own pixel ratio. As drawn, each group frame's top line runs through the middle of
+// the title row at its template top, under the check box placed there, and no edge of a frame
+// crosses another control. Answers how many icons it saw.
+int expectControlsAtTheirTemplatePlaces(Dialog& dialog)
 {
+    const QImage image = dialog.grab().toImage();
     const DialogTemplate& t = dialog.dialogTemplate();
     const auto place = [&](std::size_t i) {
         const ControlTemplate& c = t.controls.at(i);
@@ -102,6 +105,23 @@ int expectControlsAtTheirTemplatePlaces(const Dialog& dialog)
                       std::tuple(QSize(side, side), dialog.devicePixelRatioF()));
             ++icons;
         }
+        if (c.kind == ControlKind::GroupBox) {
+            const QRect frame = place(i);
+            int line = frame.top();
+            while (line < frame.bottom() &&
+                   image.pixel(frame.right() - 4, line) == image.pixel(frame.right() - 4, frame.top()))
+                ++line;
+            EXPECT_NEAR(line, frame.top() + QFontMetrics(dialog.font()).height() / 2, 2);
+            for (const QWidget* other : children) {
+                // The check box that titles the frame, and the frame itself or one around it.
+                const bool exempt = other->geometry().top() == frame.top() || other->geometry().contains(frame);
+                for (const QRect& edge : {QRect(frame.left(), line, frame.width(), 1),
+                                          QRect(frame.left(), frame.bottom(), frame.width(), 1),
+                                          QRect(frame.left(), line, 1, frame.bottom() - line),
+                                          QRect(frame.right(), line, 1, frame.bottom() - line)})
+                    EXPECT_FALSE(!exempt && other->geometry().intersects(edge)) << other->metaObject()->className();
+            }
+        }
     }
     return icons;
 }
@@ -127,43 +147,11 @@ TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectanglesInUnitsOfI
         for (int pointSize : {shown->pointSize, 24}) {
             DialogTemplate t = *shown;
             t.pointSize = pointSize;
-            icons += expectControlsAtTheirTemplatePlaces(Dialog(t, boxes));
+            Dialog dialog(t, boxes);
+            icons += expectControlsAtTheirTemplatePlaces(dialog);
         }
     }
     EXPECT_EQ(icons, 4);
-}
-
-// As drawn: each frame's top line runs through the middle of the title row at its template
-// top, under the check box placed there, and no edge of a frame crosses another control.
-TEST(DialogLayout, GroupFramesAreDrawnOnTheirTemplateEdgesAndCrossNoControl)
-{
-    MessageBoxRecorder boxes;
-    for (int pointSize : {9, 16}) {
-        DialogTemplate t = mainDialogTemplate();
-        t.pointSize = pointSize;
-        Dialog main(t, boxes);
-        const QImage image = main.grab().toImage();
-        for (const ControlTemplate& g : t.controls) {
-            if (g.kind != ControlKind::GroupBox)
-                continue;
-            SCOPED_TRACE(testing::Message() << pointSize << " pt, frame at " << g.y);
-            const QRect frame = dialogUnitsToPixels(QRect(g.x, g.y, g.width, g.height), main.baseUnits());
-            int line = frame.top();
-            while (line < frame.bottom() &&
-                   image.pixel(frame.right() - 4, line) == image.pixel(frame.right() - 4, frame.top()))
-                ++line;
-            EXPECT_NEAR(line, frame.top() + QFontMetrics(main.font()).height() / 2, 2);
-            for (const QWidget* w : main.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-                // The check box that titles the frame, and the frame itself or one around it.
-                const bool exempt = w->geometry().top() == frame.top() || w->geometry().contains(frame);
-                for (const QRect& edge : {QRect(frame.left(), line, frame.width(), 1),
-                                          QRect(frame.left(), frame.bottom(), frame.width(), 1),
-                                          QRect(frame.left(), line, 1, frame.bottom() - line),
-                                          QRect(frame.right(), line, 1, frame.bottom() - line)})
-                    EXPECT_FALSE(!exempt && w->geometry().intersects(edge)) << w->metaObject()->className() << w->y();
-            }
-        }
-    }
 }
 
 // ---- the time-setting dialog
@@ -391,21 +379,6 @@ TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
         EXPECT_EQ(menu.isEntryChecked(i), marked.back()) << i;
     }
     EXPECT_EQ(marked, (std::vector<bool>{true, false, false, false}));
-}
-
-TEST(SystemMenu, MaximiseAndSizeStayGrayedAndTheOthersFollowTheWindowsState)
-{
-    QWidget window;
-    CSystemMenu menu(&window);
-    menu.build({"A"}, 0, "");
-    for (const bool minimised : {false, true}) {
-        minimised ? window.showMinimized() : window.show();
-        menu.OnInitMenuPopup();
-        std::vector<bool> enabled;
-        for (unsigned id : {SC_MAXIMIZE, SC_SIZE, SC_RESTORE, SC_MINIMIZE, SC_MOVE, SC_CLOSE})
-            enabled.push_back(menu.action(id)->isEnabled());
-        EXPECT_EQ(enabled, (std::vector<bool>{false, false, minimised, !minimised, !minimised, true}));
-    }
 }
 
 // ---- the event pump
@@ -783,14 +756,22 @@ TEST(DialDlgHelpFile, BesideTheProgramThenInItsShareFolder)
     }
 }
 
-TEST_F(DialDlgHandlers, TheSystemMenuIsTheContextMenu)
+// Opening it grays Maximise and Size always, Restore unless the window is minimised, and Move
+// and Minimise while it is.
+TEST_F(DialDlgHandlers, TheSystemMenuIsTheContextMenuAndFollowsTheWindowsState)
 {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->mapToGlobal(QPoint(5, 5)));
-    QCoreApplication::sendEvent(dlg.get(), &event);
-    EXPECT_TRUE(waitUntil([this] { return dlg->systemMenu().menu()->isVisible(); }));
-    // Opening it grays Maximise and Size.
-    EXPECT_FALSE(dlg->systemMenu().action(SC_MAXIMIZE)->isEnabled() || dlg->systemMenu().action(SC_SIZE)->isEnabled());
-    dlg->systemMenu().menu()->hide();
+    for (const bool minimised : {false, true}) {
+        if (minimised)
+            dlg->OnSysCommand(SC_MINIMIZE);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(dlg.get(), &event);
+        EXPECT_TRUE(waitUntil([this] { return dlg->systemMenu().menu()->isVisible(); }));
+        std::vector<bool> enabled;
+        for (unsigned id : {SC_MAXIMIZE, SC_SIZE, SC_RESTORE, SC_MINIMIZE, SC_MOVE, SC_CLOSE})
+            enabled.push_back(dlg->systemMenu().action(id)->isEnabled());
+        EXPECT_EQ(enabled, (std::vector<bool>{false, false, minimised, !minimised, !minimised, true}));
+        dlg->systemMenu().menu()->hide();
+    }
 }
 
 TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
