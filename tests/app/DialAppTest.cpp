@@ -11,10 +11,7 @@
 #include "fakes/MessageBoxRecorder.h"
 #include "support/TempEnvironment.h"
 
-#include <filesystem>
-#include <optional>
 #include <sstream>
-#include <tuple>
 
 namespace telmaq::test {
 namespace {
@@ -68,15 +65,6 @@ struct StartUp : IMainWindowFactory
     std::optional<DialDlgState> seenAtRun;
 };
 
-TEST(StartUpTest, ASecondCopyEndsAtOnceWithoutATrace)
-{
-    StartUp s;
-    s.lock.setAnswer(IInstanceLock::Result::HeldByAnother);
-    EXPECT_TRUE(s.run(nullptr));
-    EXPECT_EQ(std::tuple(s.service.totalCalls(), s.boxes.shown.size(), std::filesystem::exists(s.env.hivePath())),
-              std::tuple(0, 0u, false));
-}
-
 TEST(StartUpTest, SettingsAreLoadedBeforeTheRunAndChangesSavedAfterIt)
 {
     StartUp s;
@@ -86,32 +74,37 @@ TEST(StartUpTest, SettingsAreLoadedBeforeTheRunAndChangesSavedAfterIt)
     EXPECT_TRUE(s.run("Elsewhere")); // a default entry not in the phonebook is the window's to deal with
     ASSERT_TRUE(s.seenAtRun);
     EXPECT_EQ(std::tie(s.seenAtRun->m_nConnectHour, s.seenAtRun->m_strEntry), std::tuple(7, "Elsewhere"));
-    EXPECT_EQ(stored(s.hive, kSettings, "AutoConnection"), "4:" + le32(1));
-    EXPECT_EQ(stored(s.hive, kSettings, "CheckMon"), "") << "an unchanged setting is not written";
-    EXPECT_TRUE(s.boxes.shown.empty());
+    EXPECT_EQ(std::tuple(stored(s.hive, kSettings, "AutoConnection"), s.boxes.shown.size()),
+              std::tuple("4:" + le32(1), 0u));
 }
 
-TEST(StartUpTest, StopsWithAMessageBeforeTheWindowRunsAndLeavesNothingInTheHive)
+// A second copy ends at once without a trace: no box, no call to the dial-up service, not even
+// a hive file. Without dial-up networking, entries or a default entry, start-up stops with a
+// box before the window runs.
+TEST(StartUpTest, StopsBeforeTheWindowRunsAndLeavesNothingInTheHive)
 {
-    struct Case
-    {
-        int entries;
-        std::uint32_t listingFails;
-        const char* defaultEntry;
-        const char* box; // nullptr: the text for the listing's code
-    };
-    for (const Case& c : {Case{0, 0, "A", kNoDialup}, Case{1, 0, nullptr, kNoDialup}, Case{1, 0, "", kNoDialup},
-                          Case{1, 799, "entry 0", nullptr}}) {
+    using Lock = IInstanceLock::Result;
+    using Case = std::tuple<Lock, int, std::uint32_t, const char*, const char*>; // entries, listing fails, box
+    for (const auto& [lock, entries, listingFails, defaultEntry, box] :
+         {Case{Lock::HeldByAnother, 1, 0, nullptr, nullptr}, Case{Lock::Acquired, 0, 0, "A", kNoDialup},
+          Case{Lock::Acquired, 1, 0, nullptr, kNoDialup}, Case{Lock::Acquired, 1, 0, "", kNoDialup},
+          Case{Lock::Acquired, 1, 799, "entry 0", "the service's own words"}}) {
         StartUp s;
-        s.service.addEntries(c.entries);
+        s.lock.setAnswer(lock);
+        s.service.addEntries(entries);
         s.service.setErrorString(799, "the service's own words");
-        if (c.listingFails)
-            s.service.failNextEnumEntries(c.listingFails);
-        EXPECT_TRUE(s.run(c.defaultEntry));
-        ASSERT_EQ(s.boxes.shown.size(), 1u);
-        const auto& box = s.boxes.shown[0];
-        EXPECT_EQ(box.text, c.box ? c.box : "the service's own words");
-        EXPECT_EQ(std::tie(box.title, box.style, box.owner), std::tuple("telmaq", 0x30u, nullptr));
+        if (listingFails)
+            s.service.failNextEnumEntries(listingFails);
+        EXPECT_TRUE(s.run(defaultEntry));
+        if (!box) {
+            EXPECT_EQ(std::tuple(s.service.totalCalls(), std::filesystem::exists(s.env.hivePath())),
+                      std::tuple(0, false));
+            EXPECT_TRUE(s.boxes.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(s.boxes.texts(), std::vector<std::string>{box});
+        const auto& shown = s.boxes.shown[0];
+        EXPECT_EQ(std::tie(shown.title, shown.style, shown.owner), std::tuple("telmaq", 0x30u, nullptr));
         EXPECT_FALSE(s.seenAtRun);
         HKEY ours = 0;
         EXPECT_NE(s.hive.openKey(HKEY_CURRENT_USER, "Software\\wexhal", KEY_READ, &ours), ERROR_SUCCESS);
@@ -212,9 +205,10 @@ TEST_F(Settings, StoredValuesAreTakenAsTheyAreAndOnlyChangesAreWritten)
     app.SaveSettings(dlg);
     app.SaveSettings(dlg); // the loaded copy stays as loaded
     EXPECT_EQ(named("set "), (std::vector<std::string>{"ApplicationFile", "Iconic", "ApplicationFile", "Iconic"}));
-    EXPECT_EQ(stored(hive, kSettings, "CheckMon"), "4:" + le32(5));
-    EXPECT_EQ(stored(hive, kSettings, "AutoConnection"), "4:");
-    EXPECT_EQ(stored(hive, kSettings, "Iconic"), "4:" + le32(1)) << "a refused write does not stop the others";
+    // A refused write does not stop the others.
+    EXPECT_EQ(std::tuple(stored(hive, kSettings, "CheckMon"), stored(hive, kSettings, "AutoConnection"),
+                         stored(hive, kSettings, "Iconic")),
+              std::tuple("4:" + le32(5), "4:", "4:" + le32(1)));
 }
 
 TEST_F(Settings, ATextLengthenedBetweenItsSizeAndItsReadIsReadWhole)
@@ -223,16 +217,15 @@ TEST_F(Settings, ATextLengthenedBetweenItsSizeAndItsReadIsReadWhole)
     struct Growing : CountingRegistry
     {
         using CountingRegistry::CountingRegistry;
-        SqliteHive* hive = nullptr;
-        long queryValue(HKEY key, const char* name, std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override
+        long queryValue(HKEY key, const char* name, std::uint32_t* type, std::uint8_t* data,
+                        std::uint32_t* size) override
         {
             const long rc = CountingRegistry::queryValue(key, name, type, data, size);
             if (!data && std::string(name) == "ApplicationFile")
-                storeValue(*hive, kSettings, name, REG_SZ, std::string("/opt/a much longer mailer") + '\0');
+                setText(*this, key, name, "/opt/a much longer mailer");
             return rc;
         }
     } growing{hive};
-    growing.hive = &hive;
     storeValue(hive, kSettings, "ApplicationFile", REG_SZ, std::string("mailer") + '\0');
     CDialApp(growing).LoadSettings(dlg);
     EXPECT_EQ(dlg.m_strApplicationFile, "/opt/a much longer mailer");
