@@ -496,11 +496,6 @@ protected:
     {
         storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, name + '\0');
     }
-    std::string profile()
-    {
-        const char* value = settings.ReadInternetProfile();
-        return value ? value : "(none)";
-    }
 
     // Makes the window as start-up does (entries listed, the default entry as m_strEntry),
     // lets the test set members as the stored settings would, then initialises and shows it.
@@ -558,7 +553,7 @@ TEST_F(DialDlgTest, OpensOnTheDefaultEntryFoundIgnoringCaseElseOnTheFirstWhichBe
         open();
         EXPECT_EQ(entries(), shown) << stored;
         EXPECT_EQ(dlg->m_strEntry, entry) << stored;
-        EXPECT_EQ(profile(), entry) << stored;
+        EXPECT_STREQ(settings.ReadInternetProfile(), entry) << stored;
     }
 }
 
@@ -716,7 +711,7 @@ TEST_F(DialDlgHandlers, ChoosingAnEntrySelectsItEverywhereAndWritesTheDefault)
         choose();
         EXPECT_EQ(entries(), shown) << how;
         EXPECT_EQ(dlg->m_strEntry, dlg->entryText(dlg->currentEntry())) << how;
-        EXPECT_EQ(profile(), stored) << how;
+        EXPECT_STREQ(settings.ReadInternetProfile(), stored) << how;
     }
 }
 
@@ -739,20 +734,15 @@ TEST_F(DialDlgHandlers, TheButtonTheHelpCommandAndF1EachTellOfAMissingHelpFileOv
 // ../share/telmaq/ (installed); with neither, the first place looked.
 TEST(DialDlgHelpFile, BesideTheProgramThenInItsShareFolder)
 {
-    using Case = std::tuple<bool, bool, const char*>; // beside, installed, found
-    for (const auto& [beside, installed, expected] :
-         {Case{false, false, "bin/dialer.HLP"}, Case{false, true, "share/telmaq/dialer.HLP"},
-          Case{true, true, "bin/dialer.HLP"}, Case{true, false, "bin/dialer.HLP"}}) {
-        QTemporaryDir root;
-        ASSERT_TRUE(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("share/telmaq"));
-        for (const auto& [wanted, file] : {std::pair{beside, "bin/dialer.HLP"},
-                                           {installed, "share/telmaq/dialer.HLP"},
-                                           {true, "share/telmaq/telmaq.HLP"}}) {
-            QFile made(root.filePath(file));
-            ASSERT_TRUE(!wanted || made.open(QIODevice::WriteOnly));
-        }
-        EXPECT_EQ(CDialDlg::helpFilePathFor(root.filePath("bin/dialer")).toStdString(),
-                  root.filePath(expected).toStdString());
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("share/telmaq"));
+    // Made one after the other: another program's help file, ours installed, ours beside the program.
+    for (const auto& [made, found] : {std::pair{"share/telmaq/telmaq.HLP", "bin/dialer.HLP"},
+                                      {"share/telmaq/dialer.HLP", "share/telmaq/dialer.HLP"},
+                                      {"bin/dialer.HLP", "bin/dialer.HLP"}}) {
+        QFile file(root.filePath(made));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_EQ(CDialDlg::helpFilePathFor(root.filePath("bin/dialer")), root.filePath(found)) << made;
     }
 }
 
@@ -782,7 +772,7 @@ TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
     ASSERT_EQ(dlg->systemMenu().entryItemCount(), CSystemMenu::kMaxEntryItems);
     dlg->OnSysCommand(SC_SIZE);     // would have been entry 3,835 without the cap
     dlg->OnSysCommand(SC_MAXIMIZE); // entry 3,836
-    EXPECT_EQ(profile(), "e0");
+    EXPECT_STREQ(settings.ReadInternetProfile(), "e0");
     dlg->OnSysCommand(0xEFF0); // the last listed entry still works
     EXPECT_EQ(dlg->currentEntry(), 3834);
 }
