@@ -11,7 +11,10 @@
 #include "fakes/MessageBoxRecorder.h"
 #include "support/TempEnvironment.h"
 
+#include <filesystem>
+#include <optional>
 #include <sstream>
+#include <tuple>
 
 namespace telmaq::test {
 namespace {
