@@ -160,28 +160,19 @@ TEST(DialogLayout, EveryDialogPutsItsControlsAtTheirTemplateRectanglesInUnitsOfI
 
 constexpr int kHours = 1042, kMinutes = 1044, kSeconds = 1046;
 
-class TimeDlgTest : public ::testing::Test
-{
-protected:
-    TimeDlgTest()
-    {
-        dialog.m_strCaption = "自動接続時刻の設定";
-        dialog.m_nHour = 7;
-        dialog.m_nMinute = 5;
-    }
-    QLineEdit* edit(int id) { return qobject_cast<QLineEdit*>(dialog.GetDlgItem(id)); }
-    std::tuple<int, int, int> values() const { return {dialog.m_nHour, dialog.m_nMinute, dialog.m_nSecond}; }
-
-    MessageBoxRecorder boxes;
-    CTimeDlg dialog{boxes};
-};
-
 // OK hands back the typed time, digits only. Then a field out of its range, or no number, is
 // named over the dialog, which stays open with the field focused and its text selected; Esc
 // leaves the caller's time as it was, fields read before the refused one included. Only the
 // first failing field speaks: the empty minutes after refused hours are not read.
-TEST_F(TimeDlgTest, OpensWithTheCallersTimeRefusesAFieldOutOfRangeAndHandsBackTheTypedTimeOnOkOnly)
+TEST(TimeDlg, OpensWithTheCallersTimeRefusesAFieldOutOfRangeAndHandsBackTheTypedTimeOnOkOnly)
 {
+    MessageBoxRecorder boxes;
+    CTimeDlg dialog(boxes);
+    dialog.m_strCaption = "自動接続時刻の設定";
+    dialog.m_nHour = 7;
+    dialog.m_nMinute = 5;
+    const auto edit = [&](int id) { return qobject_cast<QLineEdit*>(dialog.GetDlgItem(id)); };
+    const auto values = [&] { return std::tuple(dialog.m_nHour, dialog.m_nMinute, dialog.m_nSecond); };
     QStringList shown;
     std::vector<int> ranges; // of the arrows
     ModalWatcher opened([&](QDialog*) {
@@ -571,8 +562,8 @@ TEST_F(DialDlgTest, ShowsTheStoredSettingsAndEnablesControlsByTheirCheckBoxes)
         d.m_bAutoDisconnection = d.m_bCheckWed = d.m_bApplicationDisconnection = true;
         d.m_strApplicationFile = "/usr/bin/true";
     });
-    EXPECT_EQ(dlg->GetDlgItemText(IDC_REDIAL_TEXT), "【リダイヤルあり】\n 2分 30秒 / 10回");
-    EXPECT_EQ(dlg->GetDlgItemText(IDC_APPLICATION_FILE), "/usr/bin/true");
+    EXPECT_EQ(std::tuple(dlg->GetDlgItemText(IDC_REDIAL_TEXT), dlg->GetDlgItemText(IDC_APPLICATION_FILE)),
+              std::tuple("【リダイヤルあり】\n 2分 30秒 / 10回", "/usr/bin/true"));
     EXPECT_FALSE(dlg->m_bConnecting || dlg->m_bDisconnecting || dlg->m_bInteractive || dlg->m_bMoved);
     // Filling the edit must not pull the check boxes after it back before they were filled.
     EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_APPLICATION_DISCONNECTION));
