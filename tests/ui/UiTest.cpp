@@ -584,9 +584,8 @@ protected:
         setProfile("Alpha");
         open([](CDialDlg& d) {
             d.m_bAutoConnection = d.m_bAutoDisconnection = d.m_bAutoApplication = true;
-            d.m_nConnectHour = 6;
-            d.m_nDisconnectHour = 23;
-            d.m_strApplicationFile = "/usr/bin/keep";
+            std::tie(d.m_nConnectHour, d.m_nDisconnectHour, d.m_strApplicationFile) =
+                std::tuple(6, 23, "/usr/bin/keep");
         });
     }
 };
@@ -773,10 +772,7 @@ TEST_F(DialDlgTest, OpensWhereItWasOrMinimisedAndOnlyClosingElsewhereIsAMoveAndT
 {
     addEntries({"A", "B"});
     setProfile("A");
-    const auto at100x50 = [](CDialDlg& d) {
-        d.m_nWindowLeft = 100;
-        d.m_nWindowTop = 50;
-    };
+    const auto at100x50 = [](CDialDlg& d) { std::tie(d.m_nWindowLeft, d.m_nWindowTop) = std::tuple(100, 50); };
     using Case = std::tuple<std::vector<QPoint>, bool, QPoint>; // moves, moved, position kept
     for (const auto& [moves, moved, kept] : {Case{{}, false, {100, 50}}, Case{{{140, 50}}, true, {140, 50}},
                                              Case{{{300, 200}, {100, 50}}, false, {100, 50}}}) {
