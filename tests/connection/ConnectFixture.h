@@ -12,10 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 namespace telmaq::test {
 
 // The user's Connect over a fake service with one entry that has its credentials stored.
@@ -30,16 +26,15 @@ protected:
         : lists(fake), errorText(fake), window(&clock),
           control(window, fake, lists, errorText, launcher, clock, history)
     {
-        fake.addEntry(kEntry, {std::string("0120-000-000"), std::string("taro"), std::string("secret"), {}});
+        fake.addEntry(kEntry, {"0120-000-000", "taro", "secret", {}});
         window.dlg.m_strEntry = kEntry;
         window.dlg.m_bInteractive = true;
-        window.dlg.m_bConnecting = true;
         window.dlg.m_strApplicationFile = "mailer";
     }
     void TearDown() override
     {
         EXPECT_EQ(window.misuses, 0);
-        EXPECT_FALSE(window.dialogOpen());
+        EXPECT_FALSE(window.dialogOpen);
     }
 
     // Hands over one report per pass of the loop, so that each is seen on its own.
@@ -64,13 +59,12 @@ protected:
         std::string seen;
         for (const std::string& line : window.log)
             if (line.rfind("warning ", 0) == 0 || line.rfind("error ", 0) == 0)
-                seen += line + " | ";
+                seen += " | " + line;
         const std::vector<std::string> lines = history.lines();
-        for (std::size_t i = m_historySeen; i < lines.size(); ++i)
-            seen += lines[i] + " | ";
-        m_historySeen = lines.size();
+        for (; m_historySeen < lines.size(); ++m_historySeen)
+            seen += " | " + lines[m_historySeen];
         window.log.clear();
-        return seen.substr(0, seen.size() - std::min<std::size_t>(seen.size(), 3));
+        return seen.substr(std::min<std::size_t>(seen.size(), 3));
     }
 
     TempEnvironment env;

@@ -13,39 +13,31 @@ using ConnectTest = ConnectFixture;
 
 TEST_F(ConnectTest, EveryEndIsToldToTheUserOnlyAndRecordedForBoth)
 {
-    fake.addEntry("パスワードなし", {std::string("0120"), std::string("taro"), {}, {}});
-    fake.addEntry("ユーザー名なし", {std::string("0120"), {}, std::string("secret"), {}});
+    fake.addEntry("パスワードなし", {"0120", "taro", {}, {}});
+    fake.addEntry("ユーザー名なし", {"0120", {}, "secret", {}});
     fake.setErrorString(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "電話帳エントリが見つかりません");
     const std::string noCredentials = "warning ユーザー名またはパスワードが設定されていません | failed % ";
+    const std::string dialled = "dial-started % プロバイダ | ";
     // Boxes (shown only to the user), history ("%": what started it), then the counts of
-    // dials, hang-ups, status texts and applications started.
-    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+    // dials, hang-ups, status texts and applications started. The service's own text for 676
+    // shows only when the dial itself answers it; a report with an error shows no status text.
+    // clang-format off
+    const std::pair<std::function<void()>, std::string> cases[] = {
         {[&] { fake.addConnection("他社の回線"); }, "warning 「他社の回線」に接続されています | 0 0 0 0"},
-        {[&] { fake.failNextEnumConnections(ERROR_HARDWARE_FAILURE); },
-         "error " + textFor(ERROR_HARDWARE_FAILURE) + " | failed % プロバイダ 630 | 0 0 0 0"},
+        {[&] { fake.failNextEnumConnections(ERROR_HARDWARE_FAILURE); }, "error " + textFor(ERROR_HARDWARE_FAILURE) + " | failed % プロバイダ 630 | 0 0 0 0"},
         // The user could not cancel a dial that has no dialog.
         {[&] { window.failCreateDialog = true; }, "cancelled % プロバイダ | 0 0 0 0"},
         {[&] { window.dlg.m_strEntry = "パスワードなし"; }, noCredentials + "パスワードなし | 0 0 0 0"},
         {[&] { window.dlg.m_strEntry = "ユーザー名なし"; }, noCredentials + "ユーザー名なし | 0 0 0 0"},
-        {[&] { fake.failNextGetParams(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY); },
-         "error 電話帳エントリが見つかりません | failed % プロバイダ 623 | 0 0 0 0"},
-        {[&] { fake.failNextDial(ERROR_PORT_ALREADY_OPEN, true); },
-         "error 通信ポートが使用中です | dial-started % プロバイダ | failed % プロバイダ 602 | 1 1 0 0"},
-        // The service's own text for 676 shows only when the dial itself answers it.
-        {[&] { fake.failNextDial(ERROR_LINE_BUSY, false); },
-         "error 接続先が話中です | dial-started % プロバイダ | failed % プロバイダ 676 | 1 0 0 0"},
-        // A report with an error never shows a status text of its own.
-        {[&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_AUTHENTICATION_FAILURE)); },
-         "error ユーザー名またはパスワードが間違っています | dial-started % プロバイダ | failed % プロバイダ 691 | 1 1 "
-         "2 0"},
-        {[&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_NO_ANSWER)); },
-         "error " + textFor(ERROR_NO_ANSWER) + " | dial-started % プロバイダ | failed % プロバイダ 678 | 1 1 2 0"},
-        {[&] {
-             fake.scriptDial({{RASCS_OpenPort, 0}, {RASCS_Disconnected, 0}});
-         },
-         "dial-started % プロバイダ | failed % プロバイダ | 1 0 2 0"},
-        {[] {}, "dial-started % プロバイダ | connected % プロバイダ | app-started % プロバイダ | 1 0 8 1"},
+        {[&] { fake.failNextGetParams(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY); }, "error 電話帳エントリが見つかりません | failed % プロバイダ 623 | 0 0 0 0"},
+        {[&] { fake.failNextDial(ERROR_PORT_ALREADY_OPEN, true); }, "error 通信ポートが使用中です | " + dialled + "failed % プロバイダ 602 | 1 1 0 0"},
+        {[&] { fake.failNextDial(ERROR_LINE_BUSY, false); }, "error 接続先が話中です | " + dialled + "failed % プロバイダ 676 | 1 0 0 0"},
+        {[&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_AUTHENTICATION_FAILURE)); }, "error ユーザー名またはパスワードが間違っています | " + dialled + "failed % プロバイダ 691 | 1 1 2 0"},
+        {[&] { fake.scriptDial(FakeDialupService::failingScript(ERROR_NO_ANSWER)); }, "error " + textFor(ERROR_NO_ANSWER) + " | " + dialled + "failed % プロバイダ 678 | 1 1 2 0"},
+        {[&] { fake.scriptDial({{RASCS_OpenPort, 0}, {RASCS_Disconnected, 0}}); }, dialled + "failed % プロバイダ | 1 0 2 0"},
+        {[] {}, dialled + "connected % プロバイダ | app-started % プロバイダ | 1 0 8 1"},
     };
+    // clang-format on
     window.dlg.m_bAutoApplication = true;
     oneReportPerPass();
     for (const bool interactive : {true, false}) {
@@ -57,20 +49,21 @@ TEST_F(ConnectTest, EveryEndIsToldToTheUserOnlyAndRecordedForBoth)
             window.failCreateDialog = false;
             window.dlg.m_strEntry = kEntry;
             window.dlg.m_hProcess = kNoProcess;
-            const int dials = fake.dialCalls();
-            const std::size_t hangUps = fake.hungUp().size(), started = launcher.started.size();
+            launcher.started.clear();
+            const std::size_t dials = fake.dialParams().size(), hangUps = fake.hungUp().size();
             setUp();
             connect();
-            std::string seen = outcome() + " | " + std::to_string(fake.dialCalls() - dials) + " " +
-                               std::to_string(fake.hungUp().size() - hangUps) + " " +
-                               std::to_string(window.logged("status ").size()) + " " +
-                               std::to_string(launcher.started.size() - started);
+            const std::string counts = std::to_string(fake.dialParams().size() - dials) + " " +
+                                       std::to_string(fake.hungUp().size() - hangUps) + " " +
+                                       std::to_string(window.logged("status ").size()) + " " +
+                                       std::to_string(launcher.started.size());
             std::string told = expected;
             for (std::size_t at; (at = told.find('%')) != std::string::npos;)
                 told.replace(at, 1, interactive ? "button" : "schedule");
             while (!interactive && (told.rfind("warning ", 0) == 0 || told.rfind("error ", 0) == 0))
                 told.erase(0, told.find(" | ") + 3);
-            EXPECT_EQ(seen.rfind(" | ", 0) == 0 ? seen.substr(3) : seen, told);
+            const std::string seen = outcome();
+            EXPECT_EQ(seen + (seen.empty() ? "" : " | ") + counts, told);
             EXPECT_FALSE(DialNotification::instance().isActive());
         }
     }
@@ -120,88 +113,88 @@ TEST_F(ConnectTest, WaitsForReportsInsteadOfSpinning)
 
 TEST_F(ConnectTest, CancelAndQuitHangUpSilentlyAndStartNothing)
 {
-    struct Case
-    {
-        std::function<bool(int pass)> stop; // stop dialling now
-        bool quit;
-        const char* history;
-    };
-    const Case cases[] = {
-        {[](int pass) { return pass > 3; }, false, "dial-started button プロバイダ | cancelled button プロバイダ"},
+    // Whether to stop dialling in this pass, whether the application quits rather than the
+    // user cancelling, and the history.
+    const std::string dialled = "dial-started button プロバイダ | ", cancelled = "cancelled button プロバイダ";
+    // clang-format off
+    const std::tuple<std::function<bool(int pass)>, bool, std::string> cases[] = {
+        {[](int pass) { return pass > 3; }, false, dialled + cancelled},
         // Cancelled in the pass that took Connected: nothing may start on a line just hung up.
-        {[this](int) { return window.lastStatus() == "Connected"; }, false,
-         "dial-started button プロバイダ | connected button プロバイダ | cancelled button プロバイダ"},
-        {[](int pass) { return pass > 2; }, true, "dial-started button プロバイダ | cancelled button プロバイダ"},
+        {[this](int) { return window.lastStatus() == "Connected"; }, false, dialled + "connected button プロバイダ | " + cancelled},
+        {[](int pass) { return pass > 2; }, true, dialled + cancelled},
     };
+    // clang-format on
     window.dlg.m_bAutoApplication = true;
     connect(); // leaves a Connected report behind in the process-wide record
-    for (const Case& c : cases) {
+    for (const auto& [stop, quit, told] : cases) {
         window.dlg.m_hProcess = kNoProcess;
         fake.clearConnections();
         outcome();
         oneReportPerPass();
         int pass = 0;
-        window.onPass = [&](int) {
-            if (!c.stop(++pass))
+        window.onPass = [&, quits = quit, stops = stop](int) {
+            if (!stops(++pass))
                 releaseOne();
-            else if (c.quit)
+            else if (quits)
                 window.quitting = true;
-            else if (window.dialogOpen())
+            else if (window.dialogOpen)
                 window.cancel();
         };
         connect();
         window.quitting = false;
-        EXPECT_EQ(window.log.back(), c.quit ? "destroy" : "cancel");
-        EXPECT_EQ(outcome(), c.history);
+        EXPECT_EQ(window.log.back(), quit ? "destroy" : "cancel");
+        EXPECT_EQ(outcome(), told);
         EXPECT_EQ(fake.hungUp().back(), fake.lastDialHandle());
         EXPECT_TRUE(fake.connections().empty());
         EXPECT_EQ(launcher.started.size(), 1u);
     }
 }
 
-TEST_F(ConnectTest, ApplicationStartsOnlyWhenAskedForAndNoneIsHeld)
+// An application starts only when asked for, with a command, and none is held; one that
+// cannot start ends the line a second later, only when asked to and only after a listing
+// that worked: hanging up the stale handles of an earlier listing could end another line.
+TEST_F(ConnectTest, ApplicationStartsOnlyWhenAskedAndOneThatCannotStartEndsTheLineOnlyWhenAsked)
 {
-    const std::tuple<bool, const char*, ProcessHandle> cases[] = {
-        {false, "mailer", kNoProcess}, {true, "", kNoProcess}, {true, "mailer", 4242}};
-    for (const auto& [option, command, held] : cases) {
+    // Asked to start, command, held process, start fails, asked to end the line, listing
+    // fails after the launch; then the error boxes, lines up and time slept at the box.
+    // clang-format off
+    const std::tuple<bool, const char*, ProcessHandle, bool, bool, bool, std::string> cases[] = {
+        {false, "mailer", kNoProcess, false, true, false, "0 - -"},
+        {true, "", kNoProcess, false, true, false, "0 - -"},
+        {true, "mailer", 4242, false, true, false, "0 - -"},
+        {true, "mailer", kNoProcess, true, false, false, "1 1 0"},
+        {true, "mailer", kNoProcess, true, true, false, "1 0 1000"},
+        {true, "mailer", kNoProcess, true, true, true, "1 1 1000"},
+    };
+    // clang-format on
+    for (const auto& [option, command, held, fails, disconnect, listingFails, expected] : cases) {
+        SCOPED_TRACE(expected);
         fake.clearConnections();
+        window.log.clear();
+        launcher.failStart = fails;
         window.dlg.m_bAutoApplication = option;
         window.dlg.m_strApplicationFile = command;
         window.dlg.m_hProcess = held;
-        connect();
-        EXPECT_TRUE(launcher.started.empty()) << command;
-        EXPECT_EQ(window.dlg.m_hProcess, held);
-    }
-}
-
-TEST_F(ConnectTest, AnApplicationThatCannotStartEndsTheLineOnlyWhenAskedAndAfterASecond)
-{
-    launcher.failStart = true;
-    window.dlg.m_bAutoApplication = true;
-    // Asked to end the line, listing fails after the launch: lines up and time slept at the box.
-    const std::tuple<bool, bool, std::size_t, std::int64_t> cases[] = {
-        {false, false, 1, 0}, {true, false, 0, 1000}, {true, true, 1, 1000}};
-    for (const auto& [disconnect, listingFails, linesAtBox, sleptAtBox] : cases) {
-        fake.clearConnections();
         window.dlg.m_bApplicationDisconnection = disconnect;
-        // A listing that fails after the launch must not hang up the stale handles of the last one.
         int listings = 0;
         fake.onEnumConnections([&, failing = listingFails](int) {
             if (++listings == 2 && failing)
                 fake.failNextEnumConnections(ERROR_NOT_ENOUGH_MEMORY);
         });
-        std::string atBox;
+        std::string atBox = "- -";
         const std::int64_t slept = clock.sleptMs();
         window.onMessageBox = [&] {
             atBox = std::to_string(fake.connections().size()) + " " + std::to_string(clock.sleptMs() - slept);
         };
+        const std::size_t started = launcher.started.size();
         connect();
-        EXPECT_EQ(window.logged("error "), std::vector<std::string>{"アプリケーションを起動できませんでした"});
-        EXPECT_EQ(atBox, std::to_string(linesAtBox) + " " + std::to_string(sleptAtBox));
-        EXPECT_EQ(window.dlg.m_hProcess, kNoProcess);
-        window.log.clear();
-        fake.onEnumConnections(nullptr);
+        const std::vector<std::string> boxes = window.logged("error ");
+        EXPECT_EQ(std::to_string(boxes.size()) + " " + atBox, expected);
+        EXPECT_EQ(boxes, std::vector<std::string>(boxes.size(), "アプリケーションを起動できませんでした"));
+        EXPECT_EQ(launcher.started.size() - started, fails ? 1u : 0u);
+        EXPECT_EQ(window.dlg.m_hProcess, held);
     }
+    fake.onEnumConnections(nullptr);
 }
 
 using DisconnectTest = ConnectFixture;

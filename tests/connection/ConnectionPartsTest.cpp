@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace telmaq {
 namespace {
@@ -38,27 +39,24 @@ TEST(DialStatusText, EachStateHasItsTextAndOnlyTheEndStatesEndTheWait)
 
 TEST(DialogPlacementTest, CentresOnTheClientAreaAndKeepsOnScreen)
 {
-    struct Case
-    {
-        ScreenRect dialog;
-        bool iconic;
-        ScreenRect client;
-        int x, y;
-    };
-    const Case cases[] = {
-        {{0, 0, 200, 80}, false, {100, 100, 500, 400}, 200, 210},
+    // The dialog's size, whether the main window is iconic, its client area, and where the
+    // dialog goes on a screen of 1920 by 1080.
+    // clang-format off
+    const std::tuple<int, int, bool, ScreenRect, int, int> cases[] = {
+        {200, 80, false, {100, 100, 500, 400}, 200, 210},
         // Each half truncated on its own: 150 - 50, not (300 - 101) / 2 = 99.
-        {{0, 0, 101, 81}, false, {10, 20, 310, 320}, 110, 130},
-        {{0, 0, 300, 80}, false, {-600, -400, -200, -100}, 0, 0},
-        {{0, 0, 300, 80}, false, {1700, 900, 2100, 1100}, 1620, 960},
+        {101, 81, false, {10, 20, 310, 320}, 110, 130},
+        {300, 80, false, {-600, -400, -200, -100}, 0, 0},
+        {300, 80, false, {1700, 900, 2100, 1100}, 1620, 960},
         // The clamp to 0 comes first, so a dialog larger than the screen ends up off its left.
-        {{0, 0, 2000, 1200}, false, {0, 0, 400, 300}, -80, -120},
-        {{0, 0, 300, 80}, true, {1700, 900, 2100, 1100}, 810, 500},
-        {{0, 0, 2001, 1201}, true, {0, 0, 10, 10}, -40, -60},
+        {2000, 1200, false, {0, 0, 400, 300}, -80, -120},
+        {300, 80, true, {1700, 900, 2100, 1100}, 810, 500},
+        {2001, 1201, true, {0, 0, 10, 10}, -40, -60},
     };
-    for (const Case& c : cases) {
-        const ScreenPoint at = connectingDialogPosition(c.dialog, c.iconic, c.client, 1920, 1080);
-        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(c.x, c.y)) << c.client.left << " " << c.iconic;
+    // clang-format on
+    for (const auto& [width, height, iconic, client, x, y] : cases) {
+        const ScreenPoint at = connectingDialogPosition({0, 0, width, height}, iconic, client, 1920, 1080);
+        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(x, y)) << client.left << " " << iconic;
     }
 }
 

@@ -9,38 +9,20 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace telmaq::test {
 
-// The main window for the connect and disconnect procedures, as one log of what it was told:
-// "caption …", "place x,y", "status …", "destroy", "cancel" (the user's), "warning …" and
-// "error …" boxes. Every pump is one pass, when onPass stands in for the user and the tick.
-// waitAndPump really waits on a sticky wake flag for at most realWaitCapMs; a wait that runs
-// out moves the fake clock on by the full time asked for, so minutes of countdown take a blink.
-class FakeDialWindow : public IDialWindow
+// The main window for the connect and disconnect procedures, and its connecting dialog, as
+// one log of what it was told: "caption …", "place x,y", "status …", "destroy", "cancel" (the
+// user's), "warning …" and "error …" boxes. Every pump is one pass, when onPass stands in for
+// the user and the tick. waitAndPump really waits on a sticky wake flag for at most
+// realWaitCapMs; a wait that runs out moves the fake clock on by the full time asked for, so
+// minutes of countdown take a blink.
+class FakeDialWindow : public IDialWindow, IConnectingView
 {
-    struct View : IConnectingView
-    {
-        explicit View(FakeDialWindow& window) : w(window) {}
-        void setCaption(const std::string& caption) override { note("caption " + caption); }
-        void setStatusText(const std::string& text) override { note("status " + text); }
-        ScreenRect windowRect() const override { return note(""), ScreenRect{0, 0, 300, 80}; }
-        void placeInFront(int x, int y) override { note("place " + std::to_string(x) + "," + std::to_string(y)); }
-        void destroy() override { note("destroy"), gone = true; }
-        void note(const std::string& line) const
-        {
-            w.misuses += gone ? 1 : 0;
-            if (!line.empty())
-                w.log.push_back(line);
-        }
-        FakeDialWindow& w;
-        bool gone = false;
-    };
-
 public:
     explicit FakeDialWindow(FakeClock* clock) : m_clock(clock) {}
 
@@ -51,7 +33,8 @@ public:
             return nullptr;
         // A connect that never ends fails its test within a minute, not at ctest's time-out.
         m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        return m_views.emplace_back(std::make_unique<View>(*this)).get();
+        ++dialogs, dialogOpen = true;
+        return this;
     }
     bool isIconic() const override { return false; }
     ScreenRect clientRectOnScreen() const override { return clientRect; }
@@ -59,7 +42,7 @@ public:
     int screenHeight() const override { return 1080; }
     void messageBox(const std::string& text, const std::string& title, unsigned style) override
     {
-        misuses += dialogOpen() ? 1 : 0; // a box never shows over the connecting dialog
+        misuses += dialogOpen ? 1 : 0; // a box never shows over the connecting dialog
         const bool warning = title == "telmaq - 警告" && style == MB_ICONINFORMATION;
         const bool error = title == "telmaq - エラー" && style == MB_ICONEXCLAMATION;
         log.push_back((warning ? "warning " : error ? "error " : title + " " + std::to_string(style) + " ") + text);
@@ -85,15 +68,20 @@ public:
         m_wakeCv.notify_all();
     }
 
-    // The user's Cancel on the latest dialog: clears the flag, the dialog destroys itself.
+    // The dialog; touching it once it is gone is a misuse.
+    void setCaption(const std::string& caption) override { note("caption " + caption); }
+    void setStatusText(const std::string& text) override { note("status " + text); }
+    ScreenRect windowRect() const override { return misuses += dialogOpen ? 0 : 1, ScreenRect{0, 0, 300, 80}; }
+    void placeInFront(int x, int y) override { note("place " + std::to_string(x) + "," + std::to_string(y)); }
+    void destroy() override { note("destroy"), dialogOpen = false; }
+    // The user's Cancel: clears the flag, the dialog destroys itself.
     void cancel()
     {
         dlg.m_bKeepDialing = false;
-        m_views.back()->gone = true;
+        dialogOpen = false;
         log.push_back("cancel");
     }
-    bool dialogOpen() const { return !m_views.empty() && !m_views.back()->gone; }
-    std::size_t dialogs() const { return m_views.size(); }
+
     // The log lines that start with prefix, without it.
     std::vector<std::string> logged(const std::string& prefix) const
     {
@@ -113,12 +101,18 @@ public:
     std::function<void(int pass)> onPass;
     std::function<void()> onMessageBox;
     std::vector<std::string> log;
-    int misuses = 0; // calls on a destroyed dialog, boxes over an open one
-    int passes = 0;
-    int pumps = 0;
+    bool dialogOpen = false;
+    mutable int misuses = 0; // calls on a destroyed dialog, boxes over an open one
+    std::size_t dialogs = 0;
+    int passes = 0, pumps = 0;
     std::map<int, int> waitsByMs;
 
 private:
+    void note(const std::string& line)
+    {
+        misuses += dialogOpen ? 0 : 1;
+        log.push_back(line);
+    }
     bool pass()
     {
         ++passes;
@@ -132,7 +126,6 @@ private:
     }
 
     FakeClock* m_clock;
-    std::vector<std::unique_ptr<View>> m_views;
     std::mutex m_wakeMutex;
     std::condition_variable m_wakeCv;
     bool m_woken = false;

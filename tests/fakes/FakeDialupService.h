@@ -9,7 +9,6 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -65,10 +64,7 @@ public:
     {
         return locked([&] { return m_connections.emplace_back(Connection{m_nextHandle++, entry}).handle; });
     }
-    void clearConnections()
-    {
-        locked([&] { m_connections.clear(); });
-    }
+    void clearConnections() { set(m_connections, std::vector<Connection>{}); }
 
     // The next call answers code at once (one answer per call, in order); a failed dial
     // still hands out a handle (and plays no reports) with storeHandle.
@@ -104,15 +100,8 @@ public:
 
     int enumEntriesCalls() const { return count("entries"); }
     int getParamsCalls() const { return count("params"); }
-    int dialCalls() const { return count("dial"); }
     int hangUpCalls() const { return count("hangUp"); }
-    int totalCalls() const
-    {
-        return locked([&] {
-            return std::accumulate(m_calls.begin(), m_calls.end(), 0,
-                                   [](int n, const auto& call) { return n + call.second; });
-        });
-    }
+    int totalCalls() const { return get(m_totalCalls); }
     // The capacity in bytes handed in by every listing call, in order.
     std::vector<std::uint32_t> entriesCapacities() const { return get(m_entryListing.capacities); }
     // The records handed in, as they came.
@@ -142,7 +131,7 @@ public:
     std::uint32_t getEntryDialParams(RASDIALPARAMSA* params, bool* passwordRetrieved) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_calls["params"];
+        called("params");
         if (!params)
             return ERROR_INVALID_PARAMETER_RAS;
         m_paramsRequests.push_back(*params);
@@ -171,7 +160,7 @@ public:
                        HRASCONN* connection) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_calls["dial"];
+        called("dial");
         if (!params || !connection)
             return ERROR_INVALID_PARAMETER_RAS;
         m_dialParams.push_back(*params);
@@ -194,7 +183,7 @@ public:
     std::uint32_t hangUp(HRASCONN connection) override
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        ++m_calls["hangUp"];
+        called("hangUp");
         m_hungUp.push_back(connection);
         m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
                                        [&](const Pending& p) { return p.handle == connection; }),
@@ -215,7 +204,7 @@ public:
     std::uint32_t getErrorString(std::uint32_t code, char* buffer, std::uint32_t bufferSize) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_calls["errorString"];
+        called("errorString");
         const auto found = m_errorStrings.find(code);
         return answerErrorText(found == m_errorStrings.end() ? nullptr : found->second.c_str(), buffer, bufferSize);
     }
@@ -247,7 +236,7 @@ private:
                        std::uint32_t* count, Fill fill)
     {
         std::function<void(int)> hook;
-        const int call = locked([&] { return hook = listing.hook, ++m_calls[listing.name]; });
+        const int call = locked([&] { return hook = listing.hook, called(listing.name); });
         if (hook)
             hook(call);
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -287,6 +276,7 @@ private:
     {
         return locked([&] { return m_calls.count(call) ? m_calls.at(call) : 0; });
     }
+    int called(const char* call) { return ++m_totalCalls, ++m_calls[call]; }
     template <typename T> static T pop(std::deque<T>& queue)
     {
         T front = std::move(queue.front());
@@ -326,6 +316,7 @@ private:
     std::deque<Script> m_scripts;
     Script m_defaultScript = connectingScript();
     std::map<std::string, int> m_calls;
+    int m_totalCalls = 0;
     std::vector<RASDIALPARAMSA> m_paramsRequests, m_dialParams;
     std::vector<std::uint32_t> m_notifierTypes;
     std::vector<HRASCONN> m_handlesAtDial, m_hungUp;
