@@ -142,10 +142,6 @@ TEST_F(ConnectRedialTest, AHistoryThatCannotBeWrittenChangesNothingTheUserOrTheL
     };
     SqliteHistory good(env.historyPath(), {"simulator", false});
     const std::vector<std::string> expected = session(good);
-    std::vector<HistoryRow> rows;
-    std::string error;
-    ASSERT_TRUE(readHistory(env.historyPath(), {}, rows, error));
-    EXPECT_EQ(rows.size(), 6u);
     EXPECT_EQ(expected.back(), "3 dials, 3 hang-ups");
 
     const std::string corrupt = (env.dir() / "corrupt.db").string();
