@@ -98,9 +98,9 @@ public:
     std::size_t pendingReports() const { return get(m_pending).size(); }
     std::size_t delivered() const { return get(m_delivered); }
 
-    int enumEntriesCalls() const { return count("entries"); }
-    int getParamsCalls() const { return count("params"); }
-    int hangUpCalls() const { return count("hangUp"); }
+    int enumEntriesCalls() const { return get(m_entryListing.calls); }
+    int getParamsCalls() const { return get(m_paramsCalls); }
+    int hangUpCalls() const { return static_cast<int>(hungUp().size()); }
     int totalCalls() const { return get(m_totalCalls); }
     // The capacity in bytes handed in by every listing call, in order.
     std::vector<std::uint32_t> entriesCapacities() const { return get(m_entryListing.capacities); }
@@ -131,7 +131,7 @@ public:
     std::uint32_t getEntryDialParams(RASDIALPARAMSA* params, bool* passwordRetrieved) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        called("params");
+        ++m_paramsCalls, ++m_totalCalls;
         if (!params)
             return ERROR_INVALID_PARAMETER_RAS;
         m_paramsRequests.push_back(*params);
@@ -160,7 +160,7 @@ public:
                        HRASCONN* connection) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        called("dial");
+        ++m_totalCalls;
         if (!params || !connection)
             return ERROR_INVALID_PARAMETER_RAS;
         m_dialParams.push_back(*params);
@@ -183,7 +183,7 @@ public:
     std::uint32_t hangUp(HRASCONN connection) override
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        called("hangUp");
+        ++m_totalCalls;
         m_hungUp.push_back(connection);
         m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
                                        [&](const Pending& p) { return p.handle == connection; }),
@@ -204,7 +204,7 @@ public:
     std::uint32_t getErrorString(std::uint32_t code, char* buffer, std::uint32_t bufferSize) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        called("errorString");
+        ++m_totalCalls;
         const auto found = m_errorStrings.find(code);
         return answerErrorText(found == m_errorStrings.end() ? nullptr : found->second.c_str(), buffer, bufferSize);
     }
@@ -223,8 +223,7 @@ private:
     };
     struct Listing
     {
-        explicit Listing(const char* call) : name(call) {}
-        const char* name;
+        int calls = 0;
         std::function<void(int)> hook;
         std::deque<std::uint32_t> answers;
         std::uint32_t claim = 0;
@@ -236,7 +235,7 @@ private:
                        std::uint32_t* count, Fill fill)
     {
         std::function<void(int)> hook;
-        const int call = locked([&] { return hook = listing.hook, called(listing.name); });
+        const int call = locked([&] { return hook = listing.hook, ++m_totalCalls, ++listing.calls; });
         if (hook)
             hook(call);
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -272,11 +271,6 @@ private:
     {
         locked([&] { queue.push_back(std::move(value)); });
     }
-    int count(const char* call) const
-    {
-        return locked([&] { return m_calls.count(call) ? m_calls.at(call) : 0; });
-    }
-    int called(const char* call) { return ++m_totalCalls, ++m_calls[call]; }
     template <typename T> static T pop(std::deque<T>& queue)
     {
         T front = std::move(queue.front());
@@ -310,13 +304,12 @@ private:
     std::map<std::uint32_t, std::string> m_errorStrings;
     HRASCONN m_nextHandle = 0x100;
     HRASCONN m_lastDialHandle = kNoConnection;
-    Listing m_entryListing{"entries"}, m_connectionListing{"connections"};
+    Listing m_entryListing, m_connectionListing;
     std::deque<std::uint32_t> m_getParamsAnswers;
     std::deque<DialAnswer> m_dialAnswers;
     std::deque<Script> m_scripts;
     Script m_defaultScript = connectingScript();
-    std::map<std::string, int> m_calls;
-    int m_totalCalls = 0;
+    int m_paramsCalls = 0, m_totalCalls = 0;
     std::vector<RASDIALPARAMSA> m_paramsRequests, m_dialParams;
     std::vector<std::uint32_t> m_notifierTypes;
     std::vector<HRASCONN> m_handlesAtDial, m_hungUp;

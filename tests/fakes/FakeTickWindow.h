@@ -47,7 +47,6 @@ public:
 
     bool isChecked(int position) const { return m_checks.at(static_cast<std::size_t>(position)); }
     long checkedCount() const { return std::count(m_checks.begin(), m_checks.end(), true); }
-    long updateDataToControls() const { return std::count(log.begin(), log.end(), "UpdateData(false)"); }
 
     int entryCount() const override { return static_cast<int>(m_entries.size()); }
     std::string entryText(int index) const override
