@@ -1,13 +1,106 @@
-#include "ConnectFixture.h"
-
+// The connect and disconnect procedures: how each way a dial ends is told and recorded, the
+// redial and its countdown, cancelling and quitting, the application started after a connect,
+// the race of the notifier thread against the loop, and a run on the line simulator.
 #include "connection/ConnectProcedure.h"
+#include "connection/ConnectionControl.h"
 #include "connection/DialStatusText.h"
+#include "dialup/DialupLists.h"
+#include "dialup/RasErrorText.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDialWindow.h"
+#include "fakes/FakeDialupService.h"
+#include "fakes/FakeHistory.h"
+#include "fakes/FakeProcessLauncher.h"
+#include "platform/HiveTestSupport.h"
+#include "platform/dialup/LineSimulator.h"
+#include "platform/history/SqliteHistory.h"
+#include "support/TempEnvironment.h"
+#include "tools/ToolRun.h"
 
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <random>
+#include <thread>
 #include <tuple>
 
 namespace telmaq::test {
 namespace {
+
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr int kConnects = 300;
+#else
+constexpr int kConnects = 4000;
+#endif
+
+// The user's Connect over a fake service with one entry that has its credentials stored.
+// Whatever a test does, no dialog may be touched once gone, left open, or covered by a box.
+class ConnectFixture : public ::testing::Test
+{
+protected:
+    static constexpr const char* kEntry = "プロバイダ";
+    using Script = FakeDialupService::Script;
+
+    ConnectFixture()
+        : lists(fake), errorText(fake), window(&clock),
+          control(window, fake, lists, errorText, launcher, clock, history)
+    {
+        fake.addEntry(kEntry, {"0120-000-000", "taro", "secret", {}});
+        window.dlg.m_strEntry = kEntry;
+        window.dlg.m_bInteractive = true;
+        window.dlg.m_strApplicationFile = "mailer";
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(window.misuses, 0);
+        EXPECT_FALSE(window.dialogOpen);
+    }
+
+    // Hands over one report per pass of the loop, so that each is seen on its own.
+    void oneReportPerPass()
+    {
+        fake.holdReports();
+        window.onPass = [this](int) { releaseOne(); };
+    }
+    void releaseOne()
+    {
+        const std::size_t delivered = fake.delivered();
+        if (fake.pendingReports() == 0)
+            return;
+        fake.releaseReports(1);
+        ASSERT_TRUE(fake.waitForDeliveries(delivered + 1));
+    }
+    void connect() { control.Connect(); }
+    std::string textFor(std::uint32_t code) { return errorText.GetRasErrorText(code); }
+    // The boxes shown and the history recorded since the last call, joined by " | ".
+    std::string outcome()
+    {
+        std::string seen;
+        for (const std::string& line : window.log)
+            if (line.rfind("warning ", 0) == 0 || line.rfind("error ", 0) == 0)
+                seen += " | " + line;
+        const std::vector<std::string> lines = history.lines();
+        for (; m_historySeen < lines.size(); ++m_historySeen)
+            seen += " | " + lines[m_historySeen];
+        window.log.clear();
+        return seen.substr(std::min<std::size_t>(seen.size(), 3));
+    }
+
+    TempEnvironment env;
+    FakeClock clock;
+    FakeDialupService fake;
+    DialupLists lists;
+    RasErrorText errorText;
+    FakeProcessLauncher launcher;
+    FakeHistory history;
+    FakeDialWindow window;
+    ConnectionControl control;
+
+private:
+    std::size_t m_historySeen = 0;
+};
 
 using ConnectTest = ConnectFixture;
 
@@ -238,6 +331,245 @@ TEST_F(DisconnectTest, OnlyALineThatWeDidNotHangUpIsRecordedAsDropped)
     EXPECT_EQ(outcome(), "dial-started button プロバイダ | connected button プロバイダ | hung-up scheduled-disconnect "
                          "プロバイダ | dial-started button プロバイダ | connected button プロバイダ | line-dropped "
                          "button プロバイダ 629");
+}
+
+// A line that is always busy, redialled after a short wait whose countdown runs out at once.
+class ConnectRedialTest : public ConnectFixture
+{
+protected:
+    ConnectRedialTest()
+    {
+        fake.setDefaultScript(FakeDialupService::failingScript(ERROR_LINE_BUSY));
+        window.dlg.m_bRedial = true;
+        window.dlg.m_nRedialTry = 1;
+        window.realWaitCapMs = 0;
+    }
+    // Busy once, then connects; act sees each countdown text of the first wait. Answers the
+    // countdown texts shown.
+    std::vector<std::string> busyThenConnect(std::int32_t wait, std::function<void(const std::string& left)> act)
+    {
+        window.dlg.m_nRedialWait = wait;
+        fake.scriptDial(FakeDialupService::failingScript(ERROR_LINE_BUSY));
+        fake.scriptDial(FakeDialupService::connectingScript());
+        window.onPass = [this, act](int) {
+            const std::string text = window.lastStatus();
+            if (act && text.rfind(kWaiting, 0) == 0)
+                act(text.substr(std::string(kWaiting).size()));
+        };
+        connect();
+        return window.logged(std::string("status ") + kWaiting);
+    }
+    static constexpr const char* kWaiting = "ダイヤル 1\nリダイヤルまであと ";
+};
+
+TEST_F(ConnectRedialTest, OnlyABusyLineIsRedialledAsOftenAsTheTriesAllow)
+{
+    // Redial on, tries, wait in seconds, the dial's error, and the dials made.
+    const std::tuple<bool, std::int32_t, std::int32_t, std::uint32_t, std::size_t> cases[] = {
+        {true, 2, 3, ERROR_LINE_BUSY, 3},  {true, 0, 3, ERROR_LINE_BUSY, 1}, {true, -1, 3, ERROR_LINE_BUSY, 1},
+        {false, 5, 3, ERROR_LINE_BUSY, 1}, {true, 1, 0, ERROR_LINE_BUSY, 2}, {true, 3, 3, ERROR_NO_ANSWER, 1}};
+    for (const auto& [redial, tries, wait, error, dials] : cases) {
+        SCOPED_TRACE(std::to_string(redial) + " " + std::to_string(tries) + " " + std::to_string(wait));
+        window.dlg.m_bRedial = redial;
+        window.dlg.m_nRedialTry = tries;
+        window.dlg.m_nRedialWait = wait;
+        fake.setDefaultScript(FakeDialupService::failingScript(error));
+        const std::size_t hangUps = fake.hungUp().size(), handles = fake.handlesAtDial().size();
+        connect();
+        std::string expected = error == ERROR_LINE_BUSY ? "warning 話中です" : "error " + textFor(error);
+        expected += " | dial-started button プロバイダ";
+        for (std::size_t n = 1; n < dials; ++n)
+            expected += " | redial button プロバイダ";
+        const std::vector<std::string> waits = window.logged("status ダイヤル ");
+        EXPECT_EQ(window.logged("caption ").size(), dials) << "a caption every dial";
+        EXPECT_EQ(outcome(), expected + " | failed button プロバイダ " + std::to_string(error));
+        // A new dial starts from an empty handle, and each line is hung up once.
+        EXPECT_EQ(fake.handlesAtDial(), std::vector<HRASCONN>(handles + dials, kNoConnection));
+        EXPECT_EQ(fake.hungUp().size() - hangUps, dials);
+        EXPECT_TRUE(fake.connections().empty());
+        // The last wait counts the busy results met so far; a wait of 0 shows none.
+        EXPECT_EQ(waits.empty() ? 0 : std::stoul(waits.back()), wait > 0 ? dials - 1 : 0);
+    }
+    EXPECT_EQ(window.dialogs, std::size(cases)) << "one dialog per connect";
+}
+
+TEST_F(ConnectRedialTest, CountdownSwitchesFormAfterSixtySecondsWaitedAndPaintsEachSecondOnce)
+{
+    std::vector<std::string> expected;
+    for (int left = 75; left >= 1; --left)
+        expected.push_back(left > 15 ? std::to_string(left) + " 秒" : "0 分 " + std::to_string(left) + " 秒");
+    EXPECT_EQ(busyThenConnect(75, nullptr), expected);
+    EXPECT_EQ(window.lastStatus(), "Connected");
+    // Spent in the window's event wait, about ten passes a second, never in a sleep or a spin.
+    EXPECT_GE(window.waitsByMs[ConnectProcedure::kCountdownWaitMs], 740);
+    EXPECT_EQ(clock.sleptMs(), 0);
+    EXPECT_LE(window.pumps, 3);
+}
+
+TEST_F(ConnectRedialTest, SettingsAndEntryAreReadAtTheMomentOfUse)
+{
+    fake.addEntry("別のプロバイダ", {"0120", "jiro", "pw", {}});
+    const std::vector<std::string> left = busyThenConnect(600, [this](const std::string&) {
+        window.dlg.m_nRedialWait = 2;
+        window.dlg.m_strEntry = "別のプロバイダ";
+    });
+    EXPECT_STREQ(fake.dialParams().at(1).szEntryName, "別のプロバイダ");
+    EXPECT_EQ(window.logged("caption ").back(), "telmaq - 別のプロバイダ に接続中");
+    EXPECT_EQ(left.front(), "600 秒");
+    EXPECT_EQ(left.back(), "1 秒");
+    EXPECT_LE(left.size(), 3u) << "no more counting from 600";
+}
+
+TEST_F(ConnectRedialTest, AClockSetBackDoesNotStretchTheWait)
+{
+    bool setBack = false;
+    const std::vector<std::string> texts = busyThenConnect(10, [&](const std::string& left) {
+        if (left == "5 秒" && !setBack)
+            clock.advanceSeconds(-3600), setBack = true;
+    });
+    EXPECT_EQ(fake.dialParams().size(), 2u);
+    for (const std::string& text : texts)
+        EXPECT_LE(std::stoi(text), 10) << text;
+}
+
+TEST_F(ConnectRedialTest, CancelDuringTheWaitEndsWithoutMessageOrRedial)
+{
+    window.dlg.m_nRedialTry = 5;
+    busyThenConnect(30, [this](const std::string&) {
+        if (window.dialogOpen)
+            window.cancel();
+    });
+    EXPECT_EQ(fake.dialParams().size(), 1u);
+    EXPECT_EQ(outcome(), "dial-started button プロバイダ | cancelled button プロバイダ");
+    EXPECT_EQ(fake.hungUp().size(), 1u) << "the busy line is hung up once, not again at the cancel";
+}
+
+TEST_F(ConnectRedialTest, AHistoryThatCannotBeWrittenChangesNothingTheUserOrTheLineSees)
+{
+    // A busy line redialled once, a connect, and two disconnects: what the window was told,
+    // then the dials and hang-ups.
+    auto session = [this](IHistory& store) {
+        ConnectionControl control(window, fake, lists, errorText, launcher, clock, store);
+        for (const std::uint32_t error : {ERROR_LINE_BUSY, ERROR_LINE_BUSY, 0u})
+            fake.scriptDial(error ? FakeDialupService::failingScript(error) : FakeDialupService::connectingScript());
+        const std::size_t hangUps = fake.hungUp().size(), dials = fake.dialParams().size();
+        oneReportPerPass();
+        window.log.clear();
+        control.Connect();
+        control.Connect();
+        control.Disconnect();
+        control.Disconnect();
+        window.log.push_back(std::to_string(fake.dialParams().size() - dials) + " dials, " +
+                             std::to_string(fake.hungUp().size() - hangUps) + " hang-ups");
+        return window.log;
+    };
+    SqliteHistory good(env.historyPath(), {"simulator", false});
+    const std::vector<std::string> expected = session(good);
+    EXPECT_EQ(expected.back(), "3 dials, 3 hang-ups");
+
+    const std::string corrupt = (env.dir() / "corrupt.db").string();
+    test::writeFile(corrupt, std::string(4096, '\xA5'));
+    testing::internal::CaptureStderr();
+    SqliteHistory broken(corrupt, {"simulator", false});
+    EXPECT_EQ(session(broken), expected);
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(test::fileContents(corrupt), std::string(4096, '\xA5'));
+}
+
+void jitter(std::mt19937& random)
+{
+    const unsigned how = random() % 4;
+    if (how == 1)
+        std::this_thread::yield();
+    for (volatile int spin = how == 2 ? static_cast<int>(random() % 2000) : 0; spin > 0; --spin) {
+    }
+    if (how == 3)
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 200));
+}
+
+// The notifier thread against the connect loop, both pausing at random: each connect must end
+// on its final report (a lost one would leave the loop waiting for ever) with that report's error.
+using ConnectStressTest = ConnectFixture;
+
+TEST_F(ConnectStressTest, NoFinalReportIsLostWhateverTheTiming)
+{
+    std::mt19937 random(77);
+    std::atomic<bool> done{false};
+    fake.holdReports();
+    std::thread releaser([this, &done] {
+        std::mt19937 pace(4242);
+        while (!done.load())
+            if (fake.pendingReports() == 0)
+                std::this_thread::yield();
+            else
+                jitter(pace), fake.releaseReports(1);
+    });
+    window.onPass = [&](int) { jitter(random); };
+    const std::uint32_t errors[] = {ERROR_NO_ANSWER, ERROR_AUTHENTICATION_FAILURE, ERROR_REMOTE_DISCONNECTION};
+    int wrong = 0;
+    for (int i = 0; i < kConnects && wrong == 0 && !HasFailure(); ++i) {
+        Script script;
+        for (int p = static_cast<int>(random() % 6); p > 0; --p)
+            script.push_back({static_cast<RasConnState>(random() % 6), 0});
+        const bool connects = random() % 3 != 0;
+        const std::uint32_t error = errors[random() % 3];
+        script.push_back({connects ? RASCS_Connected : RASCS_ConnectDevice, connects ? 0 : error});
+        fake.scriptDial(script);
+        window.realWaitCapMs = static_cast<int>(random() % 3);
+        window.log.clear();
+        connect();
+        const std::vector<std::string> boxes = window.logged("error ");
+        wrong += connects ? !boxes.empty() || window.lastStatus() != "Connected" : boxes != std::vector{textFor(error)};
+        fake.clearConnections();
+    }
+    done = true;
+    releaser.join();
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled)
+{
+    TempEnvironment env;
+    FakeClock clock;
+    LineSimulator simulator(env.dialupPath());
+    DialupLists lists(simulator);
+    RasErrorText errorText(simulator);
+    FakeProcessLauncher launcher;
+    FakeDialWindow window(&clock);
+    SqliteHistory history(env.historyPath(), {"simulator", false});
+    ConnectionControl control(window, simulator, lists, errorText, launcher, clock, history);
+    window.dlg.m_bInteractive = true;
+    window.dlg.m_strEntry = "プロバイダ";
+    window.realWaitCapMs = 20;
+    // telmaq-dialup plays another program of the user, on this test's files.
+    auto tool = [&env](std::vector<std::string> args) {
+        return runTool(TELMAQ_DIALUP_TOOL_PATH, std::move(args), env.dir()).out;
+    };
+    for (const char* entry : {"プロバイダ", "他社の回線"})
+        tool({"add", entry, "--user", "u", "--password", "p", "--device", std::string("modem ") + entry, "--step-ms",
+              "0"});
+
+    control.Connect();
+    ASSERT_EQ(window.lastStatus(), "Connected");
+    const std::string dialled = tool({"dial", "他社の回線"});
+    ASSERT_EQ(lists.EnumConnections(), 0u);
+    ASSERT_EQ(lists.connectionCount(), 2) << dialled;
+    control.Disconnect();
+    EXPECT_EQ(tool({"connections"}), "") << "the other process sees them gone";
+    control.Connect();
+    tool({"hangup", "プロバイダ"});
+    EXPECT_TRUE(window.logged("error ").empty() && window.logged("warning ").empty());
+    std::vector<HistoryRow> rows;
+    std::string error;
+    ASSERT_TRUE(readHistory(env.historyPath(), {}, rows, error)) << error;
+    std::vector<std::string> seen;
+    for (const HistoryRow& row : rows)
+        seen.push_back(row.event + " " + row.cause + " " + row.entry + (row.durationS ? " +" : ""));
+    EXPECT_EQ(seen, (std::vector<std::string>{"dial-started button プロバイダ", "connected button プロバイダ",
+                                              "dial-started command-line 他社の回線",
+                                              "connected command-line 他社の回線", "hung-up button プロバイダ +",
+                                              "hung-up button 他社の回線 +", "dial-started button プロバイダ",
+                                              "connected button プロバイダ", "hung-up command-line プロバイダ +"}));
 }
 
 } // namespace
