@@ -37,13 +37,13 @@ constexpr int kConnects = 4000;
 
 // The user's Connect over a fake service with one entry that has its credentials stored.
 // Whatever a test does, no dialog may be touched once gone, left open, or covered by a box.
-class ConnectFixture : public ::testing::Test
+class ConnectTest : public ::testing::Test
 {
 protected:
     static constexpr const char* kEntry = "プロバイダ";
     using Script = FakeDialupService::Script;
 
-    ConnectFixture()
+    ConnectTest()
         : lists(fake), errorText(fake), window(&clock),
           control(window, fake, lists, errorText, launcher, clock, history)
     {
@@ -97,12 +97,8 @@ protected:
     FakeHistory history;
     FakeDialWindow window;
     ConnectionControl control;
-
-private:
     std::size_t m_historySeen = 0;
 };
-
-using ConnectTest = ConnectFixture;
 
 TEST_F(ConnectTest, EveryEndIsToldToTheUserOnlyAndRecordedForBoth)
 {
@@ -289,7 +285,7 @@ TEST_F(ConnectTest, ApplicationStartsOnlyWhenAskedAndOneThatCannotStartEndsTheLi
     fake.onEnumConnections(nullptr);
 }
 
-using DisconnectTest = ConnectFixture;
+using DisconnectTest = ConnectTest;
 
 TEST_F(DisconnectTest, HangsUpEveryLineOrTellsTheUserWhyNot)
 {
@@ -334,7 +330,7 @@ TEST_F(DisconnectTest, OnlyALineThatWeDidNotHangUpIsRecordedAsDropped)
 }
 
 // A line that is always busy, redialled after a short wait whose countdown runs out at once.
-class ConnectRedialTest : public ConnectFixture
+class ConnectRedialTest : public ConnectTest
 {
 protected:
     ConnectRedialTest()
@@ -489,7 +485,7 @@ void jitter(std::mt19937& random)
 
 // The notifier thread against the connect loop, both pausing at random: each connect must end
 // on its final report (a lost one would leave the loop waiting for ever) with that report's error.
-using ConnectStressTest = ConnectFixture;
+using ConnectStressTest = ConnectTest;
 
 TEST_F(ConnectStressTest, NoFinalReportIsLostWhateverTheTiming)
 {
