@@ -25,25 +25,22 @@ namespace {
 
 using Result = IInstanceLock::Result;
 
-LocalTime inZone(const char* zone, std::int64_t at)
-{
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-    const LocalTime t = SystemClock().localTime(at);
-    ::unsetenv("TZ");
-    ::tzset();
-    return t;
-}
-
+// localtime_r reads TZ afresh only at tzset().
 TEST(SystemClock, BreaksTimeDownInTheLocalZone)
 {
     const std::int64_t monday = 1'699'860'605; // 2023-11-13 07:30:05 UTC
-    const LocalTime t = inZone("UTC0", monday);
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    const LocalTime t = SystemClock().localTime(monday);
     EXPECT_EQ(std::make_tuple(7, 30, 5), std::make_tuple(t.hour, t.minute, t.second));
     for (int day = 0; day < 7; ++day)
-        EXPECT_EQ((1 + day) % 7, inZone("UTC0", monday + day * 86400).weekday) << day;
+        EXPECT_EQ((1 + day) % 7, SystemClock().localTime(monday + day * 86400).weekday) << day;
     // Nine hours ahead, seventeen hours on is already Tuesday.
-    const LocalTime tokyo = inZone("JST-9", monday + 17 * 3600);
+    ::setenv("TZ", "JST-9", 1);
+    ::tzset();
+    const LocalTime tokyo = SystemClock().localTime(monday + 17 * 3600);
+    ::unsetenv("TZ");
+    ::tzset();
     EXPECT_EQ(std::make_pair(7 + 9 + 17 - 24, 2), std::make_pair(tokyo.hour, tokyo.weekday));
 }
 

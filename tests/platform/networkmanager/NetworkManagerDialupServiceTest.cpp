@@ -57,12 +57,11 @@ void expectParams(IDialupService& service, std::initializer_list<std::pair<const
 // under a sanitizer on a loaded machine answers slowly.
 bool over(IDialupService& service)
 {
-    return test::waitUntil(
-        [&] {
-            const auto reports = ReportLog::instance().reports();
-            return !reports.empty() && reports.back().state == RASCS_Disconnected && connections(service).empty();
-        },
-        60000);
+    const auto ended = [&] {
+        const auto reports = ReportLog::instance().reports();
+        return !reports.empty() && reports.back().state == RASCS_Disconnected && connections(service).empty();
+    };
+    return test::waitUntil(ended, 60000);
 }
 
 class NmServiceTest : public ::testing::Test
