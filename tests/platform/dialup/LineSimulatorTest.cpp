@@ -182,20 +182,10 @@ TEST_F(LineSimulatorTest, StoredParametersAreHandedOutAsTheCallerSizedThem)
     stored.domain = "WORK";
     bare.user = bare.password = std::nullopt;
     ASSERT_EQ(simulator.database().addEntry(stored) + simulator.database().addEntry(bare), 0u);
-    const auto params = [&](const char* name, std::uint32_t size = sizeof(RASDIALPARAMSA)) {
-        RASDIALPARAMSA p{};
-        p.dwSize = size;
-        std::strcpy(p.szEntryName, name);
-        std::strcpy(p.szDomain, "*");
-        bool retrieved = false;
-        const std::uint32_t code = simulator.getEntryDialParams(&p, &retrieved);
-        return std::to_string(code) + "|" + p.szPhoneNumber + "|" + p.szUserName + "|" + p.szPassword + "|" +
-               p.szDomain + (retrieved ? "|retrieved" : "");
-    };
-    EXPECT_EQ(params("stored"), "0|0120000000|user|secret|WORK|retrieved");
-    EXPECT_EQ(params("bare"), "0|0120000000|||*");
-    EXPECT_EQ(params("missing").substr(0, 4), "623|");
-    EXPECT_EQ(params("stored", 1048).substr(0, 4), "632|");
+    EXPECT_EQ(paramsOf(simulator, "stored"), "0|user|secret|0120000000|WORK|retrieved");
+    EXPECT_EQ(paramsOf(simulator, "bare", true), "0|||0120000000|*");
+    EXPECT_EQ(paramsOf(simulator, "missing").substr(0, 4), "623|");
+    EXPECT_EQ(paramsOf(simulator, "stored", false, 1048).substr(0, 4), "632|");
 }
 
 TEST_F(LineSimulatorTest, ListingsKeepTheCapacityProtocolAndEveryCodeHasAText)

@@ -79,6 +79,21 @@ inline std::vector<std::string> connectionNames(IDialupService& service)
     return names;
 }
 
+// An entry's dial parameters as "code|user|password|number|domain", with "|retrieved" when the
+// password was. The domain starts as "*" and retrieved as given, so that either is seen kept or
+// changed.
+inline std::string paramsOf(IDialupService& service, const char* entry, bool retrieved = false,
+                            std::uint32_t size = sizeof(RASDIALPARAMSA))
+{
+    RASDIALPARAMSA p{};
+    p.dwSize = size;
+    std::snprintf(p.szEntryName, sizeof p.szEntryName, "%s", entry);
+    std::snprintf(p.szDomain, sizeof p.szDomain, "*");
+    const std::uint32_t code = service.getEntryDialParams(&p, &retrieved);
+    return std::to_string(code) + "|" + p.szUserName + "|" + p.szPassword + "|" + p.szPhoneNumber + "|" + p.szDomain +
+           (retrieved ? "|retrieved" : "");
+}
+
 // Loads an entry's stored parameters and dials it, by default with ReportLog's notifier, whose
 // record it clears first.
 inline std::uint32_t dialEntry(IDialupService& service, const std::string& name, HRASCONN* handle,

@@ -15,6 +15,7 @@
 namespace telmaq {
 namespace {
 
+using test::paramsOf;
 using test::ReportLog;
 
 std::uint32_t dial(IDialupService& service, const char* name, HRASCONN* handle)
@@ -34,23 +35,6 @@ std::vector<RASCONNA> connections(IDialupService& service)
     std::uint32_t size = static_cast<std::uint32_t>(records.size() * sizeof(RASCONNA)), count = 0;
     records.resize(service.enumConnections(records.data(), &size, &count) == 0 ? count : 0);
     return records;
-}
-
-// Each entry's parameters as "code|user|password|number|domain", with "|retrieved" when the
-// password was; what the profile does not hold stays as it was.
-void expectParams(IDialupService& service, std::initializer_list<std::pair<const char*, const char*>> cases)
-{
-    for (const auto& [entry, expected] : cases) {
-        RASDIALPARAMSA p{};
-        p.dwSize = sizeof p;
-        std::strcpy(p.szEntryName, entry);
-        std::strcpy(p.szDomain, "*");
-        bool retrieved = std::strstr(expected, "retrieved") == nullptr; // the answer must set it
-        const std::uint32_t code = service.getEntryDialParams(&p, &retrieved);
-        EXPECT_EQ(std::to_string(code) + "|" + p.szUserName + "|" + p.szPassword + "|" + p.szPhoneNumber + "|" +
-                      p.szDomain + (retrieved ? "|retrieved" : ""),
-                  expected);
-    }
 }
 
 // The dial's end reported and NetworkManager done with the line. Generous: the mock manager
@@ -102,10 +86,11 @@ TEST_F(NmServiceTest, EntriesAreTheReadableDialupProfilesInTheCallersBufferWithT
     EXPECT_EQ(service.enumEntries(nullptr, &size, &count), nm::ERROR_INVALID_PARAMETER);
     entries[0].dwSize = 100;
     EXPECT_EQ(service.enumEntries(entries, &size, &count), ERROR_INVALID_SIZE);
-    expectParams(service, {{"Mobile", "0|u|p|*99#|*|retrieved"},
-                           {"Locked", "0|u||*99#|*"},
-                           {"No password", "0|u||*99#|*"},
-                           {"Nowhere", "623||||*"}});
+    // What the profile does not hold stays as it was.
+    EXPECT_EQ(paramsOf(service, "Mobile"), "0|u|p|*99#|*|retrieved");
+    EXPECT_EQ(paramsOf(service, "Locked", true), "0|u||*99#|*");
+    EXPECT_EQ(paramsOf(service, "No password", true), "0|u||*99#|*");
+    EXPECT_EQ(paramsOf(service, "Nowhere", true), "623||||*");
 }
 
 TEST_F(NmServiceTest, ADialReportsEveryStageOnTheProvidersThreadAndIsListedUntilItIsHungUp)
@@ -190,7 +175,7 @@ TEST(NmServiceWithoutManager, EveryCallGivesItsCodeAtOnceAndTextsStillCome)
 {
     test::TempEnvironment env;
     NetworkManagerDialupService service(NetworkManagerOptions{"unix:path=" + (env.dir() / "no-bus").string(), 10000});
-    expectParams(service, {{"Mobile", "711||||*"}});
+    EXPECT_EQ(paramsOf(service, "Mobile", true), "711||||*");
     HRASCONN handle = kNoConnection;
     EXPECT_EQ(std::make_pair(dial(service, "Mobile", &handle), service.hangUp(5)),
               std::make_pair(nm::ERROR_MANAGER_UNREACHABLE, nm::ERROR_MANAGER_UNREACHABLE));
@@ -206,9 +191,9 @@ TEST(NmSystem, DialupProfilesAreEntriesWithTheirSecretsAndAPppoeDialWithoutPppFa
     if (!std::getenv("TELMAQ_NM_SYSTEM_TEST"))
         GTEST_SKIP() << "needs the NetworkManager that nm-real-netns starts";
     NetworkManagerDialupService service;
-    expectParams(service, {{"DSL", "0|dsluser|dslsecret||*|retrieved"},
-                           {"Mobile", "0|mobileuser|mobilesecret|*99#|*|retrieved"},
-                           {"Wired", "623||||*"}});
+    EXPECT_EQ(paramsOf(service, "DSL"), "0|dsluser|dslsecret||*|retrieved");
+    EXPECT_EQ(paramsOf(service, "Mobile"), "0|mobileuser|mobilesecret|*99#|*|retrieved");
+    EXPECT_EQ(paramsOf(service, "Wired", true), "623||||*");
     HRASCONN handle = kNoConnection;
     std::uint32_t code = dial(service, "DSL", &handle);
     if (code == 0) {
