@@ -47,10 +47,9 @@ TEST_F(DialupListsTest, ACountPastTheBufferIsNeverReadAndThereIsNoThirdAttempt)
         if (call == 2)
             service.addEntry("late");
     });
-    EXPECT_EQ(lists.EnumEntries(), ERROR_BUFFER_TOO_SMALL);
-    EXPECT_EQ(service.enumEntriesCalls(), 2);
-    EXPECT_EQ(lists.entryCount(), 3);
-    EXPECT_EQ(lists.GetEntryName(2), nullptr);
+    ASSERT_EQ(lists.EnumEntries(), ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(std::tuple(service.enumEntriesCalls(), lists.entryCount(), lists.GetEntryName(2)),
+              std::tuple(2, 3, nullptr));
 }
 
 // When growing fails the buffer is gone but the count the service reported stays behind; the
@@ -63,9 +62,8 @@ TEST_F(DialupListsTest, HangUpAllHangsUpTheLastListingAndAListWithoutMemoryNothi
     lists.HangUpAllConnections();
     EXPECT_EQ(service.hungUp(), listed);
     service.claimConnectionsNeed(0xFFFFFFF0u);
-    EXPECT_EQ(lists.EnumConnections(), ERROR_ALLOCATING_MEMORY);
-    EXPECT_EQ(lists.connectionCount(), 1);
-    EXPECT_EQ(lists.GetConnectionEntryName(0), nullptr);
+    ASSERT_EQ(lists.EnumConnections(), ERROR_ALLOCATING_MEMORY);
+    EXPECT_EQ(std::tuple(lists.connectionCount(), lists.GetConnectionEntryName(0)), std::tuple(1, nullptr));
     lists.HangUpAllConnections();
     EXPECT_EQ(service.hangUpCalls(), 2);
     service.claimConnectionsNeed(0);

@@ -3,7 +3,7 @@
 #include "platform/dialup/SimulatorDatabase.h"
 #include "platform/history/SqliteHistory.h"
 
-#include <chrono>
+#include <ctime>
 #include <poll.h>
 #include <pty.h>
 
@@ -67,11 +67,10 @@ TEST_F(DialupToolTest, DemoSeedsAnEmptyPhonebookOnlyAndSetsTheDefault)
     EXPECT_EQ(shown.find("password: not stored", shown.find("password: not stored") + 1), std::string::npos);
     EXPECT_EQ(shown.find("user: (not stored)"), std::string::npos);
     // A second run adds nothing and keeps a default set by the user.
-    const std::string count = std::to_string(Words(entries).size());
     play({{"default", 0, entries.substr(0, entries.find('\n') + 1)},
           {"default 自分で選んだ", 0, ""},
           {"demo", 0,
-           "The phonebook has " + count +
+           "The phonebook has " + std::to_string(Words(entries).size()) +
                " entries already; nothing added.\nThe default entry is 自分で選んだ; left as it is.\n"},
           {"entries", 0, entries}});
 }
@@ -177,8 +176,7 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
 
 TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
 {
-    using namespace std::chrono;
-    const std::int64_t now = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    const std::int64_t now = std::time(nullptr) * std::int64_t{1000};
     {
         SqliteHistory history(env.historyPath(), {"simulator", false});
         const std::string text = "回線が\"話中\" C:\\modem\t";
