@@ -9,6 +9,7 @@
 #include "fakes/FakeDialupService.h"
 #include "support/TempEnvironment.h"
 
+#include <cstring>
 #include <filesystem>
 #include <new>
 
@@ -115,6 +116,17 @@ TEST(RasErrorText, OwnTextsFirstThenTheServicesInOneSharedBufferThenTheWrongCode
     texts.GetRasErrorText(691);
     EXPECT_STREQ(first, "エントリが見つかりません") << "a table text leaves the buffer alone";
     EXPECT_EQ(texts.GetRasErrorText(700), first);
+    // A service that fills the whole buffer and leaves out the zero is cut short, not read past.
+    struct Unterminated : FakeDialupService
+    {
+        std::uint32_t getErrorString(std::uint32_t, char* buffer, std::uint32_t size) override
+        {
+            std::memset(buffer, 'c', size);
+            return 0;
+        }
+    } unterminated;
+    RasErrorText cut(unterminated);
+    EXPECT_EQ(cut.GetRasErrorText(702), std::string(255, 'c'));
 }
 
 class SystemDialupSettingsTest : public ::testing::Test
