@@ -5,7 +5,7 @@
 #include "dialup/RasErrorText.h"
 #include "dialup/SystemDialupSettings.h"
 #include "platform/system/InstanceLock.h"
-#include "ui/MessageBox.h"
+#include "ui/framework/MessageBox.h"
 
 namespace telmaq {
 

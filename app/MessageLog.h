@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MessageBox.h"
+#include "ui/framework/MessageBox.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MainWindowFactory.h"
-#include "ui/DialDlg.h"
+#include "ui/dialogs/CDialDlg.h"
 
 namespace telmaq {
 

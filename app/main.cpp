@@ -14,8 +14,8 @@
 #include "platform/system/FlockInstanceLock.h"
 #include "platform/system/SystemClock.h"
 #include "platform/system/UserPaths.h"
-#include "ui/ApplicationLook.h"
-#include "ui/MessageBox.h"
+#include "ui/framework/ApplicationLook.h"
+#include "ui/framework/MessageBox.h"
 
 #include <QApplication>
 

@@ -2,9 +2,9 @@
 
 #include "bench/ReportTiming.h"
 #include "connection/DialWindow.h"
-#include "ui/CConnectingDlg.h"
-#include "ui/EventPump.h"
-#include "ui/MessageBox.h"
+#include "ui/dialogs/CConnectingDlg.h"
+#include "ui/framework/EventPump.h"
+#include "ui/framework/MessageBox.h"
 
 #include <QWidget>
 

@@ -22,8 +22,8 @@
 #include "platform/registry/SqliteHive.h"
 #include "platform/system/SystemClock.h"
 #include "support/TempEnvironment.h"
-#include "ui/DialDlg.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialogs/CDialDlg.h"
+#include "ui/framework/CSystemMenu.h"
 
 #include <QApplication>
 #include <QTimer>

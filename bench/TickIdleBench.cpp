@@ -13,7 +13,7 @@
 #include "platform/system/SystemClock.h"
 #include "scheduler/Tick.h"
 #include "scheduler/TickWindow.h"
-#include "ui/SecondTimer.h"
+#include "ui/framework/SecondTimer.h"
 
 #include <QCoreApplication>
 #include <QTimer>

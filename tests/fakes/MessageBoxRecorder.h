@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/MessageBox.h"
-#include "ui/WindowStyles.h"
+#include "ui/framework/MessageBox.h"
+#include "ui/framework/WindowStyles.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ui/SecondTimer.h"
+#include "ui/framework/SecondTimer.h"
 #include "scheduler/SecondCadence.h"
 
 #include "platform/system/SystemClock.h"

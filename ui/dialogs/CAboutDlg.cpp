@@ -1,0 +1,9 @@
+#include "ui/dialogs/CAboutDlg.h"
+
+#include "ui/dialogs/DialogTemplates.h"
+
+namespace telmaq {
+
+CAboutDlg::CAboutDlg(IMessageBox& messageBoxes, QWidget* owner) : Dialog(aboutDialogTemplate(), messageBoxes, owner) {}
+
+} // namespace telmaq

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "ui/framework/Dialog.h"
+
+namespace telmaq {
+
+// The program's name, version and ownership notice; OK or Esc close it.
+class CAboutDlg : public Dialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(IMessageBox& messageBoxes, QWidget* owner = nullptr);
+};
+
+} // namespace telmaq
