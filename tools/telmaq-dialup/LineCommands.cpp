@@ -1,6 +1,7 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include "dialup/DialSession.h"
+#include "dialup/DialState.h"
 #include "dialup/RasErrorText.h"
 
 #include <algorithm>
@@ -82,30 +83,11 @@ void recordEvent(DialupToolContext& context, HistoryEvent event, const std::stri
     context.history.record(record);
 }
 
-const char* stateName(std::uint32_t state)
+// The platform's name of a state, or "state" and its number for one the table does not know.
+std::string stateName(std::uint32_t state)
 {
-    switch (state) {
-    case RASCS_OpenPort:
-        return "OpenPort";
-    case RASCS_PortOpened:
-        return "PortOpened";
-    case RASCS_ConnectDevice:
-        return "ConnectDevice";
-    case RASCS_DeviceConnected:
-        return "DeviceConnected";
-    case RASCS_AllDevicesConnected:
-        return "AllDevicesConnected";
-    case RASCS_Authenticate:
-        return "Authenticate";
-    case RASCS_Authenticated:
-        return "Authenticated";
-    case RASCS_Connected:
-        return "Connected";
-    case RASCS_Disconnected:
-        return "Disconnected";
-    default:
-        return "state";
-    }
+    const DialState* known = findDialState(state);
+    return known ? known->name : "state " + std::to_string(state);
 }
 
 // The active connections as the service lists them; asks again while the list grows.
@@ -183,11 +165,7 @@ int dialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
             return endLateDial(session, context, *timeout);
         }
         const auto [state, error] = *report;
-        context.out << stateName(state)
-                    << (state > RASCS_Authenticated && state != RASCS_Connected && state != RASCS_Disconnected
-                            ? " " + std::to_string(state)
-                            : std::string())
-                    << '\n';
+        context.out << stateName(state) << '\n';
         context.out.flush();
         if (error != 0) {
             recordEvent(context, HistoryEvent::Failed, entry, error);
