@@ -33,15 +33,14 @@ std::string escaped(const std::string& text)
 
 LoggingMessageBox::LoggingMessageBox(IMessageBox& shown, std::string logPath)
     : m_shown(shown), m_logPath(std::move(logPath))
-{
-}
+{}
 
 std::string LoggingMessageBox::logLine(const std::string& text, const std::string& title, unsigned style)
 {
     return escaped(title) + '\t' + std::to_string(style) + '\t' + escaped(text);
 }
 
-int LoggingMessageBox::messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style)
+int LoggingMessageBox::messageBox(Dialog* owner, const std::string& text, const std::string& title, unsigned style)
 {
     // One write with O_APPEND per line, so that a reader never sees half a line.
     const std::string line = logLine(text, title, style) + '\n';

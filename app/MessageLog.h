@@ -15,7 +15,7 @@ class LoggingMessageBox : public IMessageBox
 public:
     LoggingMessageBox(IMessageBox& shown, std::string logPath);
 
-    int messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style) override;
+    int messageBox(Dialog* owner, const std::string& text, const std::string& title, unsigned style) override;
 
     // The log line for one box, without the line end.
     static std::string logLine(const std::string& text, const std::string& title, unsigned style);

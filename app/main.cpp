@@ -14,8 +14,9 @@
 #include "platform/system/FlockInstanceLock.h"
 #include "platform/system/SystemClock.h"
 #include "platform/system/UserPaths.h"
+#include "ui/dialogs/DialogTemplates.h"
 #include "ui/framework/ApplicationLook.h"
-#include "ui/framework/MessageBox.h"
+#include "ui/framework/qt/QtMessageBox.h"
 
 #include <QApplication>
 
@@ -26,7 +27,7 @@ using namespace telmaq;
 int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
-    applyApplicationLook(qtApp);
+    applyApplicationLook(kDialogFontFace);
     QApplication::setApplicationName(QString::fromLatin1(CDialApp::kAppName));
     QApplication::setDesktopFileName(QStringLiteral("telmaq"));
     // The program ends when start-up returns, not when its last window closes: a message
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     SqliteHistory history(historyDatabasePath(), {configuredDialupProvider(hive)});
 
     QtMainWindowFactory mainWindows(
-        DialDlgPorts{service, lists, errorText, dialupSettings, launcher, clock, messageBoxes, history});
+        DialDlgPorts{{service, lists, errorText, launcher, clock, history}, dialupSettings, messageBoxes});
     CDialApp app(hive, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows});
 
     app.StartUp();

@@ -2,9 +2,6 @@
 
 #include "connection/ConnectProcedure.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
 #include <sys/resource.h>
 #include <thread>
@@ -18,6 +15,19 @@ double msBetween(BenchClock::time_point from, BenchClock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// A plain window of 320 by 240 pixels or so, with nothing in it.
+const DialogTemplate& benchWindowTemplate()
+{
+    static const DialogTemplate t = [] {
+        DialogTemplate bench;
+        bench.caption = "telmaq bench";
+        bench.width = 180;
+        bench.height = 150;
+        return bench;
+    }();
+    return t;
+}
+
 } // namespace
 
 double cpuSeconds(int who)
@@ -28,32 +38,32 @@ double cpuSeconds(int who)
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-BenchWindow::BenchWindow(bool spinning, ReportTiming& timing) : m_spinning(spinning), m_timing(timing)
+BenchWindow::BenchWindow(bool spinning, ReportTiming& timing)
+    : m_spinning(spinning), m_timing(timing), m_window(benchWindowTemplate(), m_boxes)
 {
-    resize(320, 240);
-    show();
+    m_window.ShowWindow();
 }
 
 IConnectingView* BenchWindow::createConnectingDialog()
 {
-    m_dialog = CConnectingDlg::create(*this, m_boxes, this);
+    m_dialog = CConnectingDlg::create(*this, m_boxes, &m_window);
     return this;
 }
 
 ScreenRect BenchWindow::clientRectOnScreen() const
 {
-    const QPoint topLeft = mapToGlobal(QPoint(0, 0));
-    return ScreenRect{topLeft.x(), topLeft.y(), topLeft.x() + width(), topLeft.y() + height()};
+    const WindowRect client = m_window.clientRectOnScreen();
+    return ScreenRect{client.left, client.top, client.right, client.bottom};
 }
 
 int BenchWindow::screenWidth() const
 {
-    return QGuiApplication::primaryScreen()->geometry().width();
+    return m_window.screenWidth();
 }
 
 int BenchWindow::screenHeight() const
 {
-    return QGuiApplication::primaryScreen()->geometry().height();
+    return m_window.screenHeight();
 }
 
 void BenchWindow::messageBox(const std::string& text, const std::string&, unsigned)

@@ -3,10 +3,9 @@
 #include "bench/ReportTiming.h"
 #include "connection/DialWindow.h"
 #include "ui/dialogs/CConnectingDlg.h"
+#include "ui/framework/Dialog.h"
 #include "ui/framework/EventPump.h"
-#include "ui/framework/MessageBox.h"
-
-#include <QWidget>
+#include "ui/framework/qt/QtMessageBox.h"
 
 #include <string>
 #include <vector>
@@ -34,14 +33,14 @@ struct LoopFigures
 // A plain main window with the real event pump and the real connecting dialog, noting when
 // each status text has been painted. With spinning set it pumps without ever waiting between
 // passes and sleeps 100 ms in the countdown, the way the loop was first written.
-class BenchWindow : public QWidget, public IDialWindow, public IConnectingDlgOwner, public IConnectingView
+class BenchWindow : public IDialWindow, public IConnectingDlgOwner, public IConnectingView
 {
 public:
     BenchWindow(bool spinning, ReportTiming& timing);
 
     DialDlgState& state() override { return m_state; }
     IConnectingView* createConnectingDialog() override;
-    bool isIconic() const override { return isMinimized(); }
+    bool isIconic() const override { return m_window.isIconic(); }
     ScreenRect clientRectOnScreen() const override;
     int screenWidth() const override;
     int screenHeight() const override;
@@ -70,6 +69,7 @@ private:
     DialDlgState m_state;
     EventPump m_pump;
     QtMessageBox m_boxes;
+    Dialog m_window;
     CConnectingDlg* m_dialog = nullptr;
     LoopFigures m_figures;
     std::vector<std::string> m_messages;

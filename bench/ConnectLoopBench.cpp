@@ -57,7 +57,7 @@ LoopFigures runOnce(bool spinning, SimulatedLine& line)
     state.m_bRedial = true;
     state.m_nRedialTry = 1;
     state.m_nRedialWait = SimulatedLine::kRedialWaitSeconds;
-    ConnectionControl control(window, timing, lists, errorText, launcher, clock, history);
+    ConnectionControl control(window, {timing, lists, errorText, launcher, clock, history});
 
     const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     const double uiBefore = cpuSeconds(RUSAGE_THREAD);

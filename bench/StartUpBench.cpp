@@ -23,7 +23,7 @@
 #include "platform/system/SystemClock.h"
 #include "support/TempEnvironment.h"
 #include "ui/dialogs/CDialDlg.h"
-#include "ui/framework/CSystemMenu.h"
+#include "ui/framework/qt/DialogWindow.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -54,9 +54,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Show) {
-            if (auto* dlg = qobject_cast<CDialDlg*>(watched)) {
+            // The main window is the only dialog start-up shows.
+            if (auto* window = qobject_cast<DialogWindow*>(watched)) {
                 shownAt = Clock::now();
-                QTimer::singleShot(0, dlg, [dlg] { dlg->OnSysCommand(SC_CLOSE); });
+                QTimer::singleShot(0, window, [window] { window->close(); });
             }
         }
         return false;
@@ -84,7 +85,7 @@ double startUpOnceMs(int entries)
     NullHistory history;
     SystemClock clock;
     test::MessageBoxRecorder boxes;
-    QtMainWindowFactory windows(DialDlgPorts{service, lists, errorText, settings, launcher, clock, boxes, history});
+    QtMainWindowFactory windows(DialDlgPorts{{service, lists, errorText, launcher, clock, history}, settings, boxes});
 
     ShowWatcher watcher;
     qApp->installEventFilter(&watcher);

@@ -5,10 +5,7 @@
 
 namespace telmaq {
 
-ConnectionControl::ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists,
-                                     RasErrorText& errorText, IProcessLauncher& launcher, IClock& clock,
-                                     IHistory& history)
-    : m_window(window), m_ports{service, lists, errorText, launcher, clock, history}
+ConnectionControl::ConnectionControl(IDialWindow& window, const ConnectPorts& ports) : m_window(window), m_ports(ports)
 {}
 
 ConnectionControl::~ConnectionControl()

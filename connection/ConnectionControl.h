@@ -11,8 +11,8 @@ namespace telmaq {
 class ConnectionControl
 {
 public:
-    ConnectionControl(IDialWindow& window, IDialupService& service, DialupLists& lists, RasErrorText& errorText,
-                      IProcessLauncher& launcher, IClock& clock, IHistory& history);
+    // ports must outlive the control.
+    ConnectionControl(IDialWindow& window, const ConnectPorts& ports);
     // Stops the history of a drop of the line this control connected: the history may be
     // gone soon after.
     ~ConnectionControl();

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "connection/DialDlgState.h"
+#include "platform/system/EventWaker.h"
+#include "platform/system/MessageBoxStyles.h"
 
 #include <string>
 
 namespace telmaq {
-
-// Message box styles: OK only, with one of these icons.
-constexpr unsigned MB_OK = 0x00;
-constexpr unsigned MB_ICONEXCLAMATION = 0x30;
-constexpr unsigned MB_ICONINFORMATION = 0x40;
 
 // A rectangle in screen pixels; right and bottom are exclusive.
 struct ScreenRect
@@ -38,14 +35,6 @@ public:
     virtual void placeInFront(int x, int y) = 0;
     // Destroys the window; the object frees itself.
     virtual void destroy() = 0;
-};
-
-// Wakes a thread that waits for window events; callable from any thread.
-class IEventWaker
-{
-public:
-    virtual ~IEventWaker() = default;
-    virtual void wake() = 0;
 };
 
 // The main window as the connect and disconnect procedures and the tick see it: its members,

@@ -1,5 +1,6 @@
 #include "scheduler/ApplicationWatch.h"
 
+#include "connection/BusyScope.h"
 #include "scheduler/Schedule.h"
 #include "scheduler/TickWindow.h"
 

@@ -1,5 +1,6 @@
 #include "scheduler/DefaultEntryWatch.h"
 
+#include "connection/BusyScope.h"
 #include "dialup/SystemDialupSettings.h"
 #include "scheduler/TickWindow.h"
 
@@ -40,9 +41,8 @@ void DefaultEntryWatch::check(ITickWindow& window, SystemDialupSettings& setting
 void DefaultEntryWatch::showRestartNotice(ITickWindow& window, const std::string& name)
 {
     m_noticedName = name;
-    m_noticeOpen = true;
+    const BusyScope open(m_noticeOpen);
     window.messageBox(kRestartNoticeText, kWarningTitle, MB_OK | MB_ICONINFORMATION);
-    m_noticeOpen = false;
 }
 
 } // namespace telmaq

@@ -1,5 +1,6 @@
 #include "scheduler/Schedule.h"
 
+#include "connection/BusyScope.h"
 #include "scheduler/TickWindow.h"
 
 namespace telmaq {
@@ -44,26 +45,27 @@ void runScheduledConnectAndDisconnect(ITickWindow& window, const IClock& clock)
     if (!state.m_bAutoConnection || anyBusyFlag(state))
         return;
 
-    // The flag goes up before the clock is read so that ticks handled while Connect pumps
-    // events see the schedule as busy.
-    state.m_bConnecting = true;
-    state.m_historyCause = HistoryCause::Schedule;
-    const LocalTime now = clock.localTime(clock.now());
+    LocalTime now;
     bool connectRan = false;
-    if (isTime(now, state.m_nConnectHour, state.m_nConnectMinute, state.m_nConnectSecond) &&
-        isDaySelected(WeekdayMask(state), now.weekday)) {
-        window.Connect();
-        connectRan = true;
+    {
+        // The flag goes up before the clock is read so that ticks handled while Connect pumps
+        // events see the schedule as busy.
+        const BusyScope connecting(state.m_bConnecting);
+        state.m_historyCause = HistoryCause::Schedule;
+        now = clock.localTime(clock.now());
+        if (isTime(now, state.m_nConnectHour, state.m_nConnectMinute, state.m_nConnectSecond) &&
+            isDaySelected(WeekdayMask(state), now.weekday)) {
+            window.Connect();
+            connectRan = true;
+        }
     }
-    state.m_bConnecting = false;
 
     if (connectRan || !state.m_bAutoDisconnection)
         return;
-    state.m_bDisconnecting = true;
+    const BusyScope disconnecting(state.m_bDisconnecting);
     state.m_historyCause = HistoryCause::ScheduledDisconnect;
     if (isTime(now, state.m_nDisconnectHour, state.m_nDisconnectMinute, state.m_nDisconnectSecond))
         window.Disconnect();
-    state.m_bDisconnecting = false;
 }
 
 } // namespace telmaq

@@ -45,7 +45,7 @@ protected:
 
     ConnectTest()
         : lists(fake), errorText(fake), window(&clock),
-          control(window, fake, lists, errorText, launcher, clock, history)
+          control(window, {fake, lists, errorText, launcher, clock, history})
     {
         fake.addEntry(kEntry, {"0120-000-000", "taro", "secret", {}});
         window.dlg.m_strEntry = kEntry;
@@ -442,7 +442,7 @@ TEST_F(ConnectRedialTest, AHistoryThatCannotBeWrittenChangesNothingTheUserOrTheL
     // A busy line redialled once, a connect, and two disconnects: what the window was told,
     // then the dials and hang-ups.
     auto session = [this](IHistory& store) {
-        ConnectionControl control(window, fake, lists, errorText, launcher, clock, store);
+        ConnectionControl control(window, {fake, lists, errorText, launcher, clock, store});
         for (const std::uint32_t error : {ERROR_LINE_BUSY, ERROR_LINE_BUSY, 0u})
             fake.scriptDial(error ? FakeDialupService::failingScript(error) : FakeDialupService::connectingScript());
         const std::size_t hangUps = fake.hungUp().size(), dials = fake.dialParams().size();
@@ -530,7 +530,7 @@ TEST(ConnectOnSimulatorTest, DisconnectHangsUpOurLineAndOneAnotherProcessDialled
     FakeProcessLauncher launcher;
     FakeDialWindow window(&clock);
     SqliteHistory history(env.historyPath(), {"simulator", false});
-    ConnectionControl control(window, simulator, lists, errorText, launcher, clock, history);
+    ConnectionControl control(window, {simulator, lists, errorText, launcher, clock, history});
     window.dlg.m_bInteractive = true;
     window.dlg.m_strEntry = "プロバイダ";
     window.realWaitCapMs = 20;

@@ -14,12 +14,12 @@ struct MessageBoxRecorder : IMessageBox
 {
     struct Shown
     {
-        QWidget* owner;
+        Dialog* owner;
         std::string text, title;
         unsigned style;
     };
 
-    int messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style) override
+    int messageBox(Dialog* owner, const std::string& text, const std::string& title, unsigned style) override
     {
         shown.push_back({owner, text, title, style});
         return IDOK;

@@ -1,15 +1,17 @@
 // telmaq-screenshots OUTDIR: writes a PNG of each dialog, drawn offscreen, so a developer can
 // check the Japanese texts and the control positions without a display.
 #include "connection/DialWindow.h"
-#include "ui/framework/ApplicationLook.h"
 #include "ui/dialogs/CAboutDlg.h"
 #include "ui/dialogs/CConnectingDlg.h"
 #include "ui/dialogs/CTimeDlg.h"
-#include "ui/framework/Dialog.h"
 #include "ui/dialogs/DialogTemplates.h"
-#include "ui/framework/MessageBox.h"
-#include "ui/framework/SortedComboBox.h"
+#include "ui/framework/ApplicationLook.h"
 #include "ui/framework/CSystemMenu.h"
+#include "ui/framework/Dialog.h"
+#include "ui/framework/SortedComboBox.h"
+#include "ui/framework/qt/CSystemMenuImpl.h"
+#include "ui/framework/qt/DialogWindow.h"
+#include "ui/framework/qt/QtMessageBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,7 +47,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    telmaq::applyApplicationLook(app);
+    telmaq::applyApplicationLook(telmaq::kDialogFontFace);
     if (argc != 2 || QString::fromLocal8Bit(argv[1]).startsWith(QLatin1Char('-'))) {
         std::fprintf(stderr, "usage: telmaq-screenshots OUTDIR\n"
                              "Writes an offscreen PNG of each dialog of telmaq into OUTDIR.\n");
@@ -63,34 +65,36 @@ int main(int argc, char** argv)
 
     // The main window's template with sample contents, as its own issue will fill it.
     Dialog main(mainDialogTemplate(), boxes);
-    if (auto* entries = qobject_cast<SortedComboBox*>(main.GetDlgItem(1000))) {
+    if (SortedComboBox* entries = main.comboBox(IDC_ENTRY)) {
         for (const char* name : {"プロバイダ", "Office", "さくら回線"})
-            entries->addSortedItem(QString::fromUtf8(name));
-        entries->setCurrentIndex(entries->findStringExact(QStringLiteral("プロバイダ")));
+            entries->addSortedItem(name);
+        entries->selectIndex(entries->findStringExact("プロバイダ"));
     }
-    main.SetDlgItemText(1036, "【リダイヤルあり】\n 1分 0秒 / 3回");
-    main.SetDlgItemText(1048, "08：30：00");
-    main.SetDlgItemText(1050, "09：15：00");
-    main.SetDlgItemText(1012, "/usr/bin/thunderbird");
-    for (int id : {1001, 1026, 1027, 1028, 1029, 1030, 1041, 1011})
+    main.SetDlgItemText(IDC_REDIAL_TEXT, "【リダイヤルあり】\n 1分 0秒 / 3回");
+    main.SetDlgItemText(IDC_CONNECT_TIME, "08：30：00");
+    main.SetDlgItemText(IDC_DISCONNECT_TIME, "09：15：00");
+    main.SetDlgItemText(IDC_APPLICATION_FILE, "/usr/bin/thunderbird");
+    for (int id : {IDC_AUTO_CONNECTION, IDC_CHECK_MON, IDC_CHECK_TUE, IDC_CHECK_WED, IDC_CHECK_THU, IDC_CHECK_FRI,
+                   IDC_AUTO_DISCONNECTION, IDC_AUTO_APPLICATION})
         main.CheckDlgButton(id, true);
-    main.EnableDlgItem(1013, true);
-    ok = save(main, dir, "main-102.png") && ok;
+    main.EnableDlgItem(IDC_APPLICATION_DISCONNECTION, true);
+    ok = save(*qtWindow(main), dir, "main-102.png") && ok;
 
-    CSystemMenu systemMenu(&main);
-    systemMenu.build({"Office", "さくら回線", "プロバイダ"}, 2, "ﾊﾞｰｼﾞｮﾝ情報 (&A)...");
-    ok = save(*systemMenu.menu(), dir, "system-menu.png") && ok;
-    ok = save(*systemMenu.entryMenu(), dir, "system-menu-entries.png") && ok;
-    systemMenu.menu()->hide();
-    systemMenu.entryMenu()->hide();
+    CSystemMenu systemMenu(main, {});
+    systemMenu.build("接続先(&L)", {"Office", "さくら回線", "プロバイダ"}, IDM_ENTRY_FIRST, 2,
+                     {{"接続(&E)", IDM_CONNECT}, {"切断(&F)", IDM_DISCONNECT}, {"ﾊﾞｰｼﾞｮﾝ情報 (&A)...", IDM_ABOUTBOX}});
+    ok = save(*qtMenu(systemMenu), dir, "system-menu.png") && ok;
+    ok = save(*qtEntryMenu(systemMenu), dir, "system-menu-entries.png") && ok;
+    qtMenu(systemMenu)->hide();
+    qtEntryMenu(systemMenu)->hide();
 
     NoDial owner;
     CConnectingDlg* connecting = CConnectingDlg::create(owner, boxes, nullptr);
     connecting->setCaption("telmaq - プロバイダ に接続中");
     connecting->setStatusText("ﾕｰｻﾞｰ名とﾊﾟｽﾜｰﾄﾞを確認中 . . .");
-    ok = save(*connecting, dir, "connecting-129.png") && ok;
+    ok = save(*qtWindow(*connecting), dir, "connecting-129.png") && ok;
     connecting->setStatusText("ダイヤル 2\nリダイヤルまであと 45 秒");
-    ok = save(*connecting, dir, "connecting-129-redial.png") && ok;
+    ok = save(*qtWindow(*connecting), dir, "connecting-129-redial.png") && ok;
     connecting->destroy();
 
     CTimeDlg time(boxes);
@@ -99,11 +103,11 @@ int main(int argc, char** argv)
     time.m_nMinute = 5;
     time.m_nSecond = 0;
     time.Create();
-    ok = save(time, dir, "time-132.png") && ok;
+    ok = save(*qtWindow(time), dir, "time-132.png") && ok;
 
     CAboutDlg about(boxes);
     about.Create();
-    ok = save(about, dir, "about-100.png") && ok;
+    ok = save(*qtWindow(about), dir, "about-100.png") && ok;
 
     // Lets the connecting dialog free itself before the application goes.
     QApplication::processEvents();

@@ -4,6 +4,6 @@
 
 namespace telmaq {
 
-CAboutDlg::CAboutDlg(IMessageBox& messageBoxes, QWidget* owner) : Dialog(aboutDialogTemplate(), messageBoxes, owner) {}
+CAboutDlg::CAboutDlg(IMessageBox& messageBoxes, Dialog* owner) : Dialog(aboutDialogTemplate(), messageBoxes, owner) {}
 
 } // namespace telmaq

@@ -7,10 +7,8 @@ namespace telmaq {
 // The program's name, version and ownership notice; OK or Esc close it.
 class CAboutDlg : public Dialog
 {
-    Q_OBJECT
-
 public:
-    explicit CAboutDlg(IMessageBox& messageBoxes, QWidget* owner = nullptr);
+    explicit CAboutDlg(IMessageBox& messageBoxes, Dialog* owner = nullptr);
 };
 
 } // namespace telmaq

@@ -1,29 +1,24 @@
 #include "ui/dialogs/CConnectingDlg.h"
 
-#include "ui/framework/DataExchange.h"
 #include "ui/dialogs/DialogTemplates.h"
-
-#include <QCoreApplication>
-#include <QPointer>
+#include "ui/dialogs/ResourceIds.h"
+#include "ui/framework/DataExchange.h"
 
 namespace telmaq {
 
-namespace {
-
-constexpr int IDC_STATUS = 1034;
-
-} // namespace
-
-CConnectingDlg* CConnectingDlg::create(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, QWidget* ownerWindow)
+CConnectingDlg* CConnectingDlg::create(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, Dialog* ownerWindow)
 {
     auto* dialog = new CConnectingDlg(owner, messageBoxes, ownerWindow);
     dialog->Create();
     return dialog;
 }
 
-CConnectingDlg::CConnectingDlg(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, QWidget* ownerWindow)
+CConnectingDlg::CConnectingDlg(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, Dialog* ownerWindow)
     : Dialog(connectingDialogTemplate(), messageBoxes, ownerWindow), m_owner(owner)
-{}
+{
+    // Whoever takes the window down, this object goes with it.
+    ownedByWindow();
+}
 
 CConnectingDlg::~CConnectingDlg() = default;
 
@@ -37,22 +32,19 @@ void CConnectingDlg::setStatusText(const std::string& text)
     m_strStatus = text;
     UpdateData(false);
     // The connect procedure does not return to the event loop while it dials; paint now.
-    if (QWidget* status = GetDlgItem(IDC_STATUS))
-        status->repaint();
+    UpdateDlgItem(IDC_STATUS);
 }
 
 ScreenRect CConnectingDlg::windowRect() const
 {
-    const QRect frame = frameGeometry();
-    return ScreenRect{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+    const WindowRect frame = Dialog::windowRect();
+    return ScreenRect{frame.left, frame.top, frame.right, frame.bottom};
 }
 
 void CConnectingDlg::placeInFront(int x, int y)
 {
-    move(x, y);
-    show();
-    raise();
-    activateWindow();
+    moveTo(x, y);
+    bringToFront();
 }
 
 void CConnectingDlg::destroy()
@@ -81,11 +73,8 @@ void CConnectingDlg::OnClose()
 
 void CConnectingDlg::PostNcDestroy()
 {
-    // Not delete this: we may be inside our own Cancel button's click. The application object
-    // does it on its next pass; the guard covers an owner that took us with it first.
-    QPointer<CConnectingDlg> self(this);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [self] { delete self.data(); }, Qt::QueuedConnection);
+    // Not delete this: we may be inside our own Cancel button's click.
+    deleteWindowLater();
 }
 
 } // namespace telmaq

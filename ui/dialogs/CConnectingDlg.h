@@ -22,11 +22,9 @@ public:
 // once no handler of its own is running any more.
 class CConnectingDlg : public Dialog, public IConnectingView
 {
-    Q_OBJECT
-
 public:
     // Makes the object and its window at once, owned by ownerWindow, and shows it.
-    static CConnectingDlg* create(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, QWidget* ownerWindow);
+    static CConnectingDlg* create(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, Dialog* ownerWindow);
 
     void setCaption(const std::string& caption) override;
     void setStatusText(const std::string& text) override;
@@ -43,7 +41,7 @@ protected:
     void PostNcDestroy() override;
 
 private:
-    CConnectingDlg(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, QWidget* ownerWindow);
+    CConnectingDlg(IConnectingDlgOwner& owner, IMessageBox& messageBoxes, Dialog* ownerWindow);
     ~CConnectingDlg() override;
 
     IConnectingDlgOwner& m_owner;

@@ -3,17 +3,12 @@
 #include "dialup/DialupLists.h"
 #include "dialup/SystemDialupSettings.h"
 #include "scheduler/RedialText.h"
-#include "ui/framework/DataExchange.h"
 #include "ui/dialogs/DialogTemplates.h"
+#include "ui/framework/CSystemMenu.h"
+#include "ui/framework/DataExchange.h"
 #include "ui/framework/EventPump.h"
-#include "ui/framework/ProgramIcon.h"
 #include "ui/framework/SecondTimer.h"
 #include "ui/framework/SortedComboBox.h"
-#include "ui/framework/CSystemMenu.h"
-
-#include <QGuiApplication>
-#include <QMetaObject>
-#include <QSessionManager>
 
 #include <cstdio>
 
@@ -28,17 +23,13 @@ std::string CDialDlg::formatTime(std::int32_t hour, std::int32_t minute, std::in
 
 CDialDlg::CDialDlg(const DialDlgPorts& ports, std::function<void(const DialDlgState&)> saveSettings)
     : Dialog(mainDialogTemplate(), ports.messageBoxes), m_ports(ports), m_saveSettings(std::move(saveSettings)),
-      m_connection(*this, ports.service, ports.lists, ports.errorText, ports.launcher, ports.clock, ports.history),
-      m_tick(*this, ports.dialupSettings, ports.launcher, ports.clock, ports.history), m_pump(new EventPump(this)),
-      m_timer(new SecondTimer(
-          ports.clock, [this] { OnTimer(kTickTimerId); }, this)),
-      m_systemMenu(new CSystemMenu(this)), m_cbEntry(qobject_cast<SortedComboBox*>(GetDlgItem(IDC_ENTRY))),
-      m_hIcon(programIcon())
-{
-    connect(m_systemMenu, &CSystemMenu::command, this, [this](unsigned id) { OnSysCommand(id); });
-    // The session manager asks every program to save before the session ends.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { OnEndSession(); });
-}
+      m_connection(*this, ports.connect),
+      m_tick(*this, ports.dialupSettings, ports.connect.launcher, ports.connect.clock, ports.connect.history),
+      m_pump(std::make_unique<EventPump>()),
+      m_timer(std::make_unique<SecondTimer>(ports.connect.clock, [this] { OnTimer(kTickTimerId); })),
+      m_systemMenu(std::make_unique<CSystemMenu>(*this, [this](unsigned id) { OnSysCommand(id); })),
+      m_cbEntry(comboBox(IDC_ENTRY))
+{}
 
 CDialDlg::~CDialDlg() = default;
 
@@ -87,8 +78,7 @@ void CDialDlg::OnCreate()
 {
     // Minimised only once the window has been shown, as the user will see it appear.
     if (m_bIconic)
-        QMetaObject::invokeMethod(
-            this, [this] { OnSysCommand(SC_MINIMIZE); }, Qt::QueuedConnection);
+        postCall([this] { OnSysCommand(SC_MINIMIZE); });
 }
 
 bool CDialDlg::OnInitDialog()
@@ -101,8 +91,6 @@ bool CDialDlg::OnInitDialog()
     fillEntryList();
     const int selected = selectStartEntry();
     buildSystemMenu(selected);
-
-    setWindowIcon(m_hIcon);
 
     readRedialSettings();
     applyEnablingRules(true, true, true);
@@ -129,24 +117,24 @@ bool CDialDlg::OnInitDialog()
 
 void CDialDlg::fillEntryList()
 {
-    const std::int32_t count = m_ports.lists.entryCount();
-    m_cbEntry->setUpdatesEnabled(false);
+    const std::int32_t count = m_ports.connect.lists.entryCount();
+    m_cbEntry->setRedraw(false);
     for (std::int32_t i = 0; i < count; ++i) {
-        if (const char* name = m_ports.lists.GetEntryName(i))
-            m_cbEntry->addSortedItem(QString::fromUtf8(name));
+        if (const char* name = m_ports.connect.lists.GetEntryName(i))
+            m_cbEntry->addSortedItem(name);
     }
-    m_cbEntry->setUpdatesEnabled(true);
+    m_cbEntry->setRedraw(true);
 }
 
 int CDialDlg::selectStartEntry()
 {
-    int index = m_cbEntry->findStringExact(QString::fromStdString(m_strEntry));
-    if (index < 0 && m_cbEntry->count() > 0) {
+    int index = m_cbEntry->findStringExact(m_strEntry);
+    if (index < 0 && m_cbEntry->itemCount() > 0) {
         index = 0;
-        m_strEntry = m_cbEntry->itemText(0).toStdString();
+        m_strEntry = m_cbEntry->itemTextAt(0);
         m_ports.dialupSettings.WriteInternetProfile(m_strEntry);
     }
-    m_cbEntry->setCurrentIndex(index);
+    m_cbEntry->selectIndex(index);
     return index;
 }
 
@@ -180,18 +168,17 @@ void CDialDlg::placeWindow()
 {
     // The template puts the window at the screen's top-left corner; the stored position is
     // an offset from there, so the window's corner lands on it with its size unchanged.
-    move(m_nWindowLeft, m_nWindowTop);
+    moveTo(m_nWindowLeft, m_nWindowTop);
 }
 
 void CDialDlg::takeWindowPosition()
 {
-    const QPoint corner = pos();
-    if (corner.x() != m_nWindowLeft) {
-        m_nWindowLeft = corner.x();
+    if (left() != m_nWindowLeft) {
+        m_nWindowLeft = left();
         m_bMoved = true;
     }
-    if (corner.y() != m_nWindowTop) {
-        m_nWindowTop = corner.y();
+    if (top() != m_nWindowTop) {
+        m_nWindowTop = top();
         m_bMoved = true;
     }
 }

@@ -5,74 +5,29 @@
 #include "scheduler/Tick.h"
 #include "scheduler/TickWindow.h"
 #include "ui/dialogs/CConnectingDlg.h"
+#include "ui/dialogs/ResourceIds.h"
 #include "ui/framework/Dialog.h"
-
-#include <QIcon>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
 #include <string>
 
-class QProcess;
-class QSystemTrayIcon;
-
 namespace telmaq {
 
 class CSystemMenu;
-class DialupLists;
 class EventPump;
-class IClock;
-class IDialupService;
 class IMessageBox;
-class IProcessLauncher;
-class RasErrorText;
 class SecondTimer;
 class SortedComboBox;
 class SystemDialupSettings;
 
-// Control ids of the main window (template 102).
-constexpr int IDC_ENTRY = 1000;
-constexpr int IDC_AUTO_CONNECTION = 1001;
-constexpr int IDC_AUTO_APPLICATION = 1011;
-constexpr int IDC_APPLICATION_FILE = 1012;
-constexpr int IDC_APPLICATION_DISCONNECTION = 1013;
-constexpr int IDC_BROWSE = 1019;
-constexpr int IDC_CHECK_SUN = 1025;
-constexpr int IDC_CHECK_MON = 1026;
-constexpr int IDC_CHECK_TUE = 1027;
-constexpr int IDC_CHECK_WED = 1028;
-constexpr int IDC_CHECK_THU = 1029;
-constexpr int IDC_CHECK_FRI = 1030;
-constexpr int IDC_CHECK_SAT = 1031;
-constexpr int IDC_CONNECT = 1032;
-constexpr int IDC_DISCONNECT = 1033;
-constexpr int IDC_ICONIC = 1035;
-constexpr int IDC_REDIAL_TEXT = 1036;
-constexpr int IDC_AUTO_DISCONNECTION = 1041;
-constexpr int IDC_CONNECT_TIME = 1048;
-constexpr int IDC_SET_CONNECT_TIME = 1049;
-constexpr int IDC_DISCONNECT_TIME = 1050;
-constexpr int IDC_SET_DISCONNECT_TIME = 1051;
-constexpr int IDC_HELP = 1052;
-
-// The framework's own help command.
-constexpr unsigned ID_HELP = 0xE146;
-
-// The timer that drives the once-a-second tick.
-constexpr int kTickTimerId = 2;
-
-// The ports the main window works with. They outlive the window.
+// The ports the main window works with: the connect procedure's, and its own. They outlive
+// the window.
 struct DialDlgPorts
 {
-    IDialupService& service;
-    DialupLists& lists;
-    RasErrorText& errorText;
+    ConnectPorts connect;
     SystemDialupSettings& dialupSettings;
-    IProcessLauncher& launcher;
-    IClock& clock;
     IMessageBox& messageBoxes;
-    IHistory& history;
 };
 
 // The main window: shows and edits the settings, selects the default entry, connects and
@@ -86,8 +41,6 @@ struct DialDlgPorts
 // DialDlgSeam.cpp (what the procedures and the tick use).
 class CDialDlg : public Dialog, public DialDlgState, public ITickWindow, public IConnectingDlgOwner
 {
-    Q_OBJECT
-
 public:
     // saveSettings writes the changed settings when the session ends (the application
     // object's SaveSettings); it may be empty.
@@ -104,7 +57,7 @@ public:
     void OnCommand(unsigned id);
     // The session is ending (Qt's commit-data request): stop the tick, take the position and
     // have the settings saved.
-    void OnEndSession();
+    void OnEndSession() override;
     // The window is going: stop the tick and take the position.
     void OnDestroy();
 
@@ -113,8 +66,8 @@ public:
     // The help file: this program's file name with ".HLP", in the program's folder (a build
     // folder), else in ../share/telmaq/ from there (an installed program). When neither
     // exists, the path beside the program, so that the failure names the first place looked.
-    static QString helpFilePath();
-    static QString helpFilePathFor(const QString& programPath);
+    static std::string helpFilePath();
+    static std::string helpFilePathFor(const std::string& programPath);
     // A time of day as the window shows it, with full-width colons.
     static std::string formatTime(std::int32_t hour, std::int32_t minute, std::int32_t second);
 
@@ -148,7 +101,7 @@ protected:
     void OnCancel() override;
     void OnTimer(int id) override;
     void BindHandlers() override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    void OnContextMenu(int x, int y) override;
 
 private:
     void OnCreate();
@@ -159,6 +112,8 @@ private:
     void placeWindow();
     void takeWindowPosition();
     bool busy() const { return m_bConnecting || m_bDisconnecting; }
+    // The desktop's help opener failed, now or later.
+    void helpFailed();
 
     // Handlers of the controls.
     void OnAutoConnection();
@@ -174,11 +129,10 @@ private:
     void OnConnectButton(HistoryCause cause = HistoryCause::Button);
     void OnDisconnectButton(HistoryCause cause = HistoryCause::Button);
     void OnHelp();
-    void helpFailed();
 
     // The system menu.
     void buildSystemMenu(int selected);
-    void showSystemMenu(const QPoint& globalPos);
+    void showSystemMenu(int x, int y);
     void createTrayIcon();
     void OnAbout();
     void selectEntryFromMenu(int index);
@@ -187,13 +141,10 @@ private:
     std::function<void(const DialDlgState&)> m_saveSettings;
     ConnectionControl m_connection;
     Tick m_tick;
-    EventPump* m_pump;
-    SecondTimer* m_timer;
-    CSystemMenu* m_systemMenu;
-    QSystemTrayIcon* m_tray = nullptr;
+    std::unique_ptr<EventPump> m_pump;
+    std::unique_ptr<SecondTimer> m_timer;
+    std::unique_ptr<CSystemMenu> m_systemMenu;
     SortedComboBox* m_cbEntry;
-    QIcon m_hIcon;
-    // The system menu's entries sub-menu is m_systemMenu->entryMenu().
     // Set while the members are pushed into the controls, so that the edit's change
     // notification does not pull half-filled controls back into the members.
     bool m_pushing = false;

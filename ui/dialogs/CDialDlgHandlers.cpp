@@ -1,21 +1,18 @@
 #include "ui/dialogs/CDialDlg.h"
 
+#include "connection/BusyScope.h"
 #include "dialup/SystemDialupSettings.h"
 #include "platform/process/CommandLine.h"
 #include "ui/dialogs/CTimeDlg.h"
+#include "ui/framework/CSystemMenu.h"
+#include "ui/framework/DesktopOpener.h"
+#include "ui/framework/FileDialog.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/SortedComboBox.h"
-#include "ui/framework/CSystemMenu.h"
 #include "ui/framework/WindowStyles.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFileSystemModel>
-#include <QProcess>
-#include <QShortcut>
-#include <QSortFilterProxyModel>
+#include <filesystem>
+#include <system_error>
 
 namespace telmaq {
 
@@ -25,38 +22,11 @@ const char kConnectTimeCaption[] = "自動接続時刻の設定";
 const char kDisconnectTimeCaption[] = "自動切断時刻の設定";
 const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
 
-// On Linux a program has no extension: the first filter lists what may be run, the second
-// every file, with or without a dot in its name.
-const char kApplicationFilter[] = "Application Files (*)";
-const char kAllFilesFilter[] = "All Files (*)";
-
-// What the first filter lists: folders and the files the user may run. Qt's own permission
-// filter cannot say this: asked for executables it also hides every entry that is readable
-// or writable, which leaves nothing.
-class ProgramsAndFolders : public QSortFilterProxyModel
+bool isFile(const std::filesystem::path& path)
 {
-public:
-    explicit ProgramsAndFolders(QObject* parent) : QSortFilterProxyModel(parent) {}
-
-    void setProgramsOnly(bool programsOnly)
-    {
-        m_programsOnly = programsOnly;
-        invalidateFilter();
-    }
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
-    {
-        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (!m_programsOnly || !files)
-            return true;
-        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-        return info.isDir() || info.isExecutable();
-    }
-
-private:
-    bool m_programsOnly = true;
-};
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
 
 } // namespace
 
@@ -79,8 +49,7 @@ void CDialDlg::BindHandlers()
     onClicked(IDC_CONNECT, [this] { OnConnectButton(); });
     onClicked(IDC_DISCONNECT, [this] { OnDisconnectButton(); });
     onClicked(IDC_HELP, [this] { OnHelp(); });
-    auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
-    connect(helpKey, &QShortcut::activated, this, [this] { OnCommand(ID_HELP); });
+    onKey(DialogKey::Help, [this] { OnCommand(ID_HELP); });
 }
 
 void CDialDlg::OnCommand(unsigned id)
@@ -114,16 +83,16 @@ void CDialDlg::OnPullControls()
 
 void CDialDlg::OnSelchangeEntry()
 {
-    const int selected = m_cbEntry->currentIndex();
-    m_strEntry = m_cbEntry->currentText().toStdString();
-    for (int p = 0; p < m_cbEntry->count(); ++p)
+    const int selected = m_cbEntry->selectedIndex();
+    m_strEntry = m_cbEntry->itemTextAt(selected);
+    for (int p = 0; p < m_cbEntry->itemCount(); ++p)
         m_systemMenu->checkEntry(p, p == selected);
     m_ports.dialupSettings.WriteInternetProfile(m_strEntry);
 }
 
 bool CDialDlg::runTimeDialog(const char* caption, std::int32_t& hour, std::int32_t& minute, std::int32_t& second)
 {
-    m_bTimeDlgOpen = true;
+    const BusyScope open(m_bTimeDlgOpen);
     CTimeDlg dlg(m_ports.messageBoxes, this);
     dlg.m_strCaption = caption;
     dlg.m_nHour = hour;
@@ -135,7 +104,6 @@ bool CDialDlg::runTimeDialog(const char* caption, std::int32_t& hour, std::int32
         minute = dlg.m_nMinute;
         second = dlg.m_nSecond;
     }
-    m_bTimeDlgOpen = false;
     return ok;
 }
 
@@ -163,69 +131,51 @@ void CDialDlg::OnBrowse()
 {
     if (busy())
         return;
-    m_bFileDlgOpen = true;
-    // Qt's own dialog on every desktop: the portal dialogs know nothing of the filter for
-    // programs below.
-    QFileDialog dialog(this);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QString::fromLatin1(kApplicationFilter), QString::fromLatin1(kAllFilesFilter)});
-    dialog.selectNameFilter(QString::fromLatin1(kApplicationFilter));
-    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Drives | QDir::NoDot);
-    auto* programs = new ProgramsAndFolders(&dialog);
-    dialog.setProxyModel(programs);
-    connect(&dialog, &QFileDialog::filterSelected, programs, [programs](const QString& filter) {
-        programs->setProgramsOnly(filter == QLatin1String(kApplicationFilter));
-    });
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    const BusyScope open(m_bFileDlgOpen);
+    std::string picked;
+    if (browseForProgram(*this, picked)) {
         // The field holds a command line: a path with a space or a quote must reach the
         // launcher as one word.
-        m_strApplicationFile =
-            quoteCommandWord(QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath().toStdString());
+        m_strApplicationFile = quoteCommandWord(picked);
         UpdateData(false);
     }
-    m_bFileDlgOpen = false;
 }
 
 void CDialDlg::OnConnectButton(HistoryCause cause)
 {
     if (busy())
         return;
-    m_bConnecting = true;
+    const BusyScope connecting(m_bConnecting);
     m_historyCause = cause;
-    m_bInteractive = true;
+    const BusyScope interactive(m_bInteractive);
     Connect();
-    m_bInteractive = false;
-    m_bConnecting = false;
 }
 
 void CDialDlg::OnDisconnectButton(HistoryCause cause)
 {
     if (busy())
         return;
-    m_bDisconnecting = true;
+    const BusyScope disconnecting(m_bDisconnecting);
     m_historyCause = cause;
-    m_bInteractive = true;
+    const BusyScope interactive(m_bInteractive);
     Disconnect();
-    m_bInteractive = false;
-    m_bDisconnecting = false;
 }
 
-QString CDialDlg::helpFilePath()
+std::string CDialDlg::helpFilePath()
 {
-    return helpFilePathFor(QCoreApplication::applicationFilePath());
+    return helpFilePathFor(programFilePath());
 }
 
-QString CDialDlg::helpFilePathFor(const QString& programPath)
+std::string CDialDlg::helpFilePathFor(const std::string& programPath)
 {
-    const QFileInfo program(programPath);
-    const QString name = program.completeBaseName() + QStringLiteral(".HLP");
-    const QString beside = program.absoluteDir().filePath(name);
-    if (QFileInfo(beside).isFile())
-        return beside;
-    const QString installed = QDir::cleanPath(program.absolutePath() + QStringLiteral("/../share/telmaq/") + name);
-    return QFileInfo(installed).isFile() ? installed : beside;
+    const std::filesystem::path program = std::filesystem::absolute(programPath);
+    const std::string name = program.stem().string() + ".HLP";
+    const std::filesystem::path beside = program.parent_path() / name;
+    if (isFile(beside))
+        return beside.string();
+    const std::filesystem::path installed =
+        (program.parent_path() / ".." / "share" / "telmaq" / name).lexically_normal();
+    return (isFile(installed) ? installed : beside).string();
 }
 
 void CDialDlg::helpFailed()
@@ -235,26 +185,12 @@ void CDialDlg::helpFailed()
 
 void CDialDlg::OnHelp()
 {
-    const QString path = helpFilePath();
-    if (!QFileInfo(path).isFile()) {
+    const std::string path = helpFilePath();
+    if (!isFile(path)) {
         helpFailed();
         return;
     }
-    // The desktop's opener answers only once it has handed the file on (or failed to); the
-    // window does not wait for it.
-    auto* opener = new QProcess(this);
-    connect(opener, &QProcess::errorOccurred, this, [this, opener](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            helpFailed();
-            opener->deleteLater();
-        }
-    });
-    connect(opener, &QProcess::finished, this, [this, opener](int exitCode, QProcess::ExitStatus status) {
-        if (status != QProcess::NormalExit || exitCode != 0)
-            helpFailed();
-        opener->deleteLater();
-    });
-    opener->start(QStringLiteral("xdg-open"), {path});
+    openWithDesktop(*this, path, [this] { helpFailed(); });
 }
 
 void CDialDlg::OnCancel()

@@ -1,12 +1,10 @@
 #include "ui/dialogs/CDialDlg.h"
 
 #include "ui/dialogs/CConnectingDlg.h"
+#include "ui/framework/CSystemMenu.h"
 #include "ui/framework/EventPump.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/SortedComboBox.h"
-#include "ui/framework/CSystemMenu.h"
-
-#include <QScreen>
 
 namespace telmaq {
 
@@ -17,26 +15,23 @@ IConnectingView* CDialDlg::createConnectingDialog()
 
 bool CDialDlg::isIconic() const
 {
-    return isMinimized();
+    return Dialog::isIconic();
 }
 
 ScreenRect CDialDlg::clientRectOnScreen() const
 {
-    const QPoint topLeft = mapToGlobal(QPoint(0, 0));
-    const QPoint bottomRight = mapToGlobal(QPoint(width(), height()));
-    return {topLeft.x(), topLeft.y(), bottomRight.x(), bottomRight.y()};
+    const WindowRect client = Dialog::clientRectOnScreen();
+    return {client.left, client.top, client.right, client.bottom};
 }
 
 int CDialDlg::screenWidth() const
 {
-    const QScreen* s = screen();
-    return s ? s->geometry().width() : 0;
+    return Dialog::screenWidth();
 }
 
 int CDialDlg::screenHeight() const
 {
-    const QScreen* s = screen();
-    return s ? s->geometry().height() : 0;
+    return Dialog::screenHeight();
 }
 
 void CDialDlg::messageBox(const std::string& text, const std::string& title, unsigned style)
@@ -61,29 +56,29 @@ void CDialDlg::wake()
 
 int CDialDlg::entryCount() const
 {
-    return m_cbEntry->count();
+    return m_cbEntry->itemCount();
 }
 
 std::string CDialDlg::entryText(int index) const
 {
-    if (index < 0 || index >= m_cbEntry->count())
+    if (index < 0 || index >= m_cbEntry->itemCount())
         return {};
-    return m_cbEntry->itemText(index).toStdString();
+    return m_cbEntry->itemTextAt(index);
 }
 
 int CDialDlg::findEntryExact(const std::string& name) const
 {
-    return m_cbEntry->findStringExact(QString::fromStdString(name));
+    return m_cbEntry->findStringExact(name);
 }
 
 int CDialDlg::currentEntry() const
 {
-    return m_cbEntry->currentIndex();
+    return m_cbEntry->selectedIndex();
 }
 
 void CDialDlg::selectEntry(int index)
 {
-    m_cbEntry->setCurrentIndex(index);
+    m_cbEntry->selectIndex(index);
 }
 
 void CDialDlg::checkEntryMenuItem(int position, bool checked)

@@ -1,14 +1,10 @@
 #include "ui/dialogs/CDialDlg.h"
 
+#include "connection/BusyScope.h"
 #include "dialup/SystemDialupSettings.h"
 #include "ui/dialogs/CAboutDlg.h"
-#include "ui/framework/SortedComboBox.h"
 #include "ui/framework/CSystemMenu.h"
-
-#include <QContextMenuEvent>
-#include <QShortcut>
-#include <QSystemTrayIcon>
-#include <QWindow>
+#include "ui/framework/SortedComboBox.h"
 
 #include <algorithm>
 
@@ -24,40 +20,35 @@ const char kAboutMenuText[] = "ﾊﾞｰｼﾞｮﾝ情報 (&A)...";
 void CDialDlg::buildSystemMenu(int selected)
 {
     std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(m_cbEntry->count()));
-    for (int i = 0; i < m_cbEntry->count(); ++i)
-        names.push_back(m_cbEntry->itemText(i).toStdString());
-    m_systemMenu->build(names, selected, kAboutMenuText);
+    names.reserve(static_cast<std::size_t>(m_cbEntry->itemCount()));
+    for (int i = 0; i < m_cbEntry->itemCount(); ++i)
+        names.push_back(m_cbEntry->itemTextAt(i));
+    m_systemMenu->build("接続先(&L)", names, IDM_ENTRY_FIRST, selected,
+                        {{"接続(&E)", IDM_CONNECT}, {"切断(&F)", IDM_DISCONNECT}, {kAboutMenuText, IDM_ABOUTBOX}});
 
-    // Qt has no system menu on every desktop; it is offered where a user looks for it.
-    auto* altSpace = new QShortcut(QKeySequence(QStringLiteral("Alt+Space")), this);
-    connect(altSpace, &QShortcut::activated, this, [this] { showSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    // Not every desktop draws a system menu; it is offered where a user looks for it.
+    onKey(DialogKey::AltSpace, [this] {
+        const WindowRect client = Dialog::clientRectOnScreen();
+        showSystemMenu(client.left, client.top);
+    });
 }
 
-void CDialDlg::showSystemMenu(const QPoint& globalPos)
+void CDialDlg::showSystemMenu(int x, int y)
 {
-    m_systemMenu->popup(globalPos);
+    m_systemMenu->popup(x, y);
 }
 
-void CDialDlg::contextMenuEvent(QContextMenuEvent* event)
+void CDialDlg::OnContextMenu(int x, int y)
 {
-    showSystemMenu(event->globalPos());
-    event->accept();
+    showSystemMenu(x, y);
 }
 
 void CDialDlg::createTrayIcon()
 {
-    // A minimised window has no other way to the menu where the desktop shows no task bar.
-    if (m_tray || !QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    m_tray = new QSystemTrayIcon(m_hIcon, this);
-    m_tray->setToolTip(windowTitle());
-    m_tray->setContextMenu(m_systemMenu->menu());
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger && isMinimized())
+    m_systemMenu->showTrayIcon(GetWindowText(), [this] {
+        if (Dialog::isIconic())
             OnSysCommand(SC_RESTORE);
     });
-    m_tray->show();
 }
 
 void CDialDlg::OnSysCommand(unsigned id)
@@ -65,7 +56,8 @@ void CDialDlg::OnSysCommand(unsigned id)
     const unsigned command = id & 0xFFF0u;
     // The sub-menu lists no more entries than have ids below the window commands, so only
     // those count as entry commands.
-    const auto listed = static_cast<unsigned>(std::min(m_cbEntry->count(), CSystemMenu::kMaxEntryItems));
+    const auto listed =
+        static_cast<unsigned>(std::min(m_cbEntry->itemCount(), CSystemMenu::maxEntryItems(IDM_ENTRY_FIRST)));
 
     if (command == IDM_ABOUTBOX) {
         OnAbout();
@@ -79,12 +71,9 @@ void CDialDlg::OnSysCommand(unsigned id)
     } else if (command == SC_MINIMIZE) {
         showMinimized();
     } else if (command == SC_RESTORE) {
-        showNormal();
-        raise();
-        activateWindow();
+        restore();
     } else if (command == SC_MOVE) {
-        if (QWindow* window = windowHandle())
-            window->startSystemMove();
+        startMove();
     } else if (command == SC_CLOSE) {
         close();
     }
@@ -93,17 +82,16 @@ void CDialDlg::OnSysCommand(unsigned id)
 
 void CDialDlg::OnAbout()
 {
-    m_bAboutOpen = true;
+    const BusyScope open(m_bAboutOpen);
     CAboutDlg about(m_ports.messageBoxes, this);
     about.DoModal();
-    m_bAboutOpen = false;
 }
 
 void CDialDlg::selectEntryFromMenu(int index)
 {
-    m_systemMenu->checkEntry(m_cbEntry->currentIndex(), false);
-    m_cbEntry->setCurrentIndex(index);
-    m_strEntry = m_cbEntry->itemText(index).toStdString();
+    m_systemMenu->checkEntry(m_cbEntry->selectedIndex(), false);
+    m_cbEntry->selectIndex(index);
+    m_strEntry = m_cbEntry->itemTextAt(index);
     m_systemMenu->checkEntry(index, true);
     m_ports.dialupSettings.WriteInternetProfile(m_strEntry);
 }

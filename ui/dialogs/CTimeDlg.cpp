@@ -1,28 +1,15 @@
 #include "ui/dialogs/CTimeDlg.h"
 
-#include "ui/framework/DataExchange.h"
 #include "ui/dialogs/DialogTemplates.h"
-#include "ui/framework/UpDownControl.h"
+#include "ui/dialogs/ResourceIds.h"
+#include "ui/framework/DataExchange.h"
 
 namespace telmaq {
 
-namespace {
-
-constexpr int IDC_HOUR = 1042;
-constexpr int IDC_SPIN_HOUR = 1043;
-constexpr int IDC_MINUTE = 1044;
-constexpr int IDC_SPIN_MINUTE = 1045;
-constexpr int IDC_SECOND = 1046;
-constexpr int IDC_SPIN_SECOND = 1047;
-
-} // namespace
-
-CTimeDlg::CTimeDlg(IMessageBox& messageBoxes, QWidget* owner) : Dialog(timeDialogTemplate(), messageBoxes, owner)
-{
-    m_spinHour = qobject_cast<UpDownControl*>(GetDlgItem(IDC_SPIN_HOUR));
-    m_spinMinute = qobject_cast<UpDownControl*>(GetDlgItem(IDC_SPIN_MINUTE));
-    m_spinSecond = qobject_cast<UpDownControl*>(GetDlgItem(IDC_SPIN_SECOND));
-}
+CTimeDlg::CTimeDlg(IMessageBox& messageBoxes, Dialog* owner)
+    : Dialog(timeDialogTemplate(), messageBoxes, owner), m_spinHour(upDown(IDC_SPIN_HOUR)),
+      m_spinMinute(upDown(IDC_SPIN_MINUTE)), m_spinSecond(upDown(IDC_SPIN_SECOND))
+{}
 
 bool CTimeDlg::OnInitDialog()
 {

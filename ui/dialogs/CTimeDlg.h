@@ -1,21 +1,18 @@
 #pragma once
 
 #include "ui/framework/Dialog.h"
+#include "ui/framework/UpDownControl.h"
 
 #include <string>
 
 namespace telmaq {
 
-class UpDownControl;
-
 // Asks for a time of day as hours, minutes and seconds, each with up-down arrows. The caller
 // sets the caption and the three values, runs it modally and reads the values back on IDOK.
 class CTimeDlg : public Dialog
 {
-    Q_OBJECT
-
 public:
-    explicit CTimeDlg(IMessageBox& messageBoxes, QWidget* owner = nullptr);
+    explicit CTimeDlg(IMessageBox& messageBoxes, Dialog* owner = nullptr);
 
     std::string m_strCaption;
     int m_nHour = 0;
@@ -27,9 +24,9 @@ protected:
     void DoDataExchange(DataExchange& dx) override;
 
 private:
-    UpDownControl* m_spinHour = nullptr;
-    UpDownControl* m_spinMinute = nullptr;
-    UpDownControl* m_spinSecond = nullptr;
+    UpDownControl* m_spinHour;
+    UpDownControl* m_spinMinute;
+    UpDownControl* m_spinSecond;
 };
 
 } // namespace telmaq

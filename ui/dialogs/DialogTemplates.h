@@ -1,15 +1,9 @@
 #pragma once
 
+#include "ui/dialogs/ResourceIds.h"
 #include "ui/framework/DialogTemplate.h"
 
 namespace telmaq {
-
-// Resource ids of the program's dialogs and of its icon.
-constexpr int IDD_ABOUTBOX = 100;
-constexpr int IDD_TELMAQ_DIALOG = 102;
-constexpr int IDR_MAINFRAME = 128;
-constexpr int IDD_CONNECTING = 129;
-constexpr int IDD_TIME = 132;
 
 // The face every dialog asks for; the framework falls back to look-alikes where it is missing.
 extern const char* const kDialogFontFace;

@@ -1,13 +1,11 @@
 #pragma once
 
-class QApplication;
-
 namespace telmaq {
 
-// Makes Qt's own windows (the file dialog, message boxes, an edit's context menu) look like
-// the program's: Japanese texts whatever the user's locale, since every text of ours is
-// Japanese; the dialog font's families; dialog buttons without icons. Call once, right after
-// the application object exists.
-void applyApplicationLook(QApplication& app);
+// Makes the toolkit's own windows (the file dialog, message boxes, an edit's context menu)
+// look like the program's: Japanese texts whatever the user's locale, since every text of ours
+// is Japanese; the dialog font's families; dialog buttons without icons. Call once, right
+// after the application object exists.
+void applyApplicationLook(const char* dialogFontFace);
 
 } // namespace telmaq

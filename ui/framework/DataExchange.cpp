@@ -1,19 +1,57 @@
 #include "ui/framework/DataExchange.h"
 
-#include "connection/DialWindow.h"
+#include "platform/system/MessageBoxStyles.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/MessageBox.h"
 
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QString>
+#include <climits>
 
 namespace telmaq {
 
 namespace {
 
 const char* const kNotAnInteger = "整数を入力してください。";
-const char* const kOutOfRange = "%1 から %2 までの整数を入力してください。";
+
+std::string outOfRange(int lower, int upper)
+{
+    return std::to_string(lower) + " から " + std::to_string(upper) + " までの整数を入力してください。";
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Decimal digits with an optional sign, blanks around them allowed. What does not fit 32 bits
+// is refused, so a long run of digits asks for an integer again instead of wrapping round to
+// some other time.
+bool parseInteger(const std::string& text, int& value)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    const bool negative = begin < end && text[begin] == '-';
+    if (begin < end && (text[begin] == '-' || text[begin] == '+'))
+        ++begin;
+    if (begin == end)
+        return false;
+    long long magnitude = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > static_cast<long long>(INT_MAX) + 1)
+            return false;
+    }
+    const long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT_MAX)
+        return false;
+    value = static_cast<int>(signedValue);
+    return true;
+}
 
 } // namespace
 
@@ -41,10 +79,7 @@ void DataExchange::check(int id, bool& value)
 
 bool DataExchange::readNumber(int id, int& parsed)
 {
-    bool ok = false;
-    // toInt refuses what does not fit 32 bits, so a long run of digits asks for an integer
-    // again instead of wrapping round to some other time.
-    parsed = QString::fromStdString(m_dialog.GetDlgItemText(id)).trimmed().toInt(&ok);
+    const bool ok = parseInteger(m_dialog.GetDlgItemText(id), parsed);
     if (!ok)
         fail(id, kNotAnInteger);
     return ok;
@@ -75,7 +110,7 @@ void DataExchange::number(int id, int& value, int lower, int upper)
     if (!readNumber(id, parsed))
         return;
     if (parsed < lower || parsed > upper) {
-        fail(id, QString::fromUtf8(kOutOfRange).arg(lower).arg(upper).toStdString());
+        fail(id, outOfRange(lower, upper));
         return;
     }
     m_writes.push_back([&value, parsed] { value = parsed; });
@@ -94,12 +129,7 @@ void DataExchange::fail(int id, const std::string& message)
 {
     m_failed = true;
     m_dialog.messageBoxes().messageBox(&m_dialog, message, kApplicationName, MB_ICONEXCLAMATION);
-    if (auto* edit = qobject_cast<QLineEdit*>(m_dialog.GetDlgItem(id))) {
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
-    } else if (QWidget* control = m_dialog.GetDlgItem(id)) {
-        control->setFocus(Qt::OtherFocusReason);
-    }
+    m_dialog.GotoDlgCtrl(id);
 }
 
 } // namespace telmaq

@@ -2,9 +2,6 @@
 
 #include "ui/framework/DialogTemplate.h"
 
-#include <QDialog>
-#include <QSize>
-
 #include <functional>
 #include <map>
 #include <string>
@@ -12,7 +9,26 @@
 namespace telmaq {
 
 class DataExchange;
+class DialogWindow;
 class IMessageBox;
+class SortedComboBox;
+class UpDownControl;
+
+// A rectangle in screen pixels; right and bottom are exclusive.
+struct WindowRect
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Keys a dialog may bind to a handler of its own, beside those its controls answer.
+enum class DialogKey
+{
+    Help,     // F1
+    AltSpace, // where the desktop's window menu is asked for
+};
 
 // A dialog built from a template: the window and its controls in template order (which is the
 // tab order), positioned in dialog units of the template's font. Controls are reached by id.
@@ -21,14 +37,17 @@ class IMessageBox;
 //
 // Buttons 1 and 2 are OK and Cancel: Enter presses the default button, Esc, the close box and
 // Cancel reach OnCancel; OK reaches OnOK.
-class Dialog : public QDialog
+//
+// The window itself is the framework's (window() names it for the framework's own parts); the
+// object owns it and takes it down when it goes.
+class Dialog
 {
-    Q_OBJECT
-
 public:
     // owner may be nullptr: a modal run then takes the active window as its owner.
-    Dialog(const DialogTemplate& dialogTemplate, IMessageBox& messageBoxes, QWidget* owner = nullptr);
-    ~Dialog() override;
+    Dialog(const DialogTemplate& dialogTemplate, IMessageBox& messageBoxes, Dialog* owner = nullptr);
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
 
     // Runs the dialog modally and returns the code it ended with (IDOK, IDCANCEL, ...).
     int DoModal();
@@ -36,6 +55,8 @@ public:
     void Create();
     // Ends a modal run with this code.
     void EndDialog(int code);
+    // The code the last modal run ended with.
+    int result() const;
     // Takes the window down at once; PostNcDestroy follows.
     void DestroyWindow();
     // False once DestroyWindow has run.
@@ -45,7 +66,6 @@ public:
     // false fills them. False when validation failed (its message has been shown then).
     bool UpdateData(bool saveAndValidate = true);
 
-    QWidget* GetDlgItem(int id) const;
     bool IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, bool checked);
     // An edit answers the very bytes it was last given while its text is as it showed them:
@@ -54,16 +74,61 @@ public:
     void SetDlgItemText(int id, const std::string& text);
     bool isDlgItemEnabled(int id) const;
     void EnableDlgItem(int id, bool enabled);
+    // Puts the focus on the control; an edit's text is selected, ready to be typed over.
+    void GotoDlgCtrl(int id);
+    // Draws the control now, for a caller that does not return to the event loop soon.
+    void UpdateDlgItem(int id);
+    // The drop-down list or up-down control with this id, or nullptr.
+    SortedComboBox* comboBox(int id) const;
+    UpDownControl* upDown(int id) const;
+
     void SetWindowText(const std::string& caption);
+    std::string GetWindowText() const;
 
     // Starts (or restarts) timer id with the period ms; OnTimer(id) gets every tick.
     void SetTimer(int id, int ms);
     void KillTimer(int id);
 
+    // The window on the screen.
+    bool isVisible() const;
+    bool isIconic() const;
+    void ShowWindow();
+    void showMinimized();
+    // Back from minimised, in front and active.
+    void restore();
+    // Shows the window in front (not topmost) and makes it active.
+    void bringToFront();
+    // Lets the user move the window with the mouse or the keys, as the window menu's Move does.
+    void startMove();
+    // Asks the window to close, as its close box does.
+    void close();
+    // Puts the window's frame corner at (x, y) on the screen, keeping its size.
+    void moveTo(int x, int y);
+    int left() const;
+    int top() const;
+    WindowRect windowRect() const;
+    WindowRect clientRectOnScreen() const;
+    int screenWidth() const;
+    int screenHeight() const;
+
+    // Runs call from the event loop once the current handler has returned.
+    void postCall(std::function<void()> call);
+
     const DialogTemplate& dialogTemplate() const { return m_template; }
-    // The base units of the dialog's font, in pixels.
-    QSize baseUnits() const { return m_baseUnits; }
     IMessageBox& messageBoxes() const { return m_messageBoxes; }
+    DialogWindow& window() const { return *m_window; }
+
+    // Called from the window: its handlers, in the toolkit's order.
+    void okFromWindow();
+    void cancelFromWindow();
+    void closeFromWindow();
+    bool timerFromWindow(int nativeTimerId);
+    void contextMenuFromWindow(int x, int y);
+    // The window was destroyed along with its owner's; a self-owning dialog goes with it.
+    void windowDestroyed();
+
+    // The session is ending: the window's last chance to save.
+    virtual void OnEndSession();
 
 protected:
     // Default: fill the controls once. True puts the focus on the first control that takes it.
@@ -81,6 +146,8 @@ protected:
     virtual void PostNcDestroy();
     // Connects the dialog's notifications to its handlers; called once before OnInitDialog.
     virtual void BindHandlers();
+    // The user asked for the window's context menu at a point on the screen.
+    virtual void OnContextMenu(int x, int y);
 
     // BN_CLICKED of a button or check box.
     void onClicked(int id, std::function<void()> handler);
@@ -88,24 +155,25 @@ protected:
     void onEditChange(int id, std::function<void()> handler);
     // CBN_SELCHANGE of a drop-down list: the user chose an item.
     void onSelChange(int id, std::function<void()> handler);
+    void onKey(DialogKey key, std::function<void()> handler);
 
-    void accept() override;
-    void reject() override;
-    void closeEvent(QCloseEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
+    // From now on the object belongs to its window: it is freed when the window goes, from
+    // the event loop after DestroyWindow, or at once along with an owner window.
+    void ownedByWindow() { m_ownedByWindow = true; }
+    // Frees the window, and with it an object that belongs to it, from the event loop once
+    // no handler of its own is running any more.
+    void deleteWindowLater();
 
 private:
     void prepare();
-    void focusFirstControl();
 
     const DialogTemplate& m_template;
     IMessageBox& m_messageBoxes;
-    QSize m_baseUnits;
-    std::map<int, QWidget*> m_controls;
-    std::map<int, int> m_timers;            // our id -> Qt's timer id
-    std::map<int, std::string> m_editBytes; // edit id -> the bytes SetDlgItemText gave it
+    DialogWindow* m_window;
+    std::map<int, int> m_timers; // our id -> the toolkit's timer id
     bool m_prepared = false;
     bool m_alive = true;
+    bool m_ownedByWindow = false;
 };
 
 } // namespace telmaq

@@ -1,24 +1,18 @@
 #pragma once
 
-#include "connection/DialWindow.h"
+#include "platform/system/EventWaker.h"
 
-#include <QObject>
-
-#include <atomic>
-
-class QAbstractEventDispatcher;
+#include <memory>
 
 namespace telmaq {
 
 // Runs the user interface's pending events from inside a long operation (a dial), and waits
 // for the next event without spinning. Created on the user-interface thread; wake() may be
 // called from any thread, pumping and waiting only from the user-interface thread.
-class EventPump : public QObject, public IEventWaker
+class EventPump : public IEventWaker
 {
-    Q_OBJECT
-
 public:
-    explicit EventPump(QObject* parent = nullptr);
+    EventPump();
     ~EventPump() override;
 
     // Handles every event that is waiting, then returns. False once the application is
@@ -37,13 +31,9 @@ public:
     void requestQuit();
     bool isQuitting() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    QAbstractEventDispatcher* m_dispatcher;
-    std::atomic<bool> m_woken{false};
-    std::atomic<bool> m_quitting{false};
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace telmaq

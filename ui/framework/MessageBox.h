@@ -2,9 +2,9 @@
 
 #include <string>
 
-class QWidget;
-
 namespace telmaq {
+
+class Dialog;
 
 // The application name that titles the framework's own messages (validation failures).
 extern const char* const kApplicationName;
@@ -18,14 +18,7 @@ public:
     // Shows a modal box with an OK button only and waits until it is dismissed. owner may be
     // nullptr (a box of the application itself); style carries the icon, MB_ICONEXCLAMATION
     // (0x30) or MB_ICONINFORMATION (0x40). Texts are UTF-8. Returns the button's id (IDOK).
-    virtual int messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style) = 0;
-};
-
-// The real thing: a Qt message box with the matching icon.
-class QtMessageBox : public IMessageBox
-{
-public:
-    int messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style) override;
+    virtual int messageBox(Dialog* owner, const std::string& text, const std::string& title, unsigned style) = 0;
 };
 
 } // namespace telmaq

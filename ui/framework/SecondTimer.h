@@ -2,10 +2,8 @@
 
 #include "scheduler/SecondCadence.h"
 
-#include <QObject>
-#include <QTimer>
-
 #include <functional>
+#include <memory>
 
 namespace telmaq {
 
@@ -15,27 +13,24 @@ class IClock;
 // and stays there: it is armed afresh for the next second on every firing, before the
 // callback runs, so that ticks keep coming while the callback itself dispatches events (a
 // dial in progress, a modal notice) and a late firing does not push the later ones back.
-class SecondTimer : public QObject
+class SecondTimer
 {
 public:
     // clock gives the wall-clock time; it must outlive the timer.
-    SecondTimer(const IClock& clock, std::function<void()> onTick, QObject* parent = nullptr);
+    SecondTimer(const IClock& clock, std::function<void()> onTick);
+    ~SecondTimer();
 
     // Starts ticking from the next second on; a running timer is lined up afresh.
     void start();
     void stop();
-    bool isActive() const { return m_timer.isActive(); }
+    bool isActive() const;
 
     // Figures since construction: ticks, skipped seconds, the largest offset into a second.
-    const SecondCadence& cadence() const { return m_cadence; }
+    const SecondCadence& cadence() const;
 
 private:
-    void fire();
-
-    const IClock& m_clock;
-    std::function<void()> m_onTick;
-    QTimer m_timer;
-    SecondCadence m_cadence;
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace telmaq

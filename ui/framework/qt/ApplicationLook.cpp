@@ -1,7 +1,6 @@
 #include "ui/framework/ApplicationLook.h"
 
 #include "ui/framework/qt/DialogFont.h"
-#include "ui/dialogs/DialogTemplates.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -31,8 +30,9 @@ public:
 
 } // namespace
 
-void applyApplicationLook(QApplication& app)
+void applyApplicationLook(const char* dialogFontFace)
 {
+    auto& app = *qApp;
     // Without the translation Qt's texts stay English; the program still works then.
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -42,7 +42,7 @@ void applyApplicationLook(QApplication& app)
 
     // Boxes without an owner take the application's font; fontconfig's own default would
     // otherwise pick whatever it maps first, a fixed-pitch face on a bare system.
-    QApplication::setFont(dialogFont(kDialogFontFace, 9));
+    QApplication::setFont(dialogFont(dialogFontFace, 9));
     QApplication::setStyle(new PlainButtonsStyle(QApplication::style()));
 }
 

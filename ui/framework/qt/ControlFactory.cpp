@@ -1,10 +1,10 @@
 #include "ui/framework/qt/ControlFactory.h"
 
-#include "ui/framework/qt/DialogFont.h"
-#include "ui/framework/ProgramIcon.h"
-#include "ui/framework/SortedComboBox.h"
-#include "ui/framework/UpDownControl.h"
 #include "ui/framework/WindowStyles.h"
+#include "ui/framework/qt/DialogFont.h"
+#include "ui/framework/qt/ProgramIcon.h"
+#include "ui/framework/qt/QtSortedComboBox.h"
+#include "ui/framework/qt/QtUpDownControl.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -117,9 +117,9 @@ QWidget* makeControl(const ControlTemplate& c, QWidget* parent, const QRect& pix
         return edit;
     }
     case ControlKind::DropDownList:
-        return new SortedComboBox(parent);
+        return new QtSortedComboBox(parent);
     case ControlKind::UpDown:
-        return new UpDownControl(parent);
+        return new QtUpDownControl(parent);
     }
     return new QWidget(parent);
 }
@@ -152,7 +152,7 @@ std::vector<QWidget*> buildControls(const DialogTemplate& dialogTemplate, QWidge
             const int item = qMax(1, combo->fontMetrics().height() + 2);
             combo->setMaxVisibleItems(qMax(1, (dropped - closed) / item));
         } else if (c.kind == ControlKind::UpDown && i > 0 && (c.style & UDS_AUTOBUDDY)) {
-            auto* upDown = static_cast<UpDownControl*>(widgets[i]);
+            auto* upDown = static_cast<QtUpDownControl*>(widgets[i]);
             auto* buddy = qobject_cast<QLineEdit*>(widgets[i - 1]);
             if (!buddy)
                 continue;

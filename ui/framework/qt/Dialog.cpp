@@ -1,64 +1,53 @@
 #include "ui/framework/Dialog.h"
 
-#include "ui/framework/qt/ControlFactory.h"
 #include "ui/framework/DataExchange.h"
-#include "ui/framework/qt/DialogFont.h"
-#include "ui/framework/ProgramIcon.h"
 #include "ui/framework/WindowStyles.h"
+#include "ui/framework/qt/DialogWindow.h"
+#include "ui/framework/qt/QtSortedComboBox.h"
+#include "ui/framework/qt/QtUpDownControl.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPointer>
-#include <QTimerEvent>
+#include <QScreen>
+#include <QSessionManager>
+#include <QShortcut>
+#include <QWindow>
 
 namespace telmaq {
 
-namespace {
-
-Qt::WindowFlags windowFlagsFor(const DialogTemplate& t)
+Dialog::Dialog(const DialogTemplate& dialogTemplate, IMessageBox& messageBoxes, Dialog* owner)
+    : m_template(dialogTemplate), m_messageBoxes(messageBoxes),
+      m_window(new DialogWindow(*this, dialogTemplate, owner ? &owner->window() : nullptr))
 {
-    Qt::WindowFlags flags = (t.exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
-    flags |= Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
-    if ((t.style & WS_CAPTION) == WS_CAPTION)
-        flags |= Qt::WindowTitleHint;
-    if (t.style & WS_SYSMENU)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (t.style & WS_MINIMIZEBOX)
-        flags |= Qt::WindowMinimizeButtonHint;
-    return flags;
+    // The session manager asks every program to save before the session ends.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_window, [this](QSessionManager&) {
+        if (m_alive)
+            OnEndSession();
+    });
 }
 
-} // namespace
-
-Dialog::Dialog(const DialogTemplate& dialogTemplate, IMessageBox& messageBoxes, QWidget* owner)
-    : QDialog(owner, windowFlagsFor(dialogTemplate)), m_template(dialogTemplate), m_messageBoxes(messageBoxes)
+Dialog::~Dialog()
 {
-    const QFont font = dialogFont(m_template.fontFace, m_template.pointSize);
-    setFont(font);
-    m_baseUnits = dialogBaseUnits(font);
-    setWindowTitle(QString::fromStdString(m_template.caption));
-    setWindowIcon(programIcon());
-    setSizeGripEnabled(false);
-    setFixedSize(dialogUnitsToPixels(QRect(0, 0, m_template.width, m_template.height), m_baseUnits).size());
-
-    const std::vector<QWidget*> widgets = buildControls(m_template, this, m_baseUnits);
-    for (std::size_t i = 0; i < widgets.size(); ++i) {
-        const int id = m_template.controls[i].id;
-        if (id >= 0)
-            m_controls[id] = widgets[i];
+    if (DialogWindow* window = m_window) {
+        m_window = nullptr;
+        window->detach();
+        delete window;
     }
-    // OK and Cancel reach their handlers the way Enter and Esc do.
-    if (auto* ok = qobject_cast<QAbstractButton*>(GetDlgItem(IDOK)))
-        connect(ok, &QAbstractButton::clicked, this, [this] { accept(); });
-    if (auto* cancel = qobject_cast<QAbstractButton*>(GetDlgItem(IDCANCEL)))
-        connect(cancel, &QAbstractButton::clicked, this, [this] { reject(); });
 }
 
-Dialog::~Dialog() = default;
+void Dialog::windowDestroyed()
+{
+    m_window = nullptr;
+    m_alive = false;
+    if (m_ownedByWindow)
+        delete this;
+}
 
 void Dialog::prepare()
 {
@@ -67,32 +56,37 @@ void Dialog::prepare()
     m_prepared = true;
     BindHandlers();
     if (OnInitDialog())
-        focusFirstControl();
+        m_window->focusFirstControl();
 }
 
 int Dialog::DoModal()
 {
-    if (!parentWidget()) {
+    if (!m_window->parentWidget()) {
         // Without an owner of its own the dialog belongs to the window the user works in.
         QWidget* active = QApplication::activeWindow();
-        if (active && active != this)
-            setParent(active, windowFlags());
+        if (active && active != m_window)
+            m_window->setParent(active, m_window->windowFlags());
     }
     prepare();
-    setResult(IDCANCEL);
-    return exec();
+    m_window->setResult(IDCANCEL);
+    return m_window->exec();
 }
 
 void Dialog::Create()
 {
     prepare();
     if (m_template.style & WS_VISIBLE)
-        show();
+        m_window->show();
 }
 
 void Dialog::EndDialog(int code)
 {
-    done(code);
+    m_window->done(code);
+}
+
+int Dialog::result() const
+{
+    return m_window->result();
 }
 
 void Dialog::DestroyWindow()
@@ -101,10 +95,19 @@ void Dialog::DestroyWindow()
         return;
     m_alive = false;
     for (const auto& timer : m_timers)
-        killTimer(timer.second);
+        m_window->killTimer(timer.second);
     m_timers.clear();
-    hide();
+    m_window->hide();
     PostNcDestroy();
+}
+
+void Dialog::deleteWindowLater()
+{
+    // Not at once: we may be inside our own Cancel button's click. The application object
+    // does it on its next pass; the guard covers an owner that took the window with it first.
+    QPointer<DialogWindow> window(m_window);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [window] { delete window.data(); }, Qt::QueuedConnection);
 }
 
 bool Dialog::UpdateData(bool saveAndValidate)
@@ -115,32 +118,26 @@ bool Dialog::UpdateData(bool saveAndValidate)
     return !dx.failed();
 }
 
-QWidget* Dialog::GetDlgItem(int id) const
-{
-    const auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : found->second;
-}
-
 bool Dialog::IsDlgButtonChecked(int id) const
 {
-    const auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+    const auto* button = qobject_cast<QAbstractButton*>(m_window->control(id));
     return button && button->isChecked();
 }
 
 void Dialog::CheckDlgButton(int id, bool checked)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
+    if (auto* button = qobject_cast<QAbstractButton*>(m_window->control(id)))
         button->setChecked(checked);
 }
 
 std::string Dialog::GetDlgItemText(int id) const
 {
-    QWidget* control = GetDlgItem(id);
+    QWidget* control = m_window->control(id);
     QString text;
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         text = edit->text();
-        if (const auto given = m_editBytes.find(id);
-            given != m_editBytes.end() && QString::fromStdString(given->second) == text)
+        if (const auto given = m_window->editBytes.find(id);
+            given != m_window->editBytes.end() && QString::fromStdString(given->second) == text)
             return given->second;
     } else if (auto* label = qobject_cast<QLabel*>(control))
         text = label->text();
@@ -153,10 +150,10 @@ std::string Dialog::GetDlgItemText(int id) const
 
 void Dialog::SetDlgItemText(int id, const std::string& text)
 {
-    QWidget* control = GetDlgItem(id);
+    QWidget* control = m_window->control(id);
     const QString value = QString::fromStdString(text);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        m_editBytes[id] = text;
+        m_window->editBytes[id] = text;
         // Setting the same text again must not move the caret or fire a change.
         if (edit->text() != value)
             edit->setText(value);
@@ -169,19 +166,50 @@ void Dialog::SetDlgItemText(int id, const std::string& text)
 
 bool Dialog::isDlgItemEnabled(int id) const
 {
-    const QWidget* control = GetDlgItem(id);
+    const QWidget* control = m_window->control(id);
     return control && control->isEnabled();
 }
 
 void Dialog::EnableDlgItem(int id, bool enabled)
 {
-    if (QWidget* control = GetDlgItem(id))
+    if (QWidget* control = m_window->control(id))
         control->setEnabled(enabled);
+}
+
+void Dialog::GotoDlgCtrl(int id)
+{
+    QWidget* control = m_window->control(id);
+    if (!control)
+        return;
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+}
+
+void Dialog::UpdateDlgItem(int id)
+{
+    if (QWidget* control = m_window->control(id))
+        control->repaint();
+}
+
+SortedComboBox* Dialog::comboBox(int id) const
+{
+    return qobject_cast<QtSortedComboBox*>(m_window->control(id));
+}
+
+UpDownControl* Dialog::upDown(int id) const
+{
+    return qobject_cast<QtUpDownControl*>(m_window->control(id));
 }
 
 void Dialog::SetWindowText(const std::string& caption)
 {
-    setWindowTitle(QString::fromStdString(caption));
+    m_window->setWindowTitle(QString::fromStdString(caption));
+}
+
+std::string Dialog::GetWindowText() const
+{
+    return m_window->windowTitle().toStdString();
 }
 
 void Dialog::SetTimer(int id, int ms)
@@ -189,7 +217,7 @@ void Dialog::SetTimer(int id, int ms)
     KillTimer(id);
     if (!m_alive)
         return;
-    const int qtId = startTimer(ms, Qt::PreciseTimer);
+    const int qtId = m_window->startTimer(ms, Qt::PreciseTimer);
     if (qtId != 0)
         m_timers[id] = qtId;
 }
@@ -199,8 +227,136 @@ void Dialog::KillTimer(int id)
     const auto found = m_timers.find(id);
     if (found == m_timers.end())
         return;
-    killTimer(found->second);
+    m_window->killTimer(found->second);
     m_timers.erase(found);
+}
+
+bool Dialog::timerFromWindow(int nativeTimerId)
+{
+    // Look the id up first: OnTimer may well set or kill timers.
+    for (const auto& timer : m_timers) {
+        if (timer.second == nativeTimerId) {
+            const int id = timer.first;
+            OnTimer(id);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Dialog::isVisible() const
+{
+    return m_window->isVisible();
+}
+
+bool Dialog::isIconic() const
+{
+    return m_window->isMinimized();
+}
+
+void Dialog::ShowWindow()
+{
+    m_window->show();
+}
+
+void Dialog::showMinimized()
+{
+    m_window->showMinimized();
+}
+
+void Dialog::restore()
+{
+    m_window->showNormal();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void Dialog::bringToFront()
+{
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void Dialog::startMove()
+{
+    if (QWindow* window = m_window->windowHandle())
+        window->startSystemMove();
+}
+
+void Dialog::close()
+{
+    m_window->close();
+}
+
+void Dialog::moveTo(int x, int y)
+{
+    m_window->move(x, y);
+}
+
+int Dialog::left() const
+{
+    return m_window->pos().x();
+}
+
+int Dialog::top() const
+{
+    return m_window->pos().y();
+}
+
+WindowRect Dialog::windowRect() const
+{
+    const QRect frame = m_window->frameGeometry();
+    return WindowRect{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+}
+
+WindowRect Dialog::clientRectOnScreen() const
+{
+    const QPoint topLeft = m_window->mapToGlobal(QPoint(0, 0));
+    const QPoint bottomRight = m_window->mapToGlobal(QPoint(m_window->width(), m_window->height()));
+    return {topLeft.x(), topLeft.y(), bottomRight.x(), bottomRight.y()};
+}
+
+int Dialog::screenWidth() const
+{
+    const QScreen* s = m_window->screen();
+    return s ? s->geometry().width() : 0;
+}
+
+int Dialog::screenHeight() const
+{
+    const QScreen* s = m_window->screen();
+    return s ? s->geometry().height() : 0;
+}
+
+void Dialog::postCall(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(
+        m_window, [call = std::move(call)] { call(); }, Qt::QueuedConnection);
+}
+
+void Dialog::okFromWindow()
+{
+    if (m_alive)
+        OnOK();
+}
+
+void Dialog::cancelFromWindow()
+{
+    if (m_alive)
+        OnCancel();
+}
+
+void Dialog::closeFromWindow()
+{
+    if (m_alive)
+        OnClose();
+}
+
+void Dialog::contextMenuFromWindow(int x, int y)
+{
+    if (m_alive)
+        OnContextMenu(x, y);
 }
 
 bool Dialog::OnInitDialog()
@@ -233,73 +389,35 @@ void Dialog::PostNcDestroy() {}
 
 void Dialog::BindHandlers() {}
 
+void Dialog::OnContextMenu(int, int) {}
+
+void Dialog::OnEndSession() {}
+
 void Dialog::onClicked(int id, std::function<void()> handler)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
-        connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
+    if (auto* button = qobject_cast<QAbstractButton*>(m_window->control(id)))
+        QObject::connect(button, &QAbstractButton::clicked, m_window, [handler = std::move(handler)] { handler(); });
 }
 
 void Dialog::onEditChange(int id, std::function<void()> handler)
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id)))
-        connect(edit, &QLineEdit::textChanged, this, [handler = std::move(handler)] { handler(); });
+    if (auto* edit = qobject_cast<QLineEdit*>(m_window->control(id)))
+        QObject::connect(edit, &QLineEdit::textChanged, m_window, [handler = std::move(handler)] { handler(); });
 }
 
 void Dialog::onSelChange(int id, std::function<void()> handler)
 {
-    if (auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id)))
-        connect(combo, qOverload<int>(&QComboBox::activated), this, [handler = std::move(handler)] { handler(); });
+    if (auto* combo = qobject_cast<QComboBox*>(m_window->control(id)))
+        QObject::connect(combo, qOverload<int>(&QComboBox::activated), m_window,
+                         [handler = std::move(handler)] { handler(); });
 }
 
-void Dialog::accept()
+void Dialog::onKey(DialogKey key, std::function<void()> handler)
 {
-    if (m_alive)
-        OnOK();
-}
-
-void Dialog::reject()
-{
-    if (m_alive)
-        OnCancel();
-}
-
-void Dialog::closeEvent(QCloseEvent* event)
-{
-    // The handlers decide whether and how the window goes; Qt must not hide it behind their back.
-    event->ignore();
-    if (m_alive)
-        OnClose();
-}
-
-void Dialog::timerEvent(QTimerEvent* event)
-{
-    // Look the id up first: OnTimer may well set or kill timers.
-    int id = 0;
-    bool ours = false;
-    for (const auto& timer : m_timers) {
-        if (timer.second == event->timerId()) {
-            id = timer.first;
-            ours = true;
-            break;
-        }
-    }
-    if (ours)
-        OnTimer(id);
-    else
-        QDialog::timerEvent(event);
-}
-
-void Dialog::focusFirstControl()
-{
-    for (const ControlTemplate& c : m_template.controls) {
-        QWidget* w = GetDlgItem(c.id);
-        if (c.id < 0 || !w)
-            continue;
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) {
-            w->setFocus(Qt::TabFocusReason);
-            return;
-        }
-    }
+    const QKeySequence sequence =
+        key == DialogKey::Help ? QKeySequence(QKeySequence::HelpContents) : QKeySequence(QStringLiteral("Alt+Space"));
+    auto* shortcut = new QShortcut(sequence, m_window);
+    QObject::connect(shortcut, &QShortcut::activated, m_window, [handler = std::move(handler)] { handler(); });
 }
 
 } // namespace telmaq

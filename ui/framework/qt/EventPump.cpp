@@ -3,12 +3,66 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QObject>
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
+
 namespace telmaq {
 
-EventPump::EventPump(QObject* parent) : QObject(parent), m_dispatcher(QAbstractEventDispatcher::instance())
+// Watches the application object for its quit request.
+class EventPump::Impl : public QObject
+{
+public:
+    Impl();
+    ~Impl() override;
+
+    bool pumpPendingMessages();
+    bool waitAndPump(int maxMs);
+    void wake();
+    void requestQuit();
+    bool isQuitting() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAbstractEventDispatcher* m_dispatcher;
+    std::atomic<bool> m_woken{false};
+    std::atomic<bool> m_quitting{false};
+};
+
+EventPump::EventPump() : m_impl(std::make_unique<Impl>()) {}
+
+EventPump::~EventPump() = default;
+
+bool EventPump::pumpPendingMessages()
+{
+    return m_impl->pumpPendingMessages();
+}
+
+bool EventPump::waitAndPump(int maxMs)
+{
+    return m_impl->waitAndPump(maxMs);
+}
+
+void EventPump::wake()
+{
+    m_impl->wake();
+}
+
+void EventPump::requestQuit()
+{
+    m_impl->requestQuit();
+}
+
+bool EventPump::isQuitting() const
+{
+    return m_impl->isQuitting();
+}
+
+EventPump::Impl::Impl() : m_dispatcher(QAbstractEventDispatcher::instance())
 {
     // A quit request reaches the application object as an event before any loop ends; that is
     // the moment the procedures that pump for themselves must learn to stop.
@@ -18,13 +72,13 @@ EventPump::EventPump(QObject* parent) : QObject(parent), m_dispatcher(QAbstractE
     }
 }
 
-EventPump::~EventPump()
+EventPump::Impl::~Impl()
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->removeEventFilter(this);
 }
 
-bool EventPump::pumpPendingMessages()
+bool EventPump::Impl::pumpPendingMessages()
 {
     if (isQuitting())
         return false;
@@ -32,7 +86,7 @@ bool EventPump::pumpPendingMessages()
     return !isQuitting();
 }
 
-bool EventPump::waitAndPump(int maxMs)
+bool EventPump::Impl::waitAndPump(int maxMs)
 {
     if (isQuitting())
         return false;
@@ -49,25 +103,25 @@ bool EventPump::waitAndPump(int maxMs)
     return pumpPendingMessages();
 }
 
-void EventPump::wake()
+void EventPump::Impl::wake()
 {
     m_woken.store(true);
     if (m_dispatcher)
         m_dispatcher->wakeUp();
 }
 
-void EventPump::requestQuit()
+void EventPump::Impl::requestQuit()
 {
     m_quitting.store(true);
     wake();
 }
 
-bool EventPump::isQuitting() const
+bool EventPump::Impl::isQuitting() const
 {
     return m_quitting.load() || QCoreApplication::closingDown();
 }
 
-bool EventPump::eventFilter(QObject* watched, QEvent* event)
+bool EventPump::Impl::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit)
         m_quitting.store(true);

@@ -1,4 +1,4 @@
-#include "ui/framework/ProgramIcon.h"
+#include "ui/framework/qt/ProgramIcon.h"
 
 // The resource lives in a static library: its initialiser must be named once, outside any
 // namespace, or the linker drops it.

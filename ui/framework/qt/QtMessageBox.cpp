@@ -1,24 +1,23 @@
-#include "ui/framework/MessageBox.h"
+#include "ui/framework/qt/QtMessageBox.h"
 
-#include "connection/DialWindow.h"
+#include "platform/system/MessageBoxStyles.h"
 #include "ui/framework/WindowStyles.h"
+#include "ui/framework/qt/DialogWindow.h"
 
 #include <QMessageBox>
 #include <QPointer>
 
 namespace telmaq {
 
-const char* const kApplicationName = "telmaq";
-
-int QtMessageBox::messageBox(QWidget* owner, const std::string& text, const std::string& title, unsigned style)
+int QtMessageBox::messageBox(Dialog* owner, const std::string& text, const std::string& title, unsigned style)
 {
     // The icon bits sit in 0xF0; a box without any gets the exclamation mark, as the
     // framework's own boxes always did.
     QMessageBox::Icon icon = QMessageBox::Warning;
     if ((style & 0xF0) == MB_ICONINFORMATION)
         icon = QMessageBox::Information;
-    QPointer<QMessageBox> box =
-        new QMessageBox(icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok, owner);
+    QPointer<QMessageBox> box = new QMessageBox(icon, QString::fromStdString(title), QString::fromStdString(text),
+                                                QMessageBox::Ok, owner ? qtWindow(*owner) : nullptr);
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     // Texts carry names from the phonebook and from other programs' profiles: never markup.
     box->setTextFormat(Qt::PlainText);

@@ -1,4 +1,4 @@
-#include "ui/framework/UpDownControl.h"
+#include "ui/framework/qt/QtUpDownControl.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -8,7 +8,7 @@
 
 namespace telmaq {
 
-UpDownControl::UpDownControl(QWidget* parent)
+QtUpDownControl::QtUpDownControl(QWidget* parent)
     : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
 {
     for (QToolButton* arrow : {m_up, m_down}) {
@@ -23,7 +23,7 @@ UpDownControl::UpDownControl(QWidget* parent)
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }
 
-void UpDownControl::setBuddy(QLineEdit* buddy)
+void QtUpDownControl::setBuddy(QLineEdit* buddy)
 {
     if (m_buddy)
         m_buddy->removeEventFilter(this);
@@ -33,19 +33,19 @@ void UpDownControl::setBuddy(QLineEdit* buddy)
         m_buddy->installEventFilter(this);
 }
 
-QLineEdit* UpDownControl::buddy() const
+QLineEdit* QtUpDownControl::buddy() const
 {
     return m_buddy;
 }
 
-void UpDownControl::setRange(int lower, int upper)
+void QtUpDownControl::setRange(int lower, int upper)
 {
     m_lower = qMin(lower, upper);
     m_upper = qMax(lower, upper);
     m_position = qBound(m_lower, m_position, m_upper);
 }
 
-void UpDownControl::stepBy(int delta)
+void QtUpDownControl::stepBy(int delta)
 {
     int value = m_position;
     if (m_buddy) {
@@ -62,7 +62,7 @@ void UpDownControl::stepBy(int delta)
         m_buddy->setText(QString::number(m_position));
 }
 
-bool UpDownControl::eventFilter(QObject* watched, QEvent* event)
+bool QtUpDownControl::eventFilter(QObject* watched, QEvent* event)
 {
     // The type first: a buddy being destroyed still sends events through here, and must not
     // be looked at as an edit any more then.
@@ -80,7 +80,7 @@ bool UpDownControl::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void UpDownControl::resizeEvent(QResizeEvent* event)
+void QtUpDownControl::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const int half = height() / 2;
