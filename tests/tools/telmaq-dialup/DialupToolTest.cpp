@@ -152,7 +152,8 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
     play({{"add connect --user u --password p --step-ms 0", 0, ""},
           {"add busy --user u --password p --step-ms 0 --line busy", 0, ""},
           {"add slow --user u --password p --step-ms 60000", 0, ""},
-          {"add m2 --device m2 --step-ms 0", 0, ""},
+          {"add m2 --device m2 --user u --password p --step-ms 0", 0, ""},
+          {"add bare --device m3 --user u --step-ms 0", 0, ""},
           {"dial connect --timeout 86400", 0, authenticated},
           {"dial m2", 0, authenticated},
           {"dial busy", 1, "", "error 602: "}, // the modem is in use
@@ -168,6 +169,8 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
           {"dial slow --timeout 1", 1, "OpenPort\n", "not connected within 1 second;"},
           {"dial busy", 1, "OpenPort\nPortOpened\nConnectDevice\n", "error 676: "},
           {"dial nowhere", 1, "", "error 623: "},
+          // As in the window: an entry without its password is not dialled at all.
+          {"dial bare", 1, "", "ユーザー名またはパスワードが設定されていません"},
           {"connections", 0, ""}});
     EXPECT_EQ(historyEvents(tool("history --json").out, false),
               "dial-started connected dial-started connected dial-started failed hung-up:+ dial-started connected "
