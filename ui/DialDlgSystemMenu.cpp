@@ -29,9 +29,12 @@ void CDialDlg::buildSystemMenu(int selected)
         names.push_back(m_cbEntry->itemText(i).toStdString());
     m_systemMenu->build(names, selected, kAboutMenuText);
 
-    // Qt has no system menu on every desktop; it is offered where a user looks for it.
-    auto* altSpace = new QShortcut(QKeySequence(QStringLiteral("Alt+Space")), this);
-    connect(altSpace, &QShortcut::activated, this, [this] { showSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    // Qt has no system menu on every desktop; it is offered where a user looks for it. A window
+    // manager keeps Alt+Space for its own menu; the keys of a context menu are left to us.
+    for (const char* keys : {"Alt+Space", "Shift+F10", "Menu"}) {
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
+        connect(shortcut, &QShortcut::activated, this, [this] { showSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    }
 }
 
 void CDialDlg::showSystemMenu(const QPoint& globalPos)

@@ -4,6 +4,7 @@
 #include "ui/DataExchange.h"
 #include "ui/DialogFont.h"
 #include "ui/ProgramIcon.h"
+#include "ui/WindowManagerHints.h"
 #include "ui/WindowStyles.h"
 
 #include <QAbstractButton>
@@ -44,6 +45,7 @@ Dialog::Dialog(const DialogTemplate& dialogTemplate, IMessageBox& messageBoxes, 
     setWindowIcon(programIcon());
     setSizeGripEnabled(false);
     setFixedSize(dialogUnitsToPixels(QRect(0, 0, m_template.width, m_template.height), m_baseUnits).size());
+    keepWindowManagerHints(this, m_template.style);
 
     const std::vector<QWidget*> widgets = buildControls(m_template, this, m_baseUnits);
     for (std::size_t i = 0; i < widgets.size(); ++i) {

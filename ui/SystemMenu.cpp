@@ -1,8 +1,8 @@
 #include "ui/SystemMenu.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMenu>
+#include <QStyleOptionMenuItem>
 #include <QWidget>
 
 #include <algorithm>
@@ -16,6 +16,23 @@ QString menuText(const std::string& name)
 {
     return QString::fromStdString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
+
+// The entries' sub-menu: the chosen entry has a check mark like every other check of the
+// menu, and the others show nothing rather than an empty box. That one entry alone is checked
+// is the window's own doing: it sets and clears the marks by position as its selection moves.
+class EntryMenu : public QMenu
+{
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenu::initStyleOption(option, action);
+        if (action->isCheckable() && !action->isChecked())
+            option->checkType = QStyleOptionMenuItem::NotCheckable;
+    }
+};
 
 } // namespace
 
@@ -50,18 +67,13 @@ void CSystemMenu::build(const std::vector<std::string>& entries, int selected, c
     m_built = true;
 
     m_menu->addSeparator();
-    m_hEntryMenu = new QMenu(QStringLiteral("接続先(&L)"), m_menu);
-    // One of many: drawn with a mark on the chosen item alone, not a box on every one. The
-    // marks are still set and cleared by position, as the window's selection moves.
-    auto* oneOfMany = new QActionGroup(m_hEntryMenu);
-    oneOfMany->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    m_hEntryMenu = new EntryMenu(QStringLiteral("接続先(&L)"), m_menu);
     const int count = std::min(static_cast<int>(entries.size()), kMaxEntryItems);
     for (int i = 0; i < count; ++i) {
         QAction* item = addCommand(m_hEntryMenu, menuText(entries[static_cast<std::size_t>(i)]),
                                    IDM_ENTRY_FIRST + 16u * static_cast<unsigned>(i));
         item->setCheckable(true);
         item->setChecked(i == selected);
-        oneOfMany->addAction(item);
     }
     m_menu->addMenu(m_hEntryMenu);
     addCommand(m_menu, QStringLiteral("接続(&E)"), IDM_CONNECT);

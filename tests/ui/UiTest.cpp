@@ -13,6 +13,7 @@
 #include "ui/SortedComboBox.h"
 #include "ui/SystemMenu.h"
 #include "ui/UpDownControl.h"
+#include "ui/WindowManagerHints.h"
 
 #include "dialup/DialupLists.h"
 #include "dialup/HiveValues.h"
@@ -372,6 +373,18 @@ TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
         EXPECT_EQ(menu.isEntryChecked(i), marked.back()) << i;
     }
     EXPECT_EQ(marked, (std::vector<bool>{true, false, false, false}));
+
+    // The mark is a plain check item's check mark, not the round mark of one of many.
+    QMenu plain;
+    QAction* check = plain.addAction(entries->actions().at(0)->text());
+    check->setCheckable(true);
+    check->setChecked(true);
+    plain.adjustSize();
+    const auto mark = [](QMenu* menu) {
+        const QRect row = menu->actionGeometry(menu->actions().at(0));
+        return menu->grab().toImage().copy(row.left() + 2, row.top() + 1, row.height() - 2, row.height() - 2);
+    };
+    EXPECT_EQ(mark(entries), mark(&plain));
 }
 
 // ---- the event pump
@@ -755,6 +768,38 @@ TEST_F(DialDlgHandlers, TheSystemMenuIsTheContextMenuAndFollowsTheWindowsState)
     }
 }
 
+// A window manager keeps Alt+Space for its own menu: the keys of a context menu open ours too.
+TEST_F(DialDlgHandlers, TheSystemMenuOpensFromTheKeyboard)
+{
+    dlg->activateWindow();
+    ASSERT_TRUE(waitUntil([this] { return dlg->isActiveWindow(); }));
+    for (const char* keys : {"Alt+Space", "Shift+F10", "Menu"}) {
+        QTest::keySequence(dlg.get(), QKeySequence(QString::fromLatin1(keys)));
+        EXPECT_TRUE(waitUntil([this] { return dlg->systemMenu().menu()->isVisible(); })) << keys;
+        dlg->systemMenu().menu()->hide();
+    }
+}
+
+// Title bars offer what the templates give: caption, system menu (close) and the minimise box
+// where there is one, and moving; never resizing or maximising, as the size is fixed.
+TEST(WindowManagerHints, OfferWhatTheTemplatesGive)
+{
+    using H = MotifWmHints;
+    const std::tuple<const DialogTemplate*, std::uint32_t, std::uint32_t> cases[] = {
+        {&mainDialogTemplate(), H::kFuncMove | H::kFuncClose | H::kFuncMinimize,
+         H::kDecorBorder | H::kDecorTitle | H::kDecorMenu | H::kDecorMinimize},
+        {&connectingDialogTemplate(), H::kFuncMove | H::kFuncClose, H::kDecorBorder | H::kDecorTitle | H::kDecorMenu},
+        {&timeDialogTemplate(), H::kFuncMove | H::kFuncClose, H::kDecorBorder | H::kDecorTitle | H::kDecorMenu},
+        {&aboutDialogTemplate(), H::kFuncMove | H::kFuncClose, H::kDecorBorder | H::kDecorTitle | H::kDecorMenu},
+    };
+    for (const auto& [dialog, functions, decorations] : cases) {
+        const MotifWmHints hints = motifWmHintsFor(dialog->style);
+        EXPECT_EQ(std::tuple(hints.flags, hints.functions, hints.decorations),
+                  std::tuple(H::kFunctions | H::kDecorations, functions, decorations))
+            << dialog->caption;
+    }
+}
+
 TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
 {
     service.addEntries(3900, "e");
@@ -800,6 +845,9 @@ TEST_F(DialDlgTest, OpensWhereItWasOrMinimisedAndOnlyClosingElsewhereIsAMoveAndT
     EXPECT_EQ(std::tuple(dlg->m_nWindowTop, saves.size()), std::tuple(75, 1u));
 
     open([](CDialDlg& d) { d.m_bIconic = true; });
+    // Asked for before it first shows, too: a window manager drops a later request to minimise
+    // a window it has not yet taken over.
+    EXPECT_TRUE(dlg->windowState() & Qt::WindowMinimized);
     // Under some platforms a minimised window stays on the screen: Qt's own state counts.
     EXPECT_TRUE(waitUntil([this] { return dlg->isMinimized() && dlg->isIconic(); }));
 }
