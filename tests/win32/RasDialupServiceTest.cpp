@@ -1,43 +1,25 @@
 #include "platform/win32/RasDialupService.h"
 
-#include "SimulatedRasProbe.h"
+#include "SimulatedPhonebook.h"
 #include "dialup/RasErrorText.h"
 #include "platform/dialup/DialupServiceContract.h"
 
-#include <filesystem>
 #include <fstream>
-#include <process.h>
 
 namespace telmaq::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The Remote Access Service provider over the simulated rasapi32.dll, each phonebook in a file
-// of its own, which the simulated service reads.
+// of its own.
 struct RasProvider
 {
-    std::unique_ptr<IDialupService> open(const std::vector<SimEntry>& phonebook)
+    std::unique_ptr<IDialupService> open(const std::vector<SimEntry>& entries)
     {
-        EXPECT_TRUE(simulatedRasLoaded()) << "Wine's own rasapi32 is loaded, not the simulated service";
-        static int opened = 0;
-        folder =
-            fs::temp_directory_path() / ("telmaq-ras-" + std::to_string(_getpid()) + "-" + std::to_string(++opened));
-        fs::create_directories(folder);
-        const std::string path = (folder / "phonebook.txt").string();
-        std::ofstream out(path, std::ios::binary);
-        for (const SimEntry& e : phonebook)
-            out << e.name << '\t' << e.line << '\t' << e.user.value_or("") << '\t' << e.password.value_or("-") << '\t'
-                << e.phone << '\t' << e.stepMs << '\n';
-        _putenv_s("TELMAQ_SIMRAS_PHONEBOOK", path.c_str());
+        phonebook.reset();
+        phonebook = std::make_unique<SimulatedPhonebook>(entries);
         return std::make_unique<RasDialupService>();
     }
-    ~RasProvider()
-    {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    fs::path folder;
+    std::unique_ptr<SimulatedPhonebook> phonebook;
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(RemoteAccessService, DialupServiceContract, RasProvider);
@@ -91,7 +73,7 @@ TEST_F(RasDialupServiceTest, AConnectionIsOneHandleForUsAndSeenByEveryProcess)
     EXPECT_EQ(record[0].hrasconn, handle);
     EXPECT_STREQ(record[0].szDeviceName, "simras-modem0");
 
-    const std::string listed = (m_provider.folder / "listed.txt").string();
+    const std::string listed = (m_provider.phonebook->folder() / "listed.txt").string();
     ASSERT_EQ(peer("connections \"" + listed + "\""), 0);
     std::ifstream in(listed);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Office\n");
