@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedRasProbe.h"
+#include "Win32TestSupport.h"
 #include "platform/dialup/SimulatorTestSupport.h"
 
 #include <gtest/gtest.h>

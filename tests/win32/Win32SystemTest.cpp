@@ -3,7 +3,7 @@
 #include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32UserFolders.h"
 
-#include "SimulatedRasProbe.h"
+#include "Win32TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+// Helpers of the Windows tests that need <windows.h>, behind plain declarations, so that the
+// tests themselves can include our port headers (see platform/win32/NativeApi.h).
+
 namespace telmaq::test {
 
 // What the rasapi32.dll this process loaded says of itself. Wine's own is stubs that answer

@@ -1,4 +1,4 @@
-#include "SimulatedRasProbe.h"
+#include "Win32TestSupport.h"
 
 #include <windows.h>
 
