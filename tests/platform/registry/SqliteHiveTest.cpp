@@ -1,4 +1,4 @@
-#include "HiveTestSupport.h"
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
