@@ -243,6 +243,13 @@ SqliteFileKind SqliteFile::checkSound()
     const std::string verdict = check.text(0);
     if (verdict != "ok")
         return failed(SqliteFileKind::Damaged, "damaged: " + verdict.substr(0, verdict.find('\n')), SQLITE_CORRUPT);
+    // SQLite writes whole pages; a file that ends inside one was cut short, even where the cut
+    // took only the free space of a page and the check above finds nothing amiss.
+    Statement pageSize(m_db, "PRAGMA page_size");
+    struct stat info;
+    if (pageSize.step() == SQLITE_ROW && pageSize.integer(0) > 0 && ::stat(m_path.c_str(), &info) == 0 &&
+        info.st_size % pageSize.integer(0) != 0)
+        return failed(SqliteFileKind::Damaged, "damaged: cut short inside a page", SQLITE_CORRUPT);
     remember(stamp());
     return SqliteFileKind::Ours;
 }

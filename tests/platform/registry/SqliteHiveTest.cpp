@@ -153,6 +153,10 @@ TEST(SqliteHiveFaults, AFileOrFolderThatIsNoHiveOfOursGivesCodesAndStaysByteForB
              // Our schema version by chance: only our own mark makes a file ours.
              [](const std::string& path) { runSql(path, "CREATE TABLE notes(text); PRAGMA user_version=1"); },
              [](const std::string& path) {
+                 runSql(path, "CREATE TABLE keys(id); CREATE TABLE vals(key); PRAGMA user_version=1;"
+                              "PRAGMA application_id=7");
+             },
+             [](const std::string& path) {
                  HKEY key = 0;
                  SqliteHive(path).createKey(HKEY_CURRENT_USER, "Software", KEY_ALL_ACCESS, &key);
                  std::string bytes = fileContents(path);

@@ -131,6 +131,22 @@ TEST(SqliteFile, AFileCutInsideAPageIsReportedByNameAndLeftByteForByte)
     }
 }
 
+// The cut may take only the free space of an empty page: every row still reads, yet a write
+// would make the file whole again, changing it before anyone could look at it.
+TEST(SqliteFile, AFileEndingInsideAPageIsDamagedEvenWhereItsRowsStillRead)
+{
+    TempEnvironment env;
+    const std::string path = (env.dir() / "file.db").string();
+    ASSERT_EQ(SimulatorDatabase(path).addEntry(entry("Only")), 0u);
+    std::string bytes = fileContents(path);
+    ASSERT_EQ(bytes.substr(bytes.size() - 1828), std::string(1828, '\0')) << "the last page is no longer empty";
+    bytes.resize(bytes.size() - 1828);
+    writeFile(path, bytes);
+    EXPECT_NE(kStores[1].read(path).find(path + " is damaged"), std::string::npos);
+    EXPECT_NE(kStores[1].write(path), "");
+    EXPECT_TRUE(fileContents(path) == bytes);
+}
+
 // telmaq keeps the hive open for as long as it runs; damage done meanwhile is found at the
 // next read, not only at the next start.
 TEST(SqliteFile, DamageUnderAnOpenConnectionIsFoundAtTheNextRead)
