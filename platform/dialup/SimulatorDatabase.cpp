@@ -6,9 +6,6 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,8 +14,8 @@ namespace telmaq {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
 // Marks a file as our phonebook ("tlmd"), so that it is told apart from other programs' files.
+// Phonebooks made before the mark are known by their tables and version.
 constexpr int kApplicationId = 0x746c6d64;
 // Several processes write the file; a writer waits this long for another to finish.
 constexpr int kBusyTimeoutMs = 5000;
@@ -66,13 +63,6 @@ std::uint32_t checkText(const std::string& text, std::size_t limit, const char* 
         return ERROR_INVALID_PARAMETER_RAS;
     }
     return 0;
-}
-
-// The folders up to the file, made private to the user as the file is.
-void makeFolders(const std::string& path)
-{
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        ::mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
 // An entry's columns in the order bindEntry and selectEntry use, then the dials made so far.
@@ -123,12 +113,12 @@ std::uint32_t validateEntry(const SimEntry& entry, std::string& why)
     return 0;
 }
 
-SimulatorDatabase::SimulatorDatabase(std::string path) : m_path(std::move(path)) {}
+SimulatorDatabase::SimulatorDatabase(std::string path)
+    : m_path(path),
+      m_file(std::move(path), {kApplicationId, 1, kSchema, {"entries", "connections"}, true, true}, kBusyTimeoutMs)
+{}
 
-SimulatorDatabase::~SimulatorDatabase()
-{
-    sqlite3_close_v2(m_db);
-}
+SimulatorDatabase::~SimulatorDatabase() = default;
 
 std::string SimulatorDatabase::lastError() const
 {
@@ -144,7 +134,7 @@ std::uint32_t SimulatorDatabase::fail(std::uint32_t code, const std::string& wha
 
 std::uint32_t SimulatorDatabase::failSql(const std::string& what)
 {
-    return failSql(what, m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN, m_db ? sqlite3_errmsg(m_db) : "not open");
+    return failSql(what, sqlite3_errcode(db()), sqlite3_errmsg(db()));
 }
 
 std::uint32_t SimulatorDatabase::failSql(const std::string& what, int rc, const std::string& detail)
@@ -162,128 +152,33 @@ std::uint32_t SimulatorDatabase::failSql(const std::string& what, int rc, const 
 // needs no restart. Nothing at the path is changed before it has been recognised as ours.
 std::uint32_t SimulatorDatabase::open(bool create)
 {
-    if (m_db)
-        return 0;
-    if (m_path.empty())
-        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, "no path for the dial-up database");
+    const bool known = m_file.connection() != 0;
+    switch (m_file.open(create ? SqliteOpenMode::Create : SqliteOpenMode::Read)) {
+    case SqliteFileKind::Ours:
+        break;
+    case SqliteFileKind::Empty:
+        return kNoPhonebook;
+    case SqliteFileKind::Foreign:
+        return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " is not a telmaq phonebook; it is left as it is");
+    case SqliteFileKind::Newer:
+        return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " was written by a newer telmaq; it is left as it is");
+    case SqliteFileKind::Damaged:
+        return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " is damaged; it is left as it is");
+    case SqliteFileKind::Unreadable:
+        return failSql(create ? "the dial-up database cannot be set up" : "the dial-up database cannot be read",
+                       m_file.errorCode(), m_file.error());
+    case SqliteFileKind::Unreachable:
+        if (m_file.error() == SqliteFile::kNotAFile)
+            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + " is not a file; it is left as it is");
+        [[fallthrough]];
+    case SqliteFileKind::NotMade:
+        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + m_file.error());
+    }
     struct stat info;
-    if (::stat(m_path.c_str(), &info) != 0) {
-        if (errno != ENOENT)
-            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
-        if (!create)
-            return kNoPhonebook;
-        makeFolders(m_path);
-        // Created by us with the user's access only; SQLite gives its journal files the same
-        // mode. O_EXCL: a file another process made a moment ago is judged like any other.
-        const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0 && errno != EEXIST)
-            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
-        if (fd >= 0)
-            ::close(fd);
-        if (::stat(m_path.c_str(), &info) != 0)
-            return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + std::strerror(errno));
-    }
-    if (!S_ISREG(info.st_mode))
-        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + " is not a file; it is left as it is");
-    sqlite3* db = nullptr;
-    // Without SQLITE_OPEN_CREATE: SQLite itself never makes a file at the path.
-    int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close_v2(db);
-        return fail(ERROR_CANNOT_OPEN_PHONEBOOK, m_path + ": " + detail);
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    m_db = db;
-    const std::uint32_t code = checkFile(create);
-    if (code != 0) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        return code;
-    }
     // Phonebooks of earlier versions were made with the umask's mode; they hold passwords.
-    if ((info.st_mode & 077) != 0)
+    if (!known && ::stat(m_path.c_str(), &info) == 0 && (info.st_mode & 077) != 0)
         ::chmod(m_path.c_str(), 0600);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    // With WAL this still never corrupts the file; a power cut may only lose the last change.
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     return 0;
-}
-
-SimulatorDatabase::FileKind SimulatorDatabase::readFileKind()
-{
-    // One read transaction, so that a file another process is setting up is seen either
-    // before or after, never half way.
-    if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        m_checkError = {sqlite3_errcode(m_db), sqlite3_errmsg(m_db)};
-        return FileKind::Unreadable;
-    }
-    std::int64_t tables = -1, ourTables = 0, applicationId = 0, version = 0;
-    bool ok = true;
-    const auto query = [&](const char* sql, std::int64_t& out) {
-        if (!ok)
-            return;
-        Statement statement(m_db, sql);
-        ok = statement.step() == SQLITE_ROW;
-        if (ok)
-            out = statement.integer(0);
-        else
-            m_checkError = {sqlite3_errcode(m_db), sqlite3_errmsg(m_db)};
-    };
-    query("SELECT count(*) FROM sqlite_master", tables);
-    query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('entries', 'connections')", ourTables);
-    query("PRAGMA application_id", applicationId);
-    query("PRAGMA user_version", version);
-    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-    if (!ok)
-        return FileKind::Unreadable;
-    if (tables == 0 && applicationId == 0 && version == 0)
-        return FileKind::Empty;
-    // Files made before the mark was set are known by their tables and version.
-    const bool ours = applicationId == kApplicationId || (applicationId == 0 && ourTables == 2 && version >= 1);
-    if (!ours)
-        return FileKind::Foreign;
-    if (version > kSchemaVersion)
-        return FileKind::Newer;
-    return version == kSchemaVersion && ourTables == 2 ? FileKind::Phonebook : FileKind::Foreign;
-}
-
-std::uint32_t SimulatorDatabase::checkFile(bool create)
-{
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        switch (readFileKind()) {
-        case FileKind::Phonebook:
-            return 0;
-        case FileKind::Unreadable:
-            return failSql("the dial-up database cannot be read", m_checkError.first, m_checkError.second);
-        case FileKind::Foreign:
-            return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " is not a telmaq phonebook; it is left as it is");
-        case FileKind::Newer:
-            return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " was written by a newer telmaq; it is left as it is");
-        case FileKind::Empty:
-            if (!create)
-                return kNoPhonebook;
-            break;
-        }
-        if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-            return failSql("the dial-up database cannot be set up");
-        // Checked again inside the write: another process may have set the file up meanwhile.
-        std::int64_t tables = -1;
-        {
-            Statement count(m_db, "SELECT count(*) FROM sqlite_master");
-            if (count.step() == SQLITE_ROW)
-                tables = count.integer(0);
-        }
-        const std::string sql = std::string(kSchema) + "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
-        if (tables != 0 || sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-            const std::uint32_t code = tables != 0 ? 0 : failSql("the dial-up database cannot be set up");
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            if (code)
-                return code;
-        }
-    }
-    return fail(ERROR_CANNOT_LOAD_PHONEBOOK, m_path + " cannot be set up as a phonebook");
 }
 
 std::uint32_t SimulatorDatabase::entryNames(std::vector<std::string>& names)
@@ -292,7 +187,7 @@ std::uint32_t SimulatorDatabase::entryNames(std::vector<std::string>& names)
     names.clear();
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? 0 : code;
-    Statement query(m_db, "SELECT name FROM entries ORDER BY id");
+    Statement query(db(), "SELECT name FROM entries ORDER BY id");
     int rc;
     while ((rc = query.step()) == SQLITE_ROW)
         names.push_back(query.text(0));
@@ -304,7 +199,7 @@ std::uint32_t SimulatorDatabase::findEntry(const std::string& name, SimEntry& en
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
-    Statement query(m_db, kSelectEntry);
+    Statement query(db(), kSelectEntry);
     return selectEntry(query, name, entry);
 }
 
@@ -336,7 +231,7 @@ std::uint32_t SimulatorDatabase::addEntry(const SimEntry& entry)
         return fail(code, why);
     if (std::uint32_t code = open(true))
         return code;
-    Statement insert(m_db, "INSERT INTO entries(name, phone, device, user, password, domain, line, step_ms) "
+    Statement insert(db(), "INSERT INTO entries(name, phone, device, user, password, domain, line, step_ms) "
                            "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     bindEntry(insert, entry);
     const int rc = insert.step();
@@ -354,12 +249,12 @@ std::uint32_t SimulatorDatabase::updateEntry(const SimEntry& entry)
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'")
                                     : code;
-    Statement update(m_db, "UPDATE entries SET phone = ?2, device = ?3, user = ?4, password = ?5, domain = ?6, "
+    Statement update(db(), "UPDATE entries SET phone = ?2, device = ?3, user = ?4, password = ?5, domain = ?6, "
                            "line = ?7, step_ms = ?8, dials = 0 WHERE name = ?1");
     bindEntry(update, entry);
     if (update.step() != SQLITE_DONE)
         return failSql("the entry cannot be changed");
-    if (sqlite3_changes(m_db) == 0)
+    if (sqlite3_changes(db()) == 0)
         return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'");
     return 0;
 }
@@ -369,11 +264,11 @@ std::uint32_t SimulatorDatabase::removeEntry(const std::string& name)
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
-    Statement remove(m_db, "DELETE FROM entries WHERE name = ?");
+    Statement remove(db(), "DELETE FROM entries WHERE name = ?");
     remove.bind(1, name);
     if (remove.step() != SQLITE_DONE)
         return failSql("the entry cannot be removed");
-    if (sqlite3_changes(m_db) == 0)
+    if (sqlite3_changes(db()) == 0)
         return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'");
     return 0;
 }
@@ -395,7 +290,7 @@ std::uint32_t SimulatorDatabase::connections(std::vector<SimConnection>& list, s
     std::vector<HRASCONN> gone;
     std::map<std::pair<std::int64_t, std::string>, bool> owners;
     {
-        Statement query(m_db, "SELECT handle, entry, device, connected, pid, pid_start, drop_ms FROM connections "
+        Statement query(db(), "SELECT handle, entry, device, connected, pid, pid_start, drop_ms FROM connections "
                               "ORDER BY handle");
         int rc;
         while ((rc = query.step()) == SQLITE_ROW) {
@@ -425,7 +320,7 @@ std::uint32_t SimulatorDatabase::connections(std::vector<SimConnection>& list, s
     }
     // Clearing what has ended is housekeeping: a file we may only read still lists correctly.
     for (HRASCONN handle : gone) {
-        Statement remove(m_db, "DELETE FROM connections WHERE handle = ?");
+        Statement remove(db(), "DELETE FROM connections WHERE handle = ?");
         remove.bind(1, std::int64_t{handle}).step();
     }
     return 0;
@@ -437,12 +332,12 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
     if (std::uint32_t code = open())
         return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entryName + "'")
                                     : code;
-    WriteTransaction transaction(m_db);
+    WriteTransaction transaction(db());
     if (!transaction.ok())
         return failSql("the dial-up database is busy");
     std::uint64_t dials = 0;
     {
-        Statement query(m_db, kSelectEntry);
+        Statement query(db(), kSelectEntry);
         if (std::uint32_t code = selectEntry(query, entryName, start.entry))
             return code;
         const std::int64_t stored = query.integer(8);
@@ -450,7 +345,7 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
     }
     const std::string device = start.entry.device.empty() ? kDefaultDevice : start.entry.device;
     {
-        Statement query(m_db, "SELECT connected, pid, pid_start, drop_ms FROM connections WHERE device = ?");
+        Statement query(db(), "SELECT connected, pid, pid_start, drop_ms FROM connections WHERE device = ?");
         query.bind(1, device);
         int rc;
         while ((rc = query.step()) == SQLITE_ROW)
@@ -459,15 +354,15 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
         if (rc != SQLITE_DONE)
             return failSql("the connections cannot be read");
     }
-    Statement count(m_db, "UPDATE entries SET dials = dials + 1 WHERE name = ?");
+    Statement count(db(), "UPDATE entries SET dials = dials + 1 WHERE name = ?");
     count.bind(1, entryName);
     const pid_t pid = ::getpid();
-    Statement insert(m_db, "INSERT INTO connections(entry, device, pid, pid_start, started_ms) VALUES(?, ?, ?, ?, ?)");
+    Statement insert(db(), "INSERT INTO connections(entry, device, pid, pid_start, started_ms) VALUES(?, ?, ?, ?, ?)");
     insert.bind(1, start.entry.name).bind(2, device).bind(3, std::int64_t{pid}).bind(4, processStartTime(pid));
     insert.bind(5, nowMs);
     if (count.step() != SQLITE_DONE || insert.step() != SQLITE_DONE)
         return failSql("the dial cannot be recorded");
-    const sqlite3_int64 handle = sqlite3_last_insert_rowid(m_db);
+    const sqlite3_int64 handle = sqlite3_last_insert_rowid(db());
     if (handle <= 0 || handle > 0xFFFFFFFFll)
         return fail(ERROR_CANNOT_WRITE_PHONEBOOK, "no connection handle is left");
     if (!transaction.commit())
@@ -482,9 +377,9 @@ bool SimulatorDatabase::markConnected(HRASCONN handle, std::int64_t nowMs, std::
     std::lock_guard<std::mutex> lock(m_mutex);
     if (open())
         return false;
-    Statement update(m_db, "UPDATE connections SET connected = 1, connected_ms = ?, drop_ms = ? WHERE handle = ?");
+    Statement update(db(), "UPDATE connections SET connected = 1, connected_ms = ?, drop_ms = ? WHERE handle = ?");
     update.bind(1, nowMs).bind(2, dropAtMs).bind(3, std::int64_t{handle});
-    return update.step() == SQLITE_DONE && sqlite3_changes(m_db) > 0;
+    return update.step() == SQLITE_DONE && sqlite3_changes(db()) > 0;
 }
 
 bool SimulatorDatabase::connectionExists(HRASCONN handle)
@@ -492,7 +387,7 @@ bool SimulatorDatabase::connectionExists(HRASCONN handle)
     std::lock_guard<std::mutex> lock(m_mutex);
     if (open())
         return false;
-    Statement query(m_db, "SELECT 1 FROM connections WHERE handle = ?");
+    Statement query(db(), "SELECT 1 FROM connections WHERE handle = ?");
     query.bind(1, std::int64_t{handle});
     return query.step() == SQLITE_ROW;
 }
@@ -502,9 +397,9 @@ bool SimulatorDatabase::removeConnection(HRASCONN handle)
     std::lock_guard<std::mutex> lock(m_mutex);
     if (open())
         return false;
-    Statement remove(m_db, "DELETE FROM connections WHERE handle = ?");
+    Statement remove(db(), "DELETE FROM connections WHERE handle = ?");
     remove.bind(1, std::int64_t{handle});
-    return remove.step() == SQLITE_DONE && sqlite3_changes(m_db) > 0;
+    return remove.step() == SQLITE_DONE && sqlite3_changes(db()) > 0;
 }
 
 } // namespace telmaq

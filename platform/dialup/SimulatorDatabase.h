@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/dialup/ServiceAnswers.h"
+#include "platform/system/SqliteFile.h"
 
 #include <cstdint>
 #include <mutex>
@@ -95,20 +96,9 @@ private:
     // What open() answers, instead of a code, while there is no phonebook to read and none was
     // to be made: no file, or an empty one. Reading commands see an empty phonebook then.
     static constexpr std::uint32_t kNoPhonebook = 0xFFFFFFFFu;
-    enum class FileKind
-    {
-        Phonebook,  // ours, of this version
-        Empty,      // no tables and no marks: may become a phonebook
-        Foreign,    // another program's database
-        Newer,      // ours, from a newer version
-        Unreadable, // damaged, not a database, or locked; see m_checkError
-    };
-
     // 0 once the file is open and known to be our phonebook; kNoPhonebook; or a code. Only
     // create makes a file, or sets up an empty one.
     std::uint32_t open(bool create = false);
-    FileKind readFileKind();
-    std::uint32_t checkFile(bool create);
     std::uint32_t fail(std::uint32_t code, const std::string& what);
     std::uint32_t failSql(const std::string& what);
     std::uint32_t failSql(const std::string& what, int sqliteCode, const std::string& detail);
@@ -117,11 +107,12 @@ private:
     bool connectionAlive(std::int64_t pid, const std::string& pidStart, bool connected, std::int64_t dropAtMs,
                          std::int64_t nowMs) const;
 
-    std::string m_path;
+    sqlite3* db() const { return m_file.db(); }
+
+    const std::string m_path;
     mutable std::mutex m_mutex;
-    sqlite3* m_db = nullptr;
+    SqliteFile m_file;
     std::string m_lastError;
-    std::pair<int, std::string> m_checkError;
 };
 
 // Checks an entry's fields against the service's limits; 0 or a code, with the reason in why.

@@ -4,16 +4,12 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <iostream>
-#include <sys/stat.h>
 #include <syslog.h>
-#include <unistd.h>
 
 namespace telmaq {
 
@@ -22,7 +18,6 @@ namespace {
 // "tlmh": marks the file as telmaq's history, so that another program's database at the path
 // is never written into.
 constexpr int kApplicationId = 0x746c6d68;
-constexpr int kSchemaVersion = 1;
 
 // The events that end a line's time; the duration runs from the entry's last connect.
 constexpr const char* kSchema = R"sql(
@@ -64,27 +59,29 @@ std::string localTimeText(std::int64_t atMs)
     return std::string(text) + zone;
 }
 
+SqliteFileFormat historyFormat()
+{
+    return {kApplicationId, 1, kSchema, {"events"}, false, true};
+}
+
+// Why a history that is not ours or not sound is neither read nor written.
+std::string refusal(const SqliteFile& file, SqliteFileKind kind)
+{
+    switch (kind) {
+    case SqliteFileKind::Foreign:
+        return "not a telmaq history";
+    case SqliteFileKind::Newer:
+        return "written by a newer telmaq";
+    case SqliteFileKind::Damaged:
+        return "the file is damaged; it is left as it is";
+    default:
+        return file.error();
+    }
+}
+
 bool endsLine(HistoryEvent event)
 {
     return event == HistoryEvent::HungUp || event == HistoryEvent::LineDropped || event == HistoryEvent::Cancelled;
-}
-
-bool queryInt(sqlite3* db, const char* sql, std::int64_t& value)
-{
-    Statement query(db, sql);
-    if (query.step() != SQLITE_ROW)
-        return false;
-    value = query.integer(0);
-    return true;
-}
-
-// The folders we make are the user's alone; folders that exist keep their mode.
-bool makeFolders(const std::string& path)
-{
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    return true;
 }
 
 } // namespace
@@ -101,137 +98,85 @@ std::string historyLogLine(const HistoryRecord& record, const std::string& provi
     return line + " (" + historyCauseName(record.cause) + ", " + provider + ")";
 }
 
-SqliteHistory::SqliteHistory(std::string path, Options options) : m_path(std::move(path)), m_options(std::move(options))
+SqliteHistory::SqliteHistory(std::string path, Options options)
+    : m_options(std::move(options)), m_file(std::move(path), historyFormat(), m_options.busyTimeoutMs)
 {}
 
-SqliteHistory::~SqliteHistory()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    close();
-}
-
-void SqliteHistory::close()
-{
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
-}
+SqliteHistory::~SqliteHistory() = default;
 
 // Opens on first use and again after a failure, so that a history mended or unlocked later is
 // written again without a restart.
 bool SqliteHistory::open(std::string& error)
 {
-    if (m_db)
-        return true;
-    if (m_path.empty() || !makeFolders(m_path)) {
-        error = "cannot make its folder";
-        return false;
-    }
-    // O_EXCL: a file another process made a moment ago is left as it is; O_NOFOLLOW: a link
-    // planted at the path is not followed into someone else's file.
-    const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd >= 0)
-        ::close(fd);
-    else if (errno != EEXIST) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
-        error = m_db ? sqlite3_errmsg(m_db) : "out of memory";
-        close();
-        return false;
-    }
-    sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
-    std::int64_t applicationId = 0;
-    std::int64_t version = 0;
-    std::int64_t tables = 0;
-    if (!queryInt(m_db, "PRAGMA application_id", applicationId) || !queryInt(m_db, "PRAGMA user_version", version) ||
-        !queryInt(m_db, "SELECT count(*) FROM sqlite_master", tables)) {
-        error = sqlite3_errmsg(m_db);
-        close();
-        return false;
-    }
-    if (applicationId != kApplicationId && (applicationId != 0 || tables != 0)) {
-        error = "not a telmaq history";
-        close();
-        return false;
-    }
-    if (version > kSchemaVersion) {
-        error = "written by a newer telmaq";
-        close();
-        return false;
-    }
-    // WAL without a sync on every commit: a write costs well under a millisecond, and a power
-    // cut may lose the last rows but never corrupts the file.
-    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    if (version == kSchemaVersion)
-        return true;
-    WriteTransaction transaction(m_db);
-    std::int64_t again = 0;
-    const std::string setUp = std::string(kSchema) + "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                              ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
-    // Another process may have set the file up while this one waited for the transaction.
-    const bool ready =
-        transaction.ok() && queryInt(m_db, "PRAGMA user_version", again) &&
-        (again == kSchemaVersion ||
-         (sqlite3_exec(m_db, setUp.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK && transaction.commit()));
-    if (!ready) {
-        error = sqlite3_errmsg(m_db);
-        close();
-    }
-    return ready;
+    const SqliteFileKind kind = m_file.open(SqliteOpenMode::Create);
+    if (kind != SqliteFileKind::Ours)
+        error = refusal(m_file, kind);
+    return kind == SqliteFileKind::Ours;
 }
 
 bool SqliteHistory::write(HistoryRecord& row, const std::string& local, std::string& error)
 {
     if (!open(error))
         return false;
-    WriteTransaction transaction(m_db);
-    bool ok = transaction.ok();
-    if (ok && endsLine(row.event) && !row.durationS) {
-        Statement connected(m_db, "SELECT c.at_ms FROM events c"
-                                  " WHERE c.id = (SELECT max(id) FROM events WHERE entry = ?1 AND event = 'connected')"
-                                  " AND NOT EXISTS (SELECT 1 FROM events e WHERE e.entry = ?1 AND e.id > c.id"
-                                  " AND e.event IN ('hung-up', 'line-dropped', 'cancelled'))");
-        connected.bind(1, row.entry);
-        const int rc = connected.step();
-        if (rc == SQLITE_ROW)
-            row.durationS = std::max<std::int64_t>(0, (*row.atMs - connected.integer(0)) / 1000);
-        ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
+    sqlite3* const db = m_file.db();
+    // The error as it happens: finalising a statement or rolling back resets the connection's.
+    int failure = SQLITE_OK;
+    const auto ran = [&](bool done) {
+        if (!done && failure == SQLITE_OK) {
+            failure = sqlite3_errcode(db);
+            error = sqlite3_errmsg(db);
+        }
+        return done;
+    };
+    {
+        WriteTransaction transaction(db);
+        bool ok = ran(transaction.ok());
+        if (ok && endsLine(row.event) && !row.durationS) {
+            Statement connected(db,
+                                "SELECT c.at_ms FROM events c"
+                                " WHERE c.id = (SELECT max(id) FROM events WHERE entry = ?1 AND event = 'connected')"
+                                " AND NOT EXISTS (SELECT 1 FROM events e WHERE e.entry = ?1 AND e.id > c.id"
+                                " AND e.event IN ('hung-up', 'line-dropped', 'cancelled'))");
+            connected.bind(1, row.entry);
+            const int rc = connected.step();
+            if (rc == SQLITE_ROW)
+                row.durationS = std::max<std::int64_t>(0, (*row.atMs - connected.integer(0)) / 1000);
+            ok = ran(rc == SQLITE_ROW || rc == SQLITE_DONE);
+        }
+        if (ok) {
+            Statement insert(db,
+                             "INSERT INTO events(at_ms, local, entry, provider, cause, event, code, text, duration_s)"
+                             " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+            insert.bind(1, *row.atMs)
+                .bind(2, local)
+                .bind(3, row.entry)
+                .bind(4, m_options.provider)
+                .bind(5, std::string(historyCauseName(row.cause)))
+                .bind(6, std::string(historyEventName(row.event)))
+                .bind(7, static_cast<std::int64_t>(row.code))
+                .bind(8, row.text)
+                .bind(9, row.durationS);
+            ok = ran(insert.step() == SQLITE_DONE);
+        }
+        if (ok) {
+            // Oldest first, by age and by count; ids only grow, so the newest maxRows are the ids
+            // above max(id) - maxRows.
+            Statement byAge(db, "DELETE FROM events WHERE id IN"
+                                " (SELECT id FROM events WHERE at_ms < ?1 ORDER BY at_ms LIMIT ?2)");
+            byAge.bind(1, *row.atMs - m_options.maxAgeS * 1000).bind(2, std::int64_t{kPruneBatch});
+            Statement byCount(db, "DELETE FROM events WHERE id IN (SELECT id FROM events"
+                                  " WHERE id <= (SELECT max(id) FROM events) - ?1 ORDER BY id LIMIT ?2)");
+            byCount.bind(1, m_options.maxRows).bind(2, std::int64_t{kPruneBatch});
+            ok = ran(byAge.step() == SQLITE_DONE) && ran(byCount.step() == SQLITE_DONE) && ran(transaction.commit());
+        }
+        if (ok)
+            return true;
     }
-    if (ok) {
-        Statement insert(m_db, "INSERT INTO events(at_ms, local, entry, provider, cause, event, code, text, duration_s)"
-                               " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
-        insert.bind(1, *row.atMs)
-            .bind(2, local)
-            .bind(3, row.entry)
-            .bind(4, m_options.provider)
-            .bind(5, std::string(historyCauseName(row.cause)))
-            .bind(6, std::string(historyEventName(row.event)))
-            .bind(7, static_cast<std::int64_t>(row.code))
-            .bind(8, row.text)
-            .bind(9, row.durationS);
-        ok = insert.step() == SQLITE_DONE;
-    }
-    if (ok) {
-        // Oldest first, by age and by count; ids only grow, so the newest maxRows are the ids
-        // above max(id) - maxRows.
-        Statement byAge(m_db, "DELETE FROM events WHERE id IN"
-                              " (SELECT id FROM events WHERE at_ms < ?1 ORDER BY at_ms LIMIT ?2)");
-        byAge.bind(1, *row.atMs - m_options.maxAgeS * 1000).bind(2, std::int64_t{kPruneBatch});
-        Statement byCount(m_db, "DELETE FROM events WHERE id IN (SELECT id FROM events"
-                                " WHERE id <= (SELECT max(id) FROM events) - ?1 ORDER BY id LIMIT ?2)");
-        byCount.bind(1, m_options.maxRows).bind(2, std::int64_t{kPruneBatch});
-        ok = byAge.step() == SQLITE_DONE && byCount.step() == SQLITE_DONE && transaction.commit();
-    }
-    if (!ok) {
-        error = sqlite3_errmsg(m_db);
-        const int rc = sqlite3_errcode(m_db) & 0xff;
-        // A file that went bad under us is opened afresh next time.
-        if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB || rc == SQLITE_IOERR)
-            close();
-    }
-    return ok;
+    // A file that went bad under us is opened and checked afresh next time.
+    const int rc = failure & 0xff;
+    if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB || rc == SQLITE_IOERR)
+        m_file.abandon();
+    return false;
 }
 
 void SqliteHistory::record(const HistoryRecord& record)
@@ -251,58 +196,46 @@ void SqliteHistory::record(const HistoryRecord& record)
     }
     // One line per stretch of failures, not one per event.
     if (!written && !m_failing)
-        std::cerr << "telmaq: the connection history is not written: " << error << " (" << m_path << ")\n";
+        std::cerr << "telmaq: the connection history is not written: " << error << " (" << m_file.path() << ")\n";
     m_failing = !written;
 }
 
 bool readHistory(const std::string& path, const HistoryQuery& query, std::vector<HistoryRow>& rows, std::string& error)
 {
     rows.clear();
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
-        return true;
-    sqlite3* db = nullptr;
     // Read-only and without creating anything: looking at the history never changes it.
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    std::int64_t applicationId = 0;
-    std::int64_t tables = 0;
-    if (rc == SQLITE_OK && queryInt(db, "PRAGMA application_id", applicationId) &&
-        queryInt(db, "SELECT count(*) FROM sqlite_master", tables) && applicationId != kApplicationId) {
-        // A file made a moment ago by a writer that has not set it up yet is an empty history.
-        const bool empty = applicationId == 0 && tables == 0;
-        if (!empty)
-            error = "not a telmaq history";
-        sqlite3_close_v2(db);
-        return empty;
+    SqliteFile file(path, historyFormat(), 2000);
+    const SqliteFileKind kind = file.open(SqliteOpenMode::ReadOnly);
+    // A file made a moment ago by a writer that has not set it up yet is an empty history.
+    if (kind == SqliteFileKind::Empty)
+        return true;
+    if (kind != SqliteFileKind::Ours) {
+        error = refusal(file, kind);
+        return false;
     }
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 2000);
-        Statement select(db, "SELECT at_ms, local, entry, provider, cause, event, code, text, duration_s FROM events"
-                             " WHERE at_ms >= ?1 AND (?2 IS NULL OR entry = ?2 COLLATE NOCASE)"
-                             " AND (?3 = 0 OR event IN ('failed', 'line-dropped', 'app-failed'))"
-                             " ORDER BY at_ms, id");
-        select.bind(1, query.sinceMs.value_or(INT64_MIN)).bind(2, query.entry).bind(3, std::int64_t{query.failedOnly});
-        while ((rc = select.step()) == SQLITE_ROW) {
-            HistoryRow row;
-            row.atMs = select.integer(0);
-            row.local = select.text(1);
-            row.entry = select.text(2);
-            row.provider = select.text(3);
-            row.cause = select.text(4);
-            row.event = select.text(5);
-            row.code = static_cast<std::uint32_t>(select.integer(6));
-            row.text = select.text(7);
-            row.durationS = select.optionalInteger(8);
-            rows.push_back(std::move(row));
-        }
-        if (rc == SQLITE_DONE) {
-            sqlite3_close_v2(db);
-            return true;
-        }
+    sqlite3* const db = file.db();
+    Statement select(db, "SELECT at_ms, local, entry, provider, cause, event, code, text, duration_s FROM events"
+                         " WHERE at_ms >= ?1 AND (?2 IS NULL OR entry = ?2 COLLATE NOCASE)"
+                         " AND (?3 = 0 OR event IN ('failed', 'line-dropped', 'app-failed'))"
+                         " ORDER BY at_ms, id");
+    select.bind(1, query.sinceMs.value_or(INT64_MIN)).bind(2, query.entry).bind(3, std::int64_t{query.failedOnly});
+    int rc;
+    while ((rc = select.step()) == SQLITE_ROW) {
+        HistoryRow row;
+        row.atMs = select.integer(0);
+        row.local = select.text(1);
+        row.entry = select.text(2);
+        row.provider = select.text(3);
+        row.cause = select.text(4);
+        row.event = select.text(5);
+        row.code = static_cast<std::uint32_t>(select.integer(6));
+        row.text = select.text(7);
+        row.durationS = select.optionalInteger(8);
+        rows.push_back(std::move(row));
     }
-    error = db ? sqlite3_errmsg(db) : "out of memory";
-    sqlite3_close_v2(db);
-    return false;
+    if (rc != SQLITE_DONE)
+        error = sqlite3_errmsg(db); // before the statement is finalised, which resets it
+    return rc == SQLITE_DONE;
 }
 
 } // namespace telmaq

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "platform/history/History.h"
+#include "platform/system/SqliteFile.h"
 
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace telmaq {
 
@@ -41,12 +40,10 @@ public:
 private:
     bool open(std::string& error);
     bool write(HistoryRecord& row, const std::string& local, std::string& error);
-    void close();
 
-    const std::string m_path;
     const Options m_options;
     mutable std::mutex m_mutex;
-    sqlite3* m_db = nullptr;
+    SqliteFile m_file;
     bool m_failing = false;
 };
 

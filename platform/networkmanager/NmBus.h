@@ -20,6 +20,7 @@ inline const QString kSettingsInterface = QStringLiteral("org.freedesktop.Networ
 inline const QString kConnectionInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 inline const QString kActiveInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 inline const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+inline const QString kVpnInterface = QStringLiteral("org.freedesktop.NetworkManager.VPN.Connection");
 
 // What a call answered: code 0 and the reply's arguments, or the code of its error.
 struct NmReply

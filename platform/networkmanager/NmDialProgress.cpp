@@ -9,77 +9,44 @@ namespace telmaq::nm {
 
 namespace {
 
-// The service's states, stage by stage: the activation request, the device preparing, the
-// device configured, authentication, addresses, connected.
-const std::vector<std::vector<std::uint32_t>> kStages = {
-    {RASCS_OpenPort},
-    {RASCS_PortOpened, RASCS_ConnectDevice},
-    {RASCS_DeviceConnected, RASCS_AllDevicesConnected},
-    {RASCS_Authenticate},
-    {RASCS_Authenticated},
-    {RASCS_Connected},
-};
-
-// NMDeviceState values.
-constexpr std::uint32_t kDeviceDisconnected = 30;
-constexpr std::uint32_t kDevicePrepare = 40;
-constexpr std::uint32_t kDeviceConfig = 50;
-constexpr std::uint32_t kDeviceNeedAuth = 60;
-constexpr std::uint32_t kDeviceIpConfig = 70;
-constexpr std::uint32_t kDeviceSecondaries = 90;
-constexpr std::uint32_t kDeviceActivated = 100;
-constexpr std::uint32_t kDeviceDeactivating = 110;
-constexpr std::uint32_t kDeviceFailed = 120;
-
-// NMActiveConnectionState values.
-constexpr std::uint32_t kActiveActivated = 2;
-constexpr std::uint32_t kActiveDeactivated = 4;
+// The states a dial reports, in order.
+constexpr std::uint32_t kOrder[] = {
+    RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
+    RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
+constexpr int kConnected = static_cast<int>(std::size(kOrder)) - 1;
 
 } // namespace
 
+bool NmDialProgress::connected() const
+{
+    return m_reached >= kConnected;
+}
+
 std::vector<DialReport> NmDialProgress::started()
 {
-    return advanceTo(0);
+    return advanceTo(RASCS_OpenPort);
 }
 
-std::vector<DialReport> NmDialProgress::deviceStateChanged(std::uint32_t newState, std::uint32_t reason)
+std::vector<DialReport> NmDialProgress::stateChanged(NmSource source, std::uint32_t state, std::uint32_t reason)
 {
     if (m_ended)
         return {};
-    if (reason != 0)
+    if (source == NmSource::Device && reason != 0)
         m_lastDeviceReason = reason;
-    if (newState == kDeviceDeactivating || newState == kDeviceFailed ||
-        (newState <= kDeviceDisconnected && m_stage >= 1))
-        return end(connected() && reason != 39 ? ERROR_REMOTE_DISCONNECTION : codeForDeviceReason(reason));
-    if (newState == kDeviceActivated)
-        return advanceTo(kConnected);
-    if (newState >= kDeviceIpConfig && newState <= kDeviceSecondaries)
-        return advanceTo(4);
-    if (newState == kDeviceNeedAuth)
-        return advanceTo(3);
-    if (newState == kDeviceConfig)
-        return advanceTo(2);
-    if (newState == kDevicePrepare)
-        return advanceTo(1);
+    const NmStateMeaning meaning = meaningOfState(source, state);
+    switch (meaning.kind) {
+    case NmStateMeaning::Kind::Reach:
+        return advanceTo(meaning.rasState);
+    case NmStateMeaning::Kind::EndOnceUnderWay:
+        if (m_reached < 1)
+            return {};
+        return end(endCode(source, reason));
+    case NmStateMeaning::Kind::End:
+        return end(endCode(source, reason));
+    case NmStateMeaning::Kind::Nothing:
+        break;
+    }
     return {};
-}
-
-std::vector<DialReport> NmDialProgress::activeStateChanged(std::uint32_t state, std::uint32_t reason)
-{
-    if (m_ended)
-        return {};
-    if (state == kActiveActivated)
-        return advanceTo(kConnected);
-    if (state != kActiveDeactivated)
-        return {};
-    if (reason == 2)
-        return end(ERROR_USER_DISCONNECTION);
-    if (connected())
-        return end(ERROR_REMOTE_DISCONNECTION);
-    if (const std::uint32_t code = codeForActiveReason(reason))
-        return end(code);
-    // The device went down first and its reason says more than ours.
-    return end(codeForDeviceReason(m_lastDeviceReason != 0 ? m_lastDeviceReason : 1));
 }
 
 std::vector<DialReport> NmDialProgress::managerVanished()
@@ -89,14 +56,32 @@ std::vector<DialReport> NmDialProgress::managerVanished()
     return end(connected() ? ERROR_REMOTE_DISCONNECTION : ERROR_MANAGER_UNREACHABLE);
 }
 
-std::vector<DialReport> NmDialProgress::advanceTo(int stage)
+std::uint32_t NmDialProgress::endCode(NmSource source, std::uint32_t reason) const
+{
+    const std::uint32_t code = codeForReason(source, reason);
+    if (code == ERROR_USER_DISCONNECTION)
+        return code;
+    if (connected())
+        return ERROR_REMOTE_DISCONNECTION;
+    if (code != 0)
+        return code;
+    // The connection's reason defers to its device's; without one heard, the number
+    // NetworkManager gave is all there is to tell.
+    if (m_lastDeviceReason != 0)
+        return codeForReason(NmSource::Device, m_lastDeviceReason);
+    return ERROR_NM_ACTIVE_REASON_BASE + reason;
+}
+
+std::vector<DialReport> NmDialProgress::advanceTo(std::uint32_t rasState)
 {
     std::vector<DialReport> reports;
-    for (int s = m_stage + 1; s <= stage; ++s)
-        for (std::uint32_t state : kStages[static_cast<std::size_t>(s)])
-            reports.push_back({state, 0});
-    if (stage > m_stage)
-        m_stage = stage;
+    int place = 0;
+    while (place < kConnected && kOrder[place] != rasState)
+        ++place;
+    for (int p = m_reached + 1; p <= place; ++p)
+        reports.push_back({kOrder[p], 0});
+    if (place > m_reached)
+        m_reached = place;
     return reports;
 }
 

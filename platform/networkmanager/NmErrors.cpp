@@ -87,52 +87,6 @@ std::uint32_t codeForDBusError(const std::string& name)
     return ERROR_NM_REFUSED;
 }
 
-std::uint32_t codeForDeviceReason(std::uint32_t reason)
-{
-    switch (reason) {
-    case 7: // no secrets
-        return ERROR_AUTHENTICATION_FAILURE;
-    case 12: // PPP could not be started
-    case 28: // modem initialisation failed
-    case 43: // modem not found
-    case 44: // Bluetooth connection failed
-    case 52: // ModemManager not available
-    case 57: // modem failed
-        return ERROR_HARDWARE_FAILURE;
-    case 23:
-        return ERROR_LINE_BUSY;
-    case 24:
-        return ERROR_NO_DIALTONE;
-    case 25: // no carrier
-    case 26: // dial time-out
-    case 27: // dial failed
-        return ERROR_NO_ANSWER;
-    case 39: // someone asked NetworkManager to take it down
-        return ERROR_USER_DISCONNECTION;
-    default:
-        return reason < kReasonSpan ? ERROR_NM_DEVICE_REASON_BASE + reason : ERROR_NM_DEVICE_REASON_BASE + 1;
-    }
-}
-
-std::uint32_t codeForActiveReason(std::uint32_t reason)
-{
-    switch (reason) {
-    case 2: // the user disconnected it
-        return ERROR_USER_DISCONNECTION;
-    case 6: // connection attempt timed out
-        return ERROR_NO_ANSWER;
-    case 9:  // no secrets
-    case 10: // login failed
-        return ERROR_AUTHENTICATION_FAILURE;
-    case 0: // unknown
-    case 1: // none
-    case 3: // the device went down: its own reason tells why
-        return 0;
-    default:
-        return reason < kReasonSpan ? ERROR_NM_ACTIVE_REASON_BASE + reason : ERROR_NM_ACTIVE_REASON_BASE + 1;
-    }
-}
-
 std::string errorText(std::uint32_t code)
 {
     if (const char* text = textFor(kOwnErrorTexts, code))
@@ -164,6 +118,8 @@ std::string errorText(std::uint32_t code)
         return "NetworkManager が要求を受け付けませんでした";
     case ERROR_NM_UNSUPPORTED_NOTIFIER:
         return "この通知の方式には対応していません";
+    case ERROR_NM_VPN_NO_PARENT:
+        return "VPN を通すネットワーク接続がありません\nネットワークに接続してから VPN に接続してください";
     default:
         break;
     }

@@ -14,8 +14,11 @@ constexpr std::uint32_t ERROR_NM_NOT_AUTHORIZED = 19001;
 constexpr std::uint32_t ERROR_NM_NO_REPLY = 19002;
 constexpr std::uint32_t ERROR_NM_REFUSED = 19003;
 constexpr std::uint32_t ERROR_NM_UNSUPPORTED_NOTIFIER = 19004;
+// A VPN needs a network to run over (an activated connection with the default route); without
+// one NetworkManager refuses it as an unknown "source connection", although the entry is there.
+constexpr std::uint32_t ERROR_NM_VPN_NO_PARENT = 19005;
 // A failure NetworkManager gives a reason for that has no code of the service: the base plus
-// the device's (or the active connection's) reason number.
+// the device's (or the active connection's) reason number (see NmStateTable).
 constexpr std::uint32_t ERROR_NM_DEVICE_REASON_BASE = 19100;
 constexpr std::uint32_t ERROR_NM_ACTIVE_REASON_BASE = 19400;
 constexpr std::uint32_t kReasonSpan = 300;
@@ -23,13 +26,6 @@ constexpr std::uint32_t kReasonSpan = 300;
 // The code for a D-Bus error name of a failed call (org.freedesktop.NetworkManager.* and the
 // bus's own org.freedesktop.DBus.Error.*).
 std::uint32_t codeForDBusError(const std::string& errorName);
-
-// The code for a device that failed or went down with NetworkManager's device reason.
-std::uint32_t codeForDeviceReason(std::uint32_t reason);
-
-// The code for an active connection that ended with NetworkManager's active-connection reason,
-// or 0 when that reason alone says nothing (the device's reason is the better witness then).
-std::uint32_t codeForActiveReason(std::uint32_t reason);
 
 // This provider's text for a code, or an empty string for a code it does not know.
 std::string errorText(std::uint32_t code);

@@ -76,6 +76,10 @@ void NmWorker::start()
                 SLOT(onDeviceStateChanged(uint, uint, uint, QDBusMessage)));
     bus.connect(kNmService, QString(), kActiveInterface, QStringLiteral("StateChanged"), this,
                 SLOT(onActiveStateChanged(uint, uint, QDBusMessage)));
+    // A VPN's active connection moves from activating to activated only at its very end; its
+    // own VPN state tells each step as it is taken.
+    bus.connect(kNmService, QString(), kVpnInterface, QStringLiteral("VpnStateChanged"), this,
+                SLOT(onVpnStateChanged(uint, uint, QDBusMessage)));
     // A NetworkManager that stops or crashes sends nothing more; without this a dial would wait
     // for ever.
     m_watcher = new QDBusServiceWatcher(kNmService, bus, QDBusServiceWatcher::WatchForUnregistration, this);
@@ -151,7 +155,9 @@ std::uint32_t NmWorker::listActiveDialups(std::vector<NmActiveDialup>* connectio
 
         NmActiveDialup connection{handle, path, *profile, QString()};
         const QList<QString> devices = objectPaths(props.value(QStringLiteral("Devices")));
-        if (!devices.isEmpty()) {
+        if (profile->kind == NmKind::Vpn) {
+            connection.deviceName = vpnInterface(props);
+        } else if (!devices.isEmpty()) {
             const NmReply iface = m_bus->property(devices.first(), kDeviceInterface, QStringLiteral("Interface"));
             if (iface.ok())
                 connection.deviceName = iface.first().toString();
@@ -159,6 +165,45 @@ std::uint32_t NmWorker::listActiveDialups(std::vector<NmActiveDialup>* connectio
         connections->push_back(std::move(connection));
     }
     return 0;
+}
+
+NmReply NmWorker::allDevices()
+{
+    // GetAllDevices includes the PPP device NetworkManager keeps, not yet realised, for a
+    // PPPoE profile; older versions only know GetDevices.
+    NmReply devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetAllDevices"));
+    if (!devices.ok() && !managerFailure(devices.code))
+        devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetDevices"));
+    return devices;
+}
+
+// A VPN's active connection names the device it runs over; its own interface (tun0) is the
+// device NetworkManager keeps for it, which shares its addresses' configuration object.
+QString NmWorker::vpnInterface(const QVariantMap& activeProperties)
+{
+    QList<QString> configs;
+    for (const char* name : {"Ip4Config", "Ip6Config"}) {
+        const QString config = objectPath(activeProperties.value(QLatin1String(name)));
+        if (config != QLatin1String("/"))
+            configs.push_back(config);
+    }
+    if (configs.isEmpty())
+        return {};
+    const NmReply devices = allDevices();
+    if (!devices.ok())
+        return {};
+    for (const QString& path : objectPaths(devices.first())) {
+        const NmReply reply = m_bus->properties(path, kDeviceInterface);
+        if (!reply.ok())
+            continue;
+        const QVariantMap props = reply.first().toMap();
+        if (configs.contains(objectPath(props.value(QStringLiteral("Ip4Config")))) ||
+            configs.contains(objectPath(props.value(QStringLiteral("Ip6Config"))))) {
+            const QString ip = props.value(QStringLiteral("IpInterface")).toString();
+            return ip.isEmpty() ? props.value(QStringLiteral("Interface")).toString() : ip;
+        }
+    }
+    return {};
 }
 
 std::uint32_t NmWorker::findProfile(const QString& name, NmProfile* profile)
@@ -210,11 +255,7 @@ std::uint32_t NmWorker::chooseDevice(const NmProfile& profile, QString* activate
     follow->clear();
     if (profile.kind == NmKind::Vpn)
         return 0; // a VPN runs over whatever device carries the route; its own state is enough
-    // GetAllDevices includes the PPP device NetworkManager keeps, not yet realised, for a
-    // PPPoE profile; older versions only know GetDevices.
-    NmReply devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetAllDevices"));
-    if (!devices.ok() && !managerFailure(devices.code))
-        devices = m_bus->call(kNmPath, kNmInterface, QStringLiteral("GetDevices"));
+    const NmReply devices = allDevices();
     if (!devices.ok())
         return devices.code;
     const std::uint32_t wantedType = profile.kind == NmKind::BluetoothDun ? kDeviceTypeBluetooth : kDeviceTypeModem;
@@ -280,6 +321,10 @@ std::uint32_t NmWorker::dial(const QString& name, RasDialFunc notifier, HRASCONN
                      QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))});
     if (!activated.ok()) {
         m_dials.erase(serial);
+        // The profile was just found: for a VPN, an unknown connection is the one it would run
+        // over.
+        if (profile.kind == NmKind::Vpn && activated.code == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
+            return ERROR_NM_VPN_NO_PARENT;
         return activated.code;
     }
     const QString activePath = objectPath(activated.first());
@@ -335,18 +380,25 @@ std::uint32_t NmWorker::hangUp(HRASCONN connection)
 
 void NmWorker::onDeviceStateChanged(uint newState, uint, uint reason, const QDBusMessage& message)
 {
-    const QString path = message.path();
-    for (auto& [serial, dial] : m_dials)
-        if (dial.devicePath == path)
-            queueReports(serial, dial.progress.deviceStateChanged(newState, reason));
+    stateChanged(NmSource::Device, newState, reason, message);
 }
 
 void NmWorker::onActiveStateChanged(uint state, uint reason, const QDBusMessage& message)
 {
+    stateChanged(NmSource::Active, state, reason, message);
+}
+
+void NmWorker::onVpnStateChanged(uint state, uint reason, const QDBusMessage& message)
+{
+    stateChanged(NmSource::Vpn, state, reason, message);
+}
+
+void NmWorker::stateChanged(NmSource source, uint state, uint reason, const QDBusMessage& message)
+{
     const QString path = message.path();
     for (auto& [serial, dial] : m_dials)
-        if (dial.activePath == path)
-            queueReports(serial, dial.progress.activeStateChanged(state, reason));
+        if ((source == NmSource::Device ? dial.devicePath : dial.activePath) == path)
+            queueReports(serial, dial.progress.stateChanged(source, state, reason));
 }
 
 void NmWorker::onManagerVanished()

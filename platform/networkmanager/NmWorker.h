@@ -39,8 +39,8 @@ public:
     NmWorker(std::string busAddress, int timeoutMs);
     ~NmWorker() override;
 
-    // Connects to the bus and subscribes to the state changes of devices and active
-    // connections. Subscribing once, for every object, before any activation means that no
+    // Connects to the bus and subscribes to the state changes of devices, active connections
+    // and VPN connections. Subscribing once, for every object, before any activation means that no
     // change of a new activation can slip by between the call and the subscription.
     void start();
 
@@ -55,6 +55,7 @@ public:
 private slots:
     void onDeviceStateChanged(uint newState, uint oldState, uint reason, const QDBusMessage& message);
     void onActiveStateChanged(uint state, uint reason, const QDBusMessage& message);
+    void onVpnStateChanged(uint state, uint reason, const QDBusMessage& message);
     void onManagerVanished();
 
 private:
@@ -72,6 +73,9 @@ private:
     // state changes the dial follows (empty: none known yet).
     std::uint32_t chooseDevice(const NmProfile& profile, QString* activateOn, QString* follow);
     bool profileIsActive(const QString& profilePath, std::uint32_t* code);
+    NmReply allDevices();
+    QString vpnInterface(const QVariantMap& activeProperties);
+    void stateChanged(NmSource source, uint state, uint reason, const QDBusMessage& message);
     void queueReports(std::uint64_t serial, const std::vector<DialReport>& reports);
     void deliver(std::uint64_t serial);
 

@@ -135,7 +135,7 @@ long SqliteHive::walk(std::int64_t from, const std::vector<std::string>& names, 
     // Every read transaction costs file-lock calls on the shared WAL index; one transaction
     // for the whole path instead of one per step keeps a settings read well under the time
     // the once-a-second tick may spend. (A create runs inside its write transaction already.)
-    if (!create && names.size() > 1 && sqlite3_get_autocommit(m_db)) {
+    if (!create && names.size() > 1 && sqlite3_get_autocommit(db())) {
         Use begin(statement(BeginRead));
         if (sqlite3_step(begin.get()) == SQLITE_DONE) {
             const long rc = walkSteps(from, names, false, keyId);
@@ -160,7 +160,7 @@ long SqliteHive::walkSteps(std::int64_t from, const std::vector<std::string>& na
             const int step = sqlite3_step(use.get());
             if (step != SQLITE_DONE)
                 return errorFor(step, true);
-            child = sqlite3_last_insert_rowid(m_db);
+            child = sqlite3_last_insert_rowid(db());
             rc = ERROR_SUCCESS;
         }
         if (rc != ERROR_SUCCESS)
@@ -209,18 +209,18 @@ long SqliteHive::createKey(HKEY parent, const char* subKey, std::uint32_t access
     }
     if (connect(true) != Hive::Ready)
         return m_lastError;
-    int step = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    int step = sqlite3_exec(db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (step != SQLITE_OK)
         return errorFor(step, true);
     long rc = keyExists(from.keyId);
     if (rc == ERROR_SUCCESS)
         rc = walk(from.keyId, names, true, &keyId);
     if (rc == ERROR_SUCCESS) {
-        step = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        step = sqlite3_exec(db(), "COMMIT", nullptr, nullptr, nullptr);
         rc = errorFor(step, true);
     }
     if (rc != ERROR_SUCCESS) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr);
         return rc;
     }
     *result = addHandle(keyId, access);
@@ -239,7 +239,7 @@ long SqliteHive::deleteKey(HKEY parent, const char* subKey)
         return ERROR_INVALID_PARAMETER;
     if (const auto rc = unreadable(ERROR_FILE_NOT_FOUND))
         return *rc;
-    int step = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    int step = sqlite3_exec(db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (step != SQLITE_OK)
         return errorFor(step, true);
     std::int64_t keyId = 0;
@@ -252,9 +252,9 @@ long SqliteHive::deleteKey(HKEY parent, const char* subKey)
         rc = errorFor(sqlite3_step(use.get()), true);
     }
     if (rc == ERROR_SUCCESS)
-        rc = errorFor(sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr), true);
+        rc = errorFor(sqlite3_exec(db(), "COMMIT", nullptr, nullptr, nullptr), true);
     if (rc != ERROR_SUCCESS)
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr);
     return rc;
 }
 
@@ -326,7 +326,7 @@ long SqliteHive::setValue(HKEY key, const char* name, std::uint32_t type, const 
     const int rc = sqlite3_step(use.get());
     if (rc != SQLITE_DONE)
         return errorFor(rc, true);
-    return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+    return sqlite3_changes(db()) > 0 ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 long SqliteHive::deleteValue(HKEY key, const char* name)
@@ -345,7 +345,7 @@ long SqliteHive::deleteValue(HKEY key, const char* name)
     const int rc = sqlite3_step(use.get());
     if (rc != SQLITE_DONE)
         return errorFor(rc, true);
-    return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return sqlite3_changes(db()) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 long SqliteHive::values(HKEY key, std::vector<Value>* result)

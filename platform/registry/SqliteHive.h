@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/registry/Registry.h"
+#include "platform/system/SqliteFile.h"
 
 #include <cstdint>
 #include <mutex>
@@ -54,7 +55,7 @@ public:
     // The names of the direct subkeys of an open key, sorted ignoring case.
     long subKeys(HKEY key, std::vector<std::string>* result);
 
-    const std::string& path() const { return m_path; }
+    const std::string& path() const { return m_file.path(); }
 
 private:
     struct Handle
@@ -86,10 +87,8 @@ private:
     };
 
     Hive connect(bool forWrite);
-    long createFileAndFolders();
-    long initialiseSchema();
     long prepareStatements();
-    void disconnect();
+    void finalizeStatements();
 
     // The open key behind a handle, if it was opened with every right in `access`.
     long resolve(HKEY key, std::uint32_t access, Handle* handle) const;
@@ -104,12 +103,11 @@ private:
     long keyExists(std::int64_t keyId);
     long errorFor(int sqliteCode, bool write) const;
     sqlite3_stmt* statement(Statement which);
+    sqlite3* db() const { return m_file.db(); }
 
-    const std::string m_path;
-    const int m_busyTimeoutMs;
     std::mutex m_mutex;
-    sqlite3* m_db = nullptr;
-    bool m_ready = false;
+    SqliteFile m_file;
+    int m_preparedFor = 0; // the connection (SqliteFile::connection) the statements belong to
     long m_lastError = ERROR_SUCCESS;
     sqlite3_stmt* m_statements[StatementCount] = {};
     std::unordered_map<HKEY, Handle> m_handles;

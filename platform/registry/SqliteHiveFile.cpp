@@ -2,12 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace telmaq {
 namespace {
 
@@ -54,144 +48,52 @@ const char* const kStatementText[] = {
 
 } // namespace
 
-SqliteHive::SqliteHive(std::string path, int busyTimeoutMs) : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs) {}
+SqliteHive::SqliteHive(std::string path, int busyTimeoutMs)
+    : m_file(std::move(path), {kApplicationId, kSchemaVersion, kSchema, {"keys", "vals"}, false, false}, busyTimeoutMs)
+{}
 
 SqliteHive::~SqliteHive()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    disconnect();
+    finalizeStatements();
 }
 
 // --- The file and the connection -------------------------------------------------------
 
-long SqliteHive::createFileAndFolders()
-{
-    // Only the folders we make ourselves get 0700; a folder the user already has keeps its mode.
-    for (std::size_t slash = m_path.find('/', 1); slash != std::string::npos; slash = m_path.find('/', slash + 1)) {
-        const std::string folder = m_path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return ERROR_CANTWRITE;
-    }
-    // O_EXCL: when another process made the file a moment ago, it is theirs to fill; never
-    // truncate or replace what is there.
-    const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return errno == EEXIST ? ERROR_SUCCESS : ERROR_CANTWRITE;
-    ::close(fd);
-    return ERROR_SUCCESS;
-}
-
-namespace {
-
-int queryInt(sqlite3* db, const char* sql, std::int64_t* out)
-{
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    if (rc != SQLITE_OK)
-        return rc;
-    rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW) {
-        *out = sqlite3_column_int64(statement, 0);
-        rc = SQLITE_OK;
-    }
-    sqlite3_finalize(statement);
-    return rc;
-}
-
-} // namespace
-
 SqliteHive::Hive SqliteHive::connect(bool forWrite)
 {
-    if (m_ready)
+    const SqliteFileKind kind = m_file.open(forWrite ? SqliteOpenMode::Create : SqliteOpenMode::Read);
+    // Statements prepared on a connection the file has since replaced are of no use.
+    if (kind == SqliteFileKind::Ours && m_preparedFor == m_file.connection())
         return Hive::Ready;
-    if (!m_db) {
-        struct stat info;
-        if (::stat(m_path.c_str(), &info) != 0) {
-            if (errno != ENOENT) {
-                m_lastError = ERROR_CANTOPEN;
-                return Hive::Failed;
-            }
-            if (!forWrite)
-                return Hive::Missing;
-            if (long rc = createFileAndFolders(); rc != ERROR_SUCCESS) {
-                m_lastError = rc;
-                return Hive::Failed;
-            }
-        } else if (!S_ISREG(info.st_mode)) {
-            m_lastError = ERROR_CANTOPEN;
+    finalizeStatements();
+    switch (kind) {
+    case SqliteFileKind::Ours:
+        if (long prepared = prepareStatements(); prepared != ERROR_SUCCESS) {
+            finalizeStatements();
+            m_lastError = prepared;
             return Hive::Failed;
         }
-        // Without SQLITE_OPEN_CREATE: SQLite itself never makes a file at the path.
-        if (sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-            disconnect();
-            m_lastError = ERROR_CANTOPEN;
-            return Hive::Failed;
-        }
-        sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
-    }
-
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::int64_t tables = 0, applicationId = 0, version = 0;
-        int rc = queryInt(m_db, "SELECT count(*) FROM sqlite_master", &tables);
-        if (rc == SQLITE_OK)
-            rc = queryInt(m_db, "PRAGMA application_id", &applicationId);
-        if (rc == SQLITE_OK)
-            rc = queryInt(m_db, "PRAGMA user_version", &version);
-        if (rc != SQLITE_OK) {
-            m_lastError = errorFor(rc, false);
-            if (m_lastError == ERROR_CANTOPEN)
-                disconnect();
-            return Hive::Failed;
-        }
-        if (tables > 0) {
-            if (applicationId != kApplicationId || version != kSchemaVersion) {
-                disconnect();
-                m_lastError = ERROR_CANTOPEN;
-                return Hive::Failed;
-            }
-            if (long prepared = prepareStatements(); prepared != ERROR_SUCCESS) {
-                disconnect();
-                m_lastError = prepared;
-                return Hive::Failed;
-            }
-            m_ready = true;
-            return Hive::Ready;
-        }
-        // An empty file (ours a moment ago, or made by another process that is filling it
-        // now) reads as an empty hive until somebody writes.
-        if (!forWrite)
-            return Hive::Missing;
-        if (long rc2 = initialiseSchema(); rc2 != ERROR_SUCCESS) {
-            m_lastError = rc2;
-            return Hive::Failed;
-        }
+        m_preparedFor = m_file.connection();
+        return Hive::Ready;
+    // An empty file (ours a moment ago, or made by another process that is filling it now)
+    // reads as an empty hive until somebody writes.
+    case SqliteFileKind::Empty:
+        return Hive::Missing;
+    case SqliteFileKind::Unreadable:
+        m_lastError = errorFor(m_file.errorCode(), forWrite);
+        return Hive::Failed;
+    case SqliteFileKind::NotMade:
+        m_lastError = ERROR_CANTWRITE;
+        return Hive::Failed;
+    case SqliteFileKind::Foreign:
+    case SqliteFileKind::Newer:
+    case SqliteFileKind::Damaged:
+    case SqliteFileKind::Unreachable:
+        break;
     }
     m_lastError = ERROR_CANTOPEN;
     return Hive::Failed;
-}
-
-long SqliteHive::initialiseSchema()
-{
-    // WAL lets readers go on while another process writes. It needs a moment alone with the
-    // file; should another process hold it, that process sets the mode instead.
-    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return errorFor(rc, true);
-    std::int64_t tables = 0;
-    rc = queryInt(m_db, "SELECT count(*) FROM sqlite_master", &tables);
-    if (rc == SQLITE_OK && tables == 0) {
-        const std::string sql = std::string(kSchema) + "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
-        rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return errorFor(rc, true);
-    }
-    return ERROR_SUCCESS;
 }
 
 long SqliteHive::prepareStatements()
@@ -199,23 +101,20 @@ long SqliteHive::prepareStatements()
     static_assert(sizeof(kStatementText) / sizeof(kStatementText[0]) == StatementCount);
     for (int i = 0; i < StatementCount; ++i) {
         const int rc =
-            sqlite3_prepare_v3(m_db, kStatementText[i], -1, SQLITE_PREPARE_PERSISTENT, &m_statements[i], nullptr);
+            sqlite3_prepare_v3(db(), kStatementText[i], -1, SQLITE_PREPARE_PERSISTENT, &m_statements[i], nullptr);
         if (rc != SQLITE_OK)
             return errorFor(rc, false);
     }
     return ERROR_SUCCESS;
 }
 
-void SqliteHive::disconnect()
+void SqliteHive::finalizeStatements()
 {
     for (sqlite3_stmt*& statement : m_statements) {
         sqlite3_finalize(statement);
         statement = nullptr;
     }
-    if (m_db)
-        sqlite3_close(m_db);
-    m_db = nullptr;
-    m_ready = false;
+    m_preparedFor = 0;
 }
 
 long SqliteHive::errorFor(int sqliteCode, bool write) const

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 #include <map>
 #include <ostream>
 
@@ -82,11 +83,83 @@ void appendJsonString(std::string& out, const std::string& text)
     out += '"';
 }
 
+// East Asian wide and fullwidth characters: two terminal columns each.
+constexpr std::pair<char32_t, char32_t> kWide[] = {
+    {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x23E9, 0x23EC},   {0x23F0, 0x23F0},
+    {0x23F3, 0x23F3},   {0x25FD, 0x25FE},   {0x2614, 0x2615},   {0x2648, 0x2653},   {0x267F, 0x267F},
+    {0x2693, 0x2693},   {0x26A1, 0x26A1},   {0x26AA, 0x26AB},   {0x26BD, 0x26BE},   {0x26C4, 0x26C5},
+    {0x26CE, 0x26CE},   {0x26D4, 0x26D4},   {0x26EA, 0x26EA},   {0x26F2, 0x26F3},   {0x26F5, 0x26F5},
+    {0x26FA, 0x26FA},   {0x26FD, 0x26FD},   {0x2705, 0x2705},   {0x270A, 0x270B},   {0x2728, 0x2728},
+    {0x274C, 0x274C},   {0x274E, 0x274E},   {0x2753, 0x2755},   {0x2757, 0x2757},   {0x2795, 0x2797},
+    {0x27B0, 0x27B0},   {0x27BF, 0x27BF},   {0x2B1B, 0x2B1C},   {0x2B50, 0x2B50},   {0x2B55, 0x2B55},
+    {0x2E80, 0x303E},   {0x3041, 0x3247},   {0x3250, 0x4DBF},   {0x4E00, 0xA4CF},   {0xA960, 0xA97F},
+    {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},   {0xFE10, 0xFE19},   {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},
+    {0xFFE0, 0xFFE6},   {0x16FE0, 0x16FE4}, {0x17000, 0x18CFF}, {0x1B000, 0x1B2FF}, {0x1F004, 0x1F004},
+    {0x1F0CF, 0x1F0CF}, {0x1F18E, 0x1F18E}, {0x1F191, 0x1F19A}, {0x1F200, 0x1F265}, {0x1F300, 0x1F64F},
+    {0x1F680, 0x1F6FF}, {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD},
+};
+// Combining marks and invisible joiners: no column of their own.
+constexpr std::pair<char32_t, char32_t> kZeroWidth[] = {
+    {0x0300, 0x036F}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F},
+    {0x20D0, 0x20FF}, {0x3099, 0x309A}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F},
+};
+
+template <std::size_t N> bool within(const std::pair<char32_t, char32_t> (&ranges)[N], char32_t c)
+{
+    const auto* after = std::upper_bound(std::begin(ranges), std::end(ranges), c,
+                                         [](char32_t value, const auto& range) { return value < range.first; });
+    return after != std::begin(ranges) && c <= std::prev(after)->second;
+}
+
+// The terminal columns a UTF-8 text takes. A byte that does not start a well-formed character
+// is taken for one column, as terminals show it as one replacement mark.
+std::size_t displayWidth(const std::string& text)
+{
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF8 ? 0
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0 ? 2
+                                                  : 0;
+        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
+        bool wellFormed = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; wellFormed && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            wellFormed = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3Fu);
+        }
+        if (!wellFormed) {
+            ++width;
+            ++i;
+            continue;
+        }
+        width += within(kZeroWidth, c) ? 0 : within(kWide, c) ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+// A text on one line of the table: each line break (CR LF, LF or CR) one space.
+std::string oneLine(std::string text)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        text[kept++] = text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+    }
+    text.resize(kept);
+    return text;
+}
+
 std::string detail(const HistoryRow& row)
 {
     std::string text = row.code != 0 ? std::to_string(row.code) : std::string();
     if (!row.text.empty())
-        text += (text.empty() ? "" : " ") + row.text;
+        text += (text.empty() ? "" : " ") + oneLine(row.text);
     if (row.durationS)
         text += (text.empty() ? "" : " ") + std::string("after ") + formatDuration(*row.durationS);
     return text;
@@ -120,16 +193,17 @@ void printJson(std::ostream& out, const std::vector<HistoryRow>& rows)
 }
 
 // Built in one buffer: 100,000 rows print in a fraction of the time that a stream insertion
-// per column takes.
+// per column takes. Columns are padded to the terminal columns their texts take.
 void printTable(std::ostream& out, const std::vector<HistoryRow>& rows)
 {
     std::size_t entryWidth = 5;
     for (const HistoryRow& row : rows)
-        entryWidth = std::max(entryWidth, row.entry.size());
+        entryWidth = std::max(entryWidth, displayWidth(oneLine(row.entry)));
     std::string buffer;
     auto column = [&buffer](const std::string& text, std::size_t width) {
         buffer += text;
-        buffer.append((width > text.size() ? width - text.size() : 0) + 2, ' ');
+        const std::size_t taken = displayWidth(text);
+        buffer.append((width > taken ? width - taken : 0) + 2, ' ');
     };
     column("TIME", 25);
     column("ENTRY", entryWidth);
@@ -142,7 +216,7 @@ void printTable(std::ostream& out, const std::vector<HistoryRow>& rows)
         column(row.local, 25);
         if (row.local.size() > 10 && row.local[10] == 'T')
             buffer[timeAt + 10] = ' ';
-        column(row.entry, entryWidth);
+        column(oneLine(row.entry), entryWidth);
         column(row.provider, 14);
         column(row.cause, 20);
         column(row.event, 12);
@@ -160,21 +234,27 @@ void printSummary(std::ostream& out, const std::vector<HistoryRow>& rows)
 {
     int connections = 0;
     std::int64_t connectedS = 0;
-    std::map<std::uint32_t, int> failures;
+    std::map<std::pair<std::string, std::uint32_t>, int> failures;
     for (const HistoryRow& row : rows) {
         if (row.event == "connected")
             ++connections;
         if (row.durationS)
             connectedS += *row.durationS;
         if (row.event == "failed" || row.event == "line-dropped" || row.event == "app-failed")
-            ++failures[row.code];
+            ++failures[{row.event, row.code}];
     }
     out << connections << (connections == 1 ? " connection, " : " connections, ") << formatDuration(connectedS)
         << " connected, failures:";
     if (failures.empty())
         out << " none";
-    for (const auto& [code, count] : failures)
-        out << ' ' << (code == 0 ? std::string("application") : std::to_string(code)) << " x" << count;
+    // Named by the event, and by the code where there is one: a failure without a code (a
+    // missing password) is not an application that did not start.
+    for (const auto& [failure, count] : failures) {
+        out << ' ' << failure.first;
+        if (failure.second != 0)
+            out << ':' << failure.second;
+        out << " x" << count;
+    }
     out << '\n';
 }
 

@@ -20,8 +20,9 @@ constexpr const char* kDialUsage =
     "usage: telmaq-dialup dial NAME [--timeout SECONDS]\n"
     "Dials an entry of the provider in use with its stored credentials and prints each state as\n"
     "the provider reports it. Exits 0 once connected (the line stays up); otherwise prints the\n"
-    "code and its text and exits 1. With --timeout (1 to 86400 seconds) a dial that is not\n"
-    "connected in time is hung up and exits 1.\n";
+    "code and its text and exits 1. An entry without a stored user name or password is not\n"
+    "dialled (exit 1), as in telmaq's window. With --timeout (1 to 86400 seconds) a dial that is\n"
+    "not connected in time is hung up and exits 1.\n";
 constexpr const char* kConnectionsUsage = "usage: telmaq-dialup connections\n"
                                           "Prints the active connections, one per line: entry name, device, handle.\n";
 constexpr const char* kHangupUsage = "usage: telmaq-dialup hangup NAME | --all\n"
@@ -149,6 +150,10 @@ int dialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
     bool passwordRetrieved = false;
     if (std::uint32_t code = session.LoadParams(args.words[0], &passwordRetrieved))
         return failWith(context, codeText(context, code));
+    // As the window does: without both, the provider would dial and the user would read of a
+    // wrong password, or NetworkManager would wait for an agent to ask for one.
+    if (session.params().szUserName[0] == '\0' || session.params().szPassword[0] == '\0')
+        return failWith(context, "ユーザー名またはパスワードが設定されていません");
     const std::string& entry = args.words[0];
     session.clearConnection();
     recordEvent(context, HistoryEvent::DialStarted, entry);

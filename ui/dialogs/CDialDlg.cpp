@@ -76,9 +76,13 @@ bool CDialDlg::UpdateData(bool saveAndValidate)
 
 void CDialDlg::OnCreate()
 {
-    // Minimised only once the window has been shown, as the user will see it appear.
-    if (m_bIconic)
+    // Minimised only once the window has been shown, as the user will see it appear. A window
+    // manager that has not taken the new window over yet drops a request to minimise it, so
+    // the window asks for that state before it shows as well.
+    if (m_bIconic) {
+        startMinimized();
         postCall([this] { OnSysCommand(SC_MINIMIZE); });
+    }
 }
 
 bool CDialDlg::OnInitDialog()

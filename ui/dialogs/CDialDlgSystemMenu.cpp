@@ -26,8 +26,9 @@ void CDialDlg::buildSystemMenu(int selected)
     m_systemMenu->build("接続先(&L)", names, IDM_ENTRY_FIRST, selected,
                         {{"接続(&E)", IDM_CONNECT}, {"切断(&F)", IDM_DISCONNECT}, {kAboutMenuText, IDM_ABOUTBOX}});
 
-    // Not every desktop draws a system menu; it is offered where a user looks for it.
-    onKey(DialogKey::AltSpace, [this] {
+    // Not every desktop draws a system menu; it is offered where a user looks for it, and from
+    // the keyboard also where a window manager keeps Alt+Space for its own menu.
+    onKey(DialogKey::WindowMenu, [this] {
         const WindowRect client = Dialog::clientRectOnScreen();
         showSystemMenu(client.left, client.top);
     });

@@ -27,7 +27,9 @@ struct WindowRect
 enum class DialogKey
 {
     Help,     // F1
-    AltSpace, // where the desktop's window menu is asked for
+    // The window's own menu: Alt+Space where no window manager takes it for its own menu, and
+    // the keys of a context menu (Shift+F10, the Menu key) everywhere.
+    WindowMenu,
 };
 
 // A dialog built from a template: the window and its controls in template order (which is the
@@ -94,6 +96,9 @@ public:
     bool isIconic() const;
     void ShowWindow();
     void showMinimized();
+    // Asks for the minimised state before the window first shows: a window manager drops a
+    // request to minimise a window it has not taken over yet.
+    void startMinimized();
     // Back from minimised, in front and active.
     void restore();
     // Shows the window in front (not topmost) and makes it active.

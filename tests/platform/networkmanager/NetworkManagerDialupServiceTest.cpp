@@ -141,6 +141,9 @@ TEST_F(NmServiceTest, EachWayADialFailsGivesItsCodeOnce)
         {"Office", {"active 4 10 30"}, "", 0, ERROR_AUTHENTICATION_FAILURE},
         {"Mobile", {"device 100 0 20", "device 110 13 100", "active 4 3 10"}, "", 0, ERROR_REMOTE_DISCONNECTION},
         {"Mobile", {}, "org.freedesktop.NetworkManager.PermissionDenied", nm::ERROR_NM_NOT_AUTHORIZED, 0},
+        // NetworkManager's answer to a VPN with no network to run over, and to a profile gone.
+        {"Office", {}, "org.freedesktop.NetworkManager.UnknownConnection", nm::ERROR_NM_VPN_NO_PARENT, 0},
+        {"Mobile", {}, "org.freedesktop.NetworkManager.UnknownConnection", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, 0},
         {"Nowhere", {}, "", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, 0},
         {"Mobile", {"device 40 0 20", "exit 0 0 50"}, "", 0, nm::ERROR_MANAGER_UNREACHABLE},
     };
@@ -159,6 +162,35 @@ TEST_F(NmServiceTest, EachWayADialFailsGivesItsCodeOnce)
                 << entry << ": nothing follows the end";
         }
     }
+}
+
+// A VPN's active connection says "activated" only at the very end; its own VPN state shows each
+// step while it is taken. Listed, it shows its tunnel, not the device it runs over.
+TEST_F(NmServiceTest, AVpnReportsEachStepWhenItIsTakenAndIsListedWithItsTunnel)
+{
+    const QString vpn = bus.addProfile("Office", "vpn");
+    bus.script(vpn, {"vpn 2 1 20", "vpn 3 1 20", "vpn 4 1 60000"});
+    const auto states = [&] {
+        std::vector<std::uint32_t> seen;
+        for (const test::Reported& r : log.reports())
+            seen.push_back(r.state);
+        return seen;
+    };
+    const std::vector<std::uint32_t> reaching = {RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice};
+    HRASCONN handle = kNoConnection;
+    ASSERT_EQ(dial(service, "Office", &handle), 0u);
+    EXPECT_TRUE(test::waitUntil([&] { return states() == reaching; }, 20000)) << states().size();
+    ASSERT_EQ(service.hangUp(handle), 0u);
+    ASSERT_TRUE(test::waitUntil([&] { return connections(service).empty(); }, 60000));
+
+    bus.script(vpn, {"vpn 2 1 20", "vpn 3 1 20", "vpn 4 1 20", "active 2 1 20", "vpn 5 1 10"});
+    ASSERT_EQ(dial(service, "Office", &handle), 0u);
+    ASSERT_TRUE(log.waitFor());
+    EXPECT_EQ(states().size(), 8u);
+    const std::vector<RASCONNA> listed = connections(service);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(std::string(listed[0].szEntryName) + "|" + listed[0].szDeviceType + "|" + listed[0].szDeviceName,
+              "Office|vpn|tun" + std::to_string(listed[0].hrasconn - 1));
 }
 
 TEST_F(NmServiceTest, AManagerThatDoesNotAnswerGivesACodeNotAHang)

@@ -27,7 +27,8 @@ const std::uint32_t kStages[] = {
     RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
 
 // Plays what NetworkManager says on a dial just started: "d70" the device's state 70, "d120/23"
-// with reason 23, "a4/3" the active connection's state and reason, "v" NetworkManager gone.
+// with reason 23, "a4/3" the active connection's state and reason, "v3/1" a VPN's, "x"
+// NetworkManager gone.
 std::vector<DialReport> play(NmDialProgress& progress, const std::string& events)
 {
     std::vector<DialReport> all = progress.started();
@@ -35,9 +36,9 @@ std::vector<DialReport> play(NmDialProgress& progress, const std::string& events
     for (std::string event; in >> event;) {
         unsigned state = 0, reason = 0;
         std::sscanf(event.c_str() + 1, "%u/%u", &state, &reason);
-        const std::vector<DialReport> more = event[0] == 'd'   ? progress.deviceStateChanged(state, reason)
-                                             : event[0] == 'a' ? progress.activeStateChanged(state, reason)
-                                                               : progress.managerVanished();
+        const NmSource source = event[0] == 'd' ? NmSource::Device : event[0] == 'a' ? NmSource::Active : NmSource::Vpn;
+        const std::vector<DialReport> more =
+            event[0] == 'x' ? progress.managerVanished() : progress.stateChanged(source, state, reason);
         all.insert(all.end(), more.begin(), more.end());
     }
     return all;
@@ -61,14 +62,25 @@ TEST(NmDialProgress, WhatNetworkManagerSaysGivesTheStagesReachedAndOneEnd)
         {"d70 d50 a2", 8, kGoesOn}, // nothing goes back; a VPN knows only its active connection
         {"d30", 1, kGoesOn},        // a device that was down before the dial is no failure
         {"d40 d30/36", 3, 19136},   // once it was preparing, falling back is the end
-        {"d40 d120/23 a4/3 d30 v", 3, ERROR_LINE_BUSY},
-        {"d40 a4/3", 3, 19101}, // the active connection's end defers to the device's reason
-        {"d50/24 a4/3", 5, ERROR_NO_DIALTONE},
+        {"d40 d120/23 a4/3 d30 x", 3, ERROR_LINE_BUSY},
+        {"d50/24 a4/3", 5, ERROR_NO_DIALTONE}, // the active connection's end defers to the device's reason
+        {"d40 a4/3", 3, 19403},                // ... and without one heard, its own number stands
         {"a4/10", 1, ERROR_AUTHENTICATION_FAILURE},
-        {"v", 1, ERROR_MANAGER_UNREACHABLE},
+        {"x", 1, ERROR_MANAGER_UNREACHABLE},
+        // A VPN step by step: secrets, reaching the server, let in, up.
+        {"a1/0 v2/1", 2, kGoesOn},
+        {"v2/1 v3/1", 3, kGoesOn},
+        {"v2/1 v3/1 v4/1", 7, kGoesOn},
+        {"v2/1 v3/1 v4/1 a2/1 v5/1", 8, kGoesOn},
+        {"v3/1 v6/6 a4/6", 3, ERROR_NO_ANSWER},
+        {"v3/1 v6/10 a4/10", 3, ERROR_AUTHENTICATION_FAILURE},
+        {"v3/1 a4/4 v6/4", 3, 19404}, // one failure, one code, whichever signal comes first
+        {"v3/1 v6/4 a4/1", 3, 19404},
+        {"v5/1 a4/3 v7/3", 8, ERROR_REMOTE_DISCONNECTION}, // the network under it went
+        {"v5/1 v7/2", 8, ERROR_USER_DISCONNECTION},
+        {"d100 x", 8, ERROR_REMOTE_DISCONNECTION},
         {"d100 d110/13", 8, ERROR_REMOTE_DISCONNECTION}, // after connecting: who ended the line
         {"d100 a4/3", 8, ERROR_REMOTE_DISCONNECTION},
-        {"d100 v", 8, ERROR_REMOTE_DISCONNECTION},
         {"d100 d110/39", 8, ERROR_USER_DISCONNECTION}, // someone asked NetworkManager to
         {"d100 a4/2", 8, ERROR_USER_DISCONNECTION},
     };
@@ -91,8 +103,8 @@ TEST(NmErrors, ReasonsAndBusErrorsGiveTheServicesCodesEachWithAText)
     const std::pair<std::uint32_t, std::uint32_t> device[] = {
         {23, 676}, {24, 680}, {25, 678}, {26, 678}, {27, 678}, {28, 630},  {43, 630},      {44, 630},
         {52, 630}, {57, 630}, {12, 630}, {7, 691},  {39, 631}, {5, 19105}, {100000, 19101}};
-    const std::pair<std::uint32_t, std::uint32_t> active[] = {{2, 631},  {6, 678},    {9, 691},
-                                                              {10, 691}, {11, 19411}, {100000, 19401}};
+    const std::pair<std::uint32_t, std::uint32_t> active[] = {{2, 631}, {6, 678},   {9, 691},    {10, 691},      {1, 0},
+                                                              {3, 0},   {4, 19404}, {11, 19411}, {100000, 19401}};
     // After "org.freedesktop.": 711 unreachable, 19001 not authorised, 19002 no reply, 19003 refused.
     const std::pair<const char*, std::uint32_t> errors[] = {{"DBus.Error.ServiceUnknown", 711},
                                                             {"DBus.Error.NoServer", 711},
@@ -107,9 +119,11 @@ TEST(NmErrors, ReasonsAndBusErrorsGiveTheServicesCodesEachWithAText)
                                                             {"NetworkManager.AgentManager.NoSecrets", 691},
                                                             {"Example.Whatever", 19003}};
     for (const auto& [reason, code] : device)
-        EXPECT_EQ(codeForDeviceReason(reason), code) << "device reason " << reason;
+        EXPECT_EQ(codeForReason(NmSource::Device, reason), code) << "device reason " << reason;
     for (const auto& [reason, code] : active)
-        EXPECT_EQ(codeForActiveReason(reason), code) << "active reason " << reason;
+        EXPECT_EQ(std::make_pair(codeForReason(NmSource::Active, reason), codeForReason(NmSource::Vpn, reason)),
+                  std::make_pair(code, code))
+            << "active reason " << reason;
     for (const auto& [name, code] : errors) {
         EXPECT_EQ(codeForDBusError(std::string("org.freedesktop.") + name), code) << name;
         EXPECT_FALSE(errorText(code).empty()) << name;
@@ -117,6 +131,7 @@ TEST(NmErrors, ReasonsAndBusErrorsGiveTheServicesCodesEachWithAText)
     for (std::uint32_t code : {6u, 603u, 632u, 629u, 631u, 676u, 678u, 680u, 19004u, 19101u, 19401u})
         EXPECT_FALSE(errorText(code).empty()) << code;
     EXPECT_NE(errorText(19105).find("理由 5"), std::string::npos);
+    EXPECT_EQ(errorText(ERROR_NM_VPN_NO_PARENT).rfind("VPN を通すネットワーク接続がありません", 0), 0u);
     EXPECT_NE(errorText(19411).find("理由 11"), std::string::npos);
     EXPECT_TRUE(errorText(4242).empty());
 }

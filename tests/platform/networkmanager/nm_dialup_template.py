@@ -13,7 +13,9 @@ from dbusmock.templates.networkmanager import BUS_NAME, IS_OBJECT_MANAGER, MAIN_
 from gi.repository import GLib
 
 SYSTEM_BUS = False
-# Steps: "device|active|exit STATE REASON MS", the milliseconds counted from the step before.
+VPN_IFACE = 'org.freedesktop.NetworkManager.VPN.Connection'
+ETHERNET = '/org/freedesktop/NetworkManager/Devices/eth0'
+# Steps: "device|active|vpn|exit STATE REASON MS", the milliseconds counted from the step before.
 DEFAULT_SCRIPT = ['device 40 0 20', 'device 50 0 20', 'device 60 0 20', 'device 70 0 20', 'device 100 0 20',
                   'active 2 1 10']
 # How NetworkManager takes a line down when asked to.
@@ -47,7 +49,9 @@ def apply(manager, path, device, step):
     state, reason = dbus.UInt32(int(state)), dbus.UInt32(int(reason))
     if target == 'exit':
         os._exit(0)
-    if target == 'device' and device != '/':
+    if target == 'vpn':
+        dbusmock.get_object(path).EmitSignal(VPN_IFACE, 'VpnStateChanged', 'uu', [state, reason])
+    elif target == 'device' and device != '/':
         obj = dbusmock.get_object(device)
         old = obj.Get(base.DEVICE_IFACE, 'State')
         obj.Set(base.DEVICE_IFACE, 'State', state)
@@ -72,9 +76,18 @@ def activate(manager, connection, device, _specific):
     manager.serial += 1
     path = '/org/freedesktop/NetworkManager/ActiveConnection/%d' % manager.serial
     settings = dbusmock.get_object(connection).settings['connection']
-    manager.AddObject(path, base.ACTIVE_CONNECTION_IFACE, {
-        'Devices': dbus.Array([device] if device != '/' else [], signature='o'), 'Type': settings['type'],
-        'Id': settings['id'], 'Connection': dbus.ObjectPath(connection), 'State': dbus.UInt32(1)}, [])
+    properties = {'Devices': dbus.Array([device] if device != '/' else [], signature='o'), 'Type': settings['type'],
+                  'Id': settings['id'], 'Connection': dbus.ObjectPath(connection), 'State': dbus.UInt32(1)}
+    if settings['type'] == 'vpn':
+        # As NetworkManager does: the VPN names the device it runs over, and its own tunnel
+        # device shares its addresses' configuration.
+        config = dbus.ObjectPath('/org/freedesktop/NetworkManager/IP4Config/%d' % manager.serial)
+        tunnel = 'tun%d' % manager.serial
+        manager.AddObject('/org/freedesktop/NetworkManager/Devices/' + tunnel, base.DEVICE_IFACE, {
+            'DeviceType': dbus.UInt32(16), 'State': dbus.UInt32(10), 'Interface': tunnel, 'IpInterface': tunnel,
+            'Ip4Config': config, 'AvailableConnections': dbus.Array([], signature='o')}, [])
+        properties.update({'Devices': dbus.Array([ETHERNET], signature='o'), 'Ip4Config': config})
+    manager.AddObject(path, base.ACTIVE_CONNECTION_IFACE, properties, [])
     edit_paths(manager, base.MANAGER_IFACE, 'ActiveConnections', lambda paths: paths + [path])
     manager.playing.add(path)
     elapsed = 0
@@ -89,8 +102,11 @@ def deactivate(manager, path):
     if path not in manager.Get(base.MANAGER_IFACE, 'ActiveConnections'):
         raise dbus.exceptions.DBusException('not active', name=base.MANAGER_IFACE + '.ConnectionNotActive')
     manager.playing.discard(path)
-    devices = dbusmock.get_object(path).Get(base.ACTIVE_CONNECTION_IFACE, 'Devices')
-    device = str(devices[0]) if devices else '/'
+    active = dbusmock.get_object(path)
+    devices = active.Get(base.ACTIVE_CONNECTION_IFACE, 'Devices')
+    # A VPN goes down on its own; the device it ran over stays up.
+    vpn = active.Get(base.ACTIVE_CONNECTION_IFACE, 'Type') == 'vpn'
+    device = str(devices[0]) if devices and not vpn else '/'
     # As NetworkManager does: the answer first, the state changes after it.
     GLib.idle_add(lambda: [apply(manager, path, device, step) for step in GOING_DOWN] and False)
 

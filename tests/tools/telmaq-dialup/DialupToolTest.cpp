@@ -6,6 +6,7 @@
 #include <ctime>
 #include <poll.h>
 #include <pty.h>
+#include <sstream>
 
 namespace telmaq {
 namespace {
@@ -152,7 +153,8 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
     play({{"add connect --user u --password p --step-ms 0", 0, ""},
           {"add busy --user u --password p --step-ms 0 --line busy", 0, ""},
           {"add slow --user u --password p --step-ms 60000", 0, ""},
-          {"add m2 --device m2 --step-ms 0", 0, ""},
+          {"add m2 --device m2 --user u --password p --step-ms 0", 0, ""},
+          {"add bare --device m3 --user u --step-ms 0", 0, ""},
           {"dial connect --timeout 86400", 0, authenticated},
           {"dial m2", 0, authenticated},
           {"dial busy", 1, "", "error 602: "}, // the modem is in use
@@ -168,6 +170,8 @@ TEST_F(DialupToolTest, DialledLinesOutliveTheToolAndAreHungUpByAnotherRun)
           {"dial slow --timeout 1", 1, "OpenPort\n", "not connected within 1 second;"},
           {"dial busy", 1, "OpenPort\nPortOpened\nConnectDevice\n", "error 676: "},
           {"dial nowhere", 1, "", "error 623: "},
+          // As in the window: an entry without its password is not dialled at all.
+          {"dial bare", 1, "", "ユーザー名またはパスワードが設定されていません"},
           {"connections", 0, ""}});
     EXPECT_EQ(historyEvents(tool("history --json").out, false),
               "dial-started connected dial-started connected dial-started failed hung-up:+ dial-started connected "
@@ -187,10 +191,10 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
     }
     const char* all = "failed connected hung-up:3600 failed ";
     const std::tuple<Words, const char*, const char*> cases[] = {
-        {{}, all, "1 connection, 1:00:00 connected, failures: 676 x1 678 x1"},
-        {"--since 1d", "connected hung-up:3600 failed ", "failures: 678 x1"},
-        {"--entry office --failed", "failed ", "0 connections, 0:00:00 connected, failures: 676 x1"},
-        {{"--since", "2000-01-01 00:00"}, all, "failures: 676 x1"},
+        {{}, all, "1 connection, 1:00:00 connected, failures: failed:676 x1 failed:678 x1"},
+        {"--since 1d", "connected hung-up:3600 failed ", "failures: failed:678 x1"},
+        {"--entry office --failed", "failed ", "0 connections, 0:00:00 connected, failures: failed:676 x1"},
+        {{"--since", "2000-01-01 00:00"}, all, "failures: failed:676 x1"},
         {"--since 30m --entry Nowhere", "", "failures: none"},
     };
     for (const auto& [filter, events, summary] : cases) {
@@ -203,6 +207,37 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
     }
     EXPECT_NE(tool("history --json --failed").out.find(R"("text":"回線が\"話中\" C:\\modem\u0009")"),
               std::string::npos);
+}
+
+// Columns line up in terminal columns: a wide character takes two, a halfwidth kana one. A
+// text's line feed does not break its row in the table, but the JSON keeps it.
+TEST_F(DialupToolTest, HistoryTableAlignsWideNamesOneRowPerEventAndNamesEachFailure)
+{
+    const std::int64_t now = std::time(nullptr) * std::int64_t{1000};
+    {
+        SqliteHistory history(env.historyPath(), {"simulator", false});
+        const auto record = [&](HistoryEvent event, const char* entry, std::uint32_t code, const char* text) {
+            history.record({event, HistoryCause::Button, entry, code, text, now, {}});
+        };
+        record(HistoryEvent::Failed, "東京", 680, "発信音がありません。\nモデムを確認してください。");
+        record(HistoryEvent::Failed, "ｵｵｻｶ支店", 0, "ユーザー名またはパスワードが設定されていません");
+        record(HistoryEvent::ApplicationFailed, "A", 0, "/bin/nothing\r\nhere");
+    }
+    std::istringstream table(tool("history").out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(table, line);)
+        lines.push_back(line.size() > 27 && line[4] == '-' ? line.substr(27) : line); // past the time
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "TIME                       ENTRY     PROVIDER        CAUSE                 EVENT         DETAIL",
+                  "東京      simulator       button                failed        680 発信音がありません。 "
+                  "モデムを確認してください。",
+                  "ｵｵｻｶ支店  simulator       button                failed        "
+                  "ユーザー名またはパスワードが設定されていません",
+                  "A         simulator       button                app-failed    /bin/nothing here",
+                  "0 connections, 0:00:00 connected, failures: app-failed x1 failed x1 failed:680 x1",
+              }));
+    EXPECT_NE(tool("history --json").out.find(R"(発信音がありません。\u000aモデム)"), std::string::npos);
 }
 
 } // namespace

@@ -31,6 +31,18 @@ TEST_F(DialDlgHandlers, TheSystemMenuIsTheContextMenuAndFollowsTheWindowsState)
     }
 }
 
+// A window manager keeps Alt+Space for its own menu: the keys of a context menu open ours too.
+TEST_F(DialDlgHandlers, TheSystemMenuOpensFromTheKeyboard)
+{
+    qtWindow(*dlg)->activateWindow();
+    ASSERT_TRUE(waitUntil([this] { return qtWindow(*dlg)->isActiveWindow(); }));
+    for (const char* keys : {"Alt+Space", "Shift+F10", "Menu"}) {
+        QTest::keySequence(qtWindow(*dlg), QKeySequence(QString::fromLatin1(keys)));
+        EXPECT_TRUE(waitUntil([this] { return qtMenu(dlg->systemMenu())->isVisible(); })) << keys;
+        qtMenu(dlg->systemMenu())->hide();
+    }
+}
+
 TEST_F(DialDlgTest, WithMoreEntriesThanIdsSizeStaysTheWindowCommand)
 {
     service.addEntries(3900, "e");

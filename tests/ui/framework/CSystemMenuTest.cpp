@@ -77,6 +77,18 @@ TEST(SystemMenu, MarksTheChosenEntryAloneAsDrawn)
         EXPECT_EQ(menu.isEntryChecked(i), marked.back()) << i;
     }
     EXPECT_EQ(marked, (std::vector<bool>{true, false, false, false}));
+
+    // The mark is a plain check item's check mark, not the round mark of one of many.
+    QMenu plain;
+    QAction* check = plain.addAction(entries->actions().at(0)->text());
+    check->setCheckable(true);
+    check->setChecked(true);
+    plain.adjustSize();
+    const auto mark = [](QMenu* m) {
+        const QRect row = m->actionGeometry(m->actions().at(0));
+        return m->grab().toImage().copy(row.left() + 2, row.top() + 1, row.height() - 2, row.height() - 2);
+    };
+    EXPECT_EQ(mark(entries), mark(&plain));
 }
 
 } // namespace

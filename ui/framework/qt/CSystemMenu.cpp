@@ -6,8 +6,8 @@
 #include "ui/framework/qt/ProgramIcon.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMenu>
+#include <QStyleOptionMenuItem>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -22,6 +22,23 @@ QString menuText(const std::string& name)
 {
     return QString::fromStdString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
+
+// The entries' sub-menu: the chosen entry has a check mark like every other check of the
+// menu, and the others show nothing rather than an empty box. That one entry alone is checked
+// is the window's own doing: it sets and clears the marks by position as its selection moves.
+class EntryMenu : public QMenu
+{
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenu::initStyleOption(option, action);
+        if (action->isCheckable() && !action->isChecked())
+            option->checkType = QStyleOptionMenuItem::NotCheckable;
+    }
+};
 
 } // namespace
 
@@ -88,18 +105,13 @@ void CSystemMenu::build(const std::string& entriesTitle, const std::vector<std::
     d.m_firstEntryId = firstId;
 
     d.m_menu->addSeparator();
-    d.m_hEntryMenu = new QMenu(QString::fromStdString(entriesTitle), d.m_menu);
-    // One of many: drawn with a mark on the chosen item alone, not a box on every one. The
-    // marks are still set and cleared by position, as the window's selection moves.
-    auto* oneOfMany = new QActionGroup(d.m_hEntryMenu);
-    oneOfMany->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    d.m_hEntryMenu = new EntryMenu(QString::fromStdString(entriesTitle), d.m_menu);
     const int count = std::min(static_cast<int>(entries.size()), maxEntryItems(firstId));
     for (int i = 0; i < count; ++i) {
         QAction* item = d.addCommand(d.m_hEntryMenu, menuText(entries[static_cast<std::size_t>(i)]),
                                      d.m_firstEntryId + 16u * static_cast<unsigned>(i));
         item->setCheckable(true);
         item->setChecked(i == selected);
-        oneOfMany->addAction(item);
     }
     d.m_menu->addMenu(d.m_hEntryMenu);
     for (const Item& item : items)

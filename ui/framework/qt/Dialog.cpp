@@ -19,6 +19,8 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include <vector>
+
 namespace telmaq {
 
 Dialog::Dialog(const DialogTemplate& dialogTemplate, IMessageBox& messageBoxes, Dialog* owner)
@@ -264,6 +266,11 @@ void Dialog::showMinimized()
     m_window->showMinimized();
 }
 
+void Dialog::startMinimized()
+{
+    m_window->setWindowState(m_window->windowState() | Qt::WindowMinimized);
+}
+
 void Dialog::restore()
 {
     m_window->showNormal();
@@ -414,10 +421,15 @@ void Dialog::onSelChange(int id, std::function<void()> handler)
 
 void Dialog::onKey(DialogKey key, std::function<void()> handler)
 {
-    const QKeySequence sequence =
-        key == DialogKey::Help ? QKeySequence(QKeySequence::HelpContents) : QKeySequence(QStringLiteral("Alt+Space"));
-    auto* shortcut = new QShortcut(sequence, m_window);
-    QObject::connect(shortcut, &QShortcut::activated, m_window, [handler = std::move(handler)] { handler(); });
+    const std::vector<QKeySequence> sequences =
+        key == DialogKey::Help ? std::vector<QKeySequence>{QKeySequence(QKeySequence::HelpContents)}
+                               : std::vector<QKeySequence>{QKeySequence(QStringLiteral("Alt+Space")),
+                                                           QKeySequence(QStringLiteral("Shift+F10")),
+                                                           QKeySequence(QStringLiteral("Menu"))};
+    for (const QKeySequence& sequence : sequences) {
+        auto* shortcut = new QShortcut(sequence, m_window);
+        QObject::connect(shortcut, &QShortcut::activated, m_window, handler);
+    }
 }
 
 } // namespace telmaq

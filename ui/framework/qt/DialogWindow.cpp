@@ -5,6 +5,7 @@
 #include "ui/framework/qt/ControlFactory.h"
 #include "ui/framework/qt/DialogFont.h"
 #include "ui/framework/qt/ProgramIcon.h"
+#include "ui/framework/qt/WindowManagerHints.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -40,6 +41,7 @@ DialogWindow::DialogWindow(Dialog& dialog, const DialogTemplate& dialogTemplate,
     setWindowIcon(programIcon());
     setSizeGripEnabled(false);
     setFixedSize(dialogUnitsToPixels(QRect(0, 0, m_template.width, m_template.height), m_baseUnits).size());
+    keepWindowManagerHints(this, m_template.style);
 
     const std::vector<QWidget*> widgets = buildControls(m_template, this, m_baseUnits);
     for (std::size_t i = 0; i < widgets.size(); ++i) {

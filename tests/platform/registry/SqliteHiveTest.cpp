@@ -1,4 +1,4 @@
-#include "HiveTestSupport.h"
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -152,6 +152,10 @@ TEST(SqliteHiveFaults, AFileOrFolderThatIsNoHiveOfOursGivesCodesAndStaysByteForB
              [](const std::string& path) { runSql(path, "CREATE TABLE notes(text)"); },
              // Our schema version by chance: only our own mark makes a file ours.
              [](const std::string& path) { runSql(path, "CREATE TABLE notes(text); PRAGMA user_version=1"); },
+             [](const std::string& path) {
+                 runSql(path, "CREATE TABLE keys(id); CREATE TABLE vals(key); PRAGMA user_version=1;"
+                              "PRAGMA application_id=7");
+             },
              [](const std::string& path) {
                  HKEY key = 0;
                  SqliteHive(path).createKey(HKEY_CURRENT_USER, "Software", KEY_ALL_ACCESS, &key);

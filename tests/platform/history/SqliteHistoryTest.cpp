@@ -1,5 +1,5 @@
-#include "HiveTestSupport.h"
 #include "platform/history/SqliteHistory.h"
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ std::vector<std::string> said(const std::string& path, const HistoryQuery& query
     return lines;
 }
 
-TEST(HistoryStore, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrder)
+TEST(SqliteHistory, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrder)
 {
     test::TempEnvironment env;
     const std::string path = (env.dir() / "state" / "telmaq" / "history.db").string();
@@ -61,7 +61,7 @@ TEST(HistoryStore, AnEndFromAnyProcessGetsTheTimeSinceTheEntrysConnectInTimeOrde
     EXPECT_EQ(test::modeOf(path.substr(0, path.rfind('/'))), 0700u);
 }
 
-TEST(HistoryStore, PruningKeepsTheNewestRowsAndTrimsALittleAtATime)
+TEST(SqliteHistory, PruningKeepsTheNewestRowsAndTrimsALittleAtATime)
 {
     test::TempEnvironment env;
     const std::string path = env.historyPath();
@@ -83,7 +83,7 @@ TEST(HistoryStore, PruningKeepsTheNewestRowsAndTrimsALittleAtATime)
     EXPECT_EQ(said(path), std::vector<std::string>{"dial-started new"});
 }
 
-TEST(HistoryStore, AHistoryThatCannotBeWrittenIsSkippedWithOneLineAndLeftAsItWas)
+TEST(SqliteHistory, AHistoryThatCannotBeWrittenIsSkippedWithOneLineAndLeftAsItWas)
 {
     const std::vector<std::pair<const char*, void (*)(const std::string&)>> cases = {
         {"not a database", [](const std::string& path) { test::writeFile(path, std::string(5000, 'x')); }},
@@ -106,7 +106,21 @@ TEST(HistoryStore, AHistoryThatCannotBeWrittenIsSkippedWithOneLineAndLeftAsItWas
     }
 }
 
-TEST(HistoryStore, ALockedHistoryIsSkippedAndWrittenAgainOnceFree)
+// Finalising the statements resets the connection's error; the line must say what failed.
+TEST(SqliteHistory, AWriteThatFailsReportsSqlitesReason)
+{
+    test::TempEnvironment env;
+    SqliteHistory history(env.historyPath(), kQuiet);
+    add(history, E::DialStarted, "A", kNow);
+    test::runSql(env.historyPath(),
+                 "CREATE TRIGGER full BEFORE INSERT ON events BEGIN SELECT RAISE(ABORT, 'no room'); END");
+    testing::internal::CaptureStderr();
+    add(history, E::Connected, "A", kNow + 1000);
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("not written: no room ("), std::string::npos) << told;
+}
+
+TEST(SqliteHistory, ALockedHistoryIsSkippedAndWrittenAgainOnceFree)
 {
     test::TempEnvironment env;
     SqliteHistory history(env.historyPath(), kQuiet);
