@@ -68,24 +68,6 @@ int unreadableHive(DialupToolContext& context, long rc)
                     std::string("the settings hive cannot be read: ") + why + " (code " + std::to_string(rc) + ")");
 }
 
-// SECONDS or M:SS, as (minutes, seconds) the way RedialWait holds them.
-std::optional<std::pair<std::uint32_t, std::uint32_t>> parseWait(const std::string& text)
-{
-    const auto colon = text.find(':');
-    if (colon == std::string::npos) {
-        const auto seconds = parseNumber(text, 0, 65535L * 60 + 59);
-        if (!seconds)
-            return std::nullopt;
-        return std::make_pair(static_cast<std::uint32_t>(*seconds / 60), static_cast<std::uint32_t>(*seconds % 60));
-    }
-    const std::string secondsText = text.substr(colon + 1);
-    const auto minutes = parseNumber(text.substr(0, colon), 0, 65535);
-    const auto seconds = secondsText.size() == 2 ? parseNumber(secondsText, 0, 59) : std::nullopt;
-    if (!minutes || !seconds)
-        return std::nullopt;
-    return std::make_pair(static_cast<std::uint32_t>(*minutes), static_cast<std::uint32_t>(*seconds));
-}
-
 } // namespace
 
 std::string readDefaultEntry(IRegistry& hive, long* hiveError)
