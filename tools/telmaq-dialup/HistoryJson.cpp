@@ -1,5 +1,7 @@
 #include "tools/telmaq-dialup/HistoryJson.h"
 
+#include "platform/system/Utf8.h"
+
 #include <cstdio>
 #include <ostream>
 
@@ -9,19 +11,28 @@ void appendJsonString(std::string& out, const std::string& text)
 {
     out += '"';
     // Runs of plain characters go in whole; only quotes, backslashes and controls are escaped.
+    // A byte that starts no UTF-8 character (a name from a damaged row) becomes U+FFFD, so that
+    // a JSON reader never meets text that is not UTF-8.
     std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c != '"' && c != '\\' && c >= 0x20 && c != 0x7f)
+        const std::size_t length = utf8SequenceAt(text, i);
+        if (length > 1) {
+            i += length;
             continue;
+        }
+        if (c != '"' && c != '\\' && c >= 0x20 && c != 0x7f && length == 1) {
+            ++i;
+            continue;
+        }
         out.append(text, plain, i - plain);
-        plain = i + 1;
+        plain = ++i;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
         } else {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", length == 0 ? 0xfffd : c);
             out += escaped;
         }
     }

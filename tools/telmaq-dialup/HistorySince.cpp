@@ -2,7 +2,6 @@
 
 #include "tools/telmaq-dialup/ToolArguments.h"
 
-#include <cstdio>
 #include <ctime>
 #include <map>
 
@@ -17,19 +16,25 @@ std::optional<std::int64_t> parseSince(const std::string& text, std::int64_t now
             return nowMs - *count * unitSeconds.at(text.back()) * 1000;
         return std::nullopt;
     }
+    // The date's form, digit for digit: a sign, a short year or anything after the time is
+    // no date.
+    static const std::string form = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != 10 && text.size() != 16 && text.size() != 19)
+        return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool fits = form[i] == 'd' ? c >= '0' && c <= '9' : form[i] == ' ' ? c == ' ' || c == 'T' : c == form[i];
+        if (!fits)
+            return std::nullopt;
+    }
+    const auto field = [&text](std::size_t at, std::size_t length) {
+        return at < text.size() ? std::stoi(text.substr(at, length)) : 0;
+    };
+    const int year = field(0, 4), month = field(5, 2), day = field(8, 2);
+    const int hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
     std::tm local{};
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char separator = ' ';
-    char rest = 0;
-    const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%c", &year, &month, &day, &separator, &hour,
-                                   &minute, &second, &rest);
-    const bool dateOnly = fields == 3 && text.size() == 10;
-    const bool withTime = (fields == 6 || fields == 7) && (separator == ' ' || separator == 'T');
-    if (!dateOnly && !withTime)
-        return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59 || hour < 0 ||
-        minute < 0 || second < 0)
-        return std::nullopt;
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
     local.tm_mday = day;

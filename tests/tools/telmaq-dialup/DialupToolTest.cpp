@@ -25,7 +25,8 @@ TEST_F(DialupToolTest, HelpAndMistakesOnStandardError)
     for (const std::string& wrong :
          std::vector<std::string>{"redial --on --off", "redial --on=1", "redial --wait 1:75", "redial --tries many",
                                   "default " + std::string(256, 'x'), "history --since yesterday", "history --since 1y",
-                                  "history --since 2026-02-30", "history --since d"})
+                                  "history --since 2026-02-30", "history --since d", "history --since 2026-12-01T18:302z",
+                                  "history --since +026-12-01"})
         play({{wrong, 2, ""}});
 }
 
@@ -179,7 +180,7 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
     const std::int64_t now = std::time(nullptr) * std::int64_t{1000};
     {
         SqliteHistory history(env.historyPath(), {"simulator", false});
-        const std::string text = "回線が\"話中\" C:\\modem\t";
+        const std::string text = "回線が\"話中\" C:\\modem\t\xff";
         history.record({HistoryEvent::Failed, HistoryCause::Schedule, "Office", 676, text, now - 3 * 86400000, {}});
         history.record({HistoryEvent::Connected, HistoryCause::Schedule, "Office", 0, "", now - 7200000, {}});
         history.record({HistoryEvent::HungUp, HistoryCause::Schedule, "Office", 0, "", now - 3600000, {}});
@@ -201,7 +202,7 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
         args.push_back("--json");
         EXPECT_EQ(historyEvents(tool(args).out), events) << summary;
     }
-    EXPECT_NE(tool("history --json --failed").out.find(R"("text":"回線が\"話中\" C:\\modem\u0009")"),
+    EXPECT_NE(tool("history --json --failed").out.find(R"("text":"回線が\"話中\" C:\\modem\u0009\ufffd")"),
               std::string::npos);
 }
 
