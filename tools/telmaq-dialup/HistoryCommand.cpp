@@ -1,6 +1,7 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include "platform/history/SqliteHistory.h"
+#include "platform/system/EchoedText.h"
 #include "tools/telmaq-dialup/HistoryJson.h"
 #include "tools/telmaq-dialup/HistorySince.h"
 
@@ -111,7 +112,10 @@ int historyCommand(const std::vector<std::string>& rawArgs, DialupToolContext& c
         const std::int64_t nowMs = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
         query.sinceMs = parseSince(*since, nowMs);
         if (!query.sinceMs)
-            return usageError(context, "'" + *since + "' is neither a date nor a duration", kHistoryUsage);
+            return usageError(context,
+                              echoed(*since) + " is neither a date (2026-12-01, 2026-12-01 18:30) nor a duration (90s, "
+                                               "30m, 12h, 1d, 2w; up to 999999999 of a unit)",
+                              kHistoryUsage);
     }
     std::vector<HistoryRow> rows;
     std::string error;

@@ -1,5 +1,7 @@
 #include "tools/telmaq-dialup/ToolArguments.h"
 
+#include "platform/system/EchoedText.h"
+
 namespace telmaq::dialuptool {
 
 bool parseArguments(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
@@ -38,7 +40,7 @@ bool parseArguments(const std::vector<std::string>& args, const std::set<std::st
         } else if (flagOptions.count(name) && equals == std::string::npos) {
             parsed.flags.insert(name);
         } else {
-            error = "unknown option " + arg;
+            error = "unknown option " + echoed(arg);
             return false;
         }
     }
