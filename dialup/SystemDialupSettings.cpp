@@ -77,11 +77,14 @@ const char* SystemDialupSettings::ReadInternetProfile()
 
 int SystemDialupSettings::WriteInternetProfile(const std::string& entry)
 {
+    // Up to the first zero, as the name the caller means; a name too long to be read back
+    // would leave no default entry at the next start, so it is not written.
+    const std::size_t length = std::strlen(entry.c_str());
+    if (length >= sizeof m_profile)
+        return 0;
     HKEY key = 0;
     if (m_registry.openKey(HKEY_CURRENT_USER, kKey, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 0;
-    // Up to the first zero, as the name the caller means.
-    const std::size_t length = std::strlen(entry.c_str());
     const long rc =
         m_registry.setValue(key, "InternetProfile", REG_SZ, reinterpret_cast<const std::uint8_t*>(entry.c_str()),
                             static_cast<std::uint32_t>(length + 1));

@@ -1,7 +1,9 @@
 #include "platform/dialup/SimulatorDatabase.h"
 
+#include "platform/dialup/EntryName.h"
 #include "platform/dialup/LineBehaviour.h"
 #include "platform/dialup/ProcessLiveness.h"
+#include "platform/system/EchoedText.h"
 #include "platform/system/SqliteStatement.h"
 
 #include <sqlite3.h>
@@ -80,18 +82,9 @@ void bindEntry(Statement& statement, const SimEntry& entry)
 
 std::uint32_t validateEntry(const SimEntry& entry, std::string& why)
 {
-    if (entry.name.empty()) {
-        why = "the entry name is empty";
+    why = entryNameProblem(entry.name);
+    if (!why.empty())
         return ERROR_INVALID_NAME_RAS;
-    }
-    if (entry.name.size() > RAS_MaxEntryName) {
-        why = "the entry name is longer than " + std::to_string(RAS_MaxEntryName) + " bytes";
-        return ERROR_INVALID_NAME_RAS;
-    }
-    if (hasControlCharacters(entry.name) || entry.name.find('\0') != std::string::npos) {
-        why = "the entry name holds a control character";
-        return ERROR_INVALID_NAME_RAS;
-    }
     if (std::uint32_t code = checkText(entry.phone, RAS_MaxPhoneNumber, "the phone number", why))
         return code;
     if (std::uint32_t code = checkText(entry.device, RAS_MaxDeviceName, "the device name", why))
@@ -198,7 +191,7 @@ std::uint32_t SimulatorDatabase::findEntry(const std::string& name, SimEntry& en
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
-        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(name)) : code;
     Statement query(db(), kSelectEntry);
     return selectEntry(query, name, entry);
 }
@@ -208,7 +201,7 @@ std::uint32_t SimulatorDatabase::selectEntry(Statement& query, const std::string
     query.bind(1, name);
     const int rc = query.step();
     if (rc == SQLITE_DONE)
-        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'");
+        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(name));
     if (rc != SQLITE_ROW)
         return failSql("the phonebook cannot be read");
     entry.name = query.text(0);
@@ -236,7 +229,7 @@ std::uint32_t SimulatorDatabase::addEntry(const SimEntry& entry)
     bindEntry(insert, entry);
     const int rc = insert.step();
     if (rc == SQLITE_CONSTRAINT)
-        return fail(ERROR_ALREADY_EXISTS_RAS, "an entry named '" + entry.name + "' exists already");
+        return fail(ERROR_ALREADY_EXISTS_RAS, "an entry named " + echoed(entry.name) + " exists already");
     return rc == SQLITE_DONE ? 0 : failSql("the entry cannot be added");
 }
 
@@ -247,7 +240,7 @@ std::uint32_t SimulatorDatabase::updateEntry(const SimEntry& entry)
     if (std::uint32_t code = validateEntry(entry, why))
         return fail(code, why);
     if (std::uint32_t code = open())
-        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'")
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(entry.name))
                                     : code;
     Statement update(db(), "UPDATE entries SET phone = ?2, device = ?3, user = ?4, password = ?5, domain = ?6, "
                            "line = ?7, step_ms = ?8, dials = 0 WHERE name = ?1");
@@ -255,7 +248,7 @@ std::uint32_t SimulatorDatabase::updateEntry(const SimEntry& entry)
     if (update.step() != SQLITE_DONE)
         return failSql("the entry cannot be changed");
     if (sqlite3_changes(db()) == 0)
-        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entry.name + "'");
+        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(entry.name));
     return 0;
 }
 
@@ -263,13 +256,13 @@ std::uint32_t SimulatorDatabase::removeEntry(const std::string& name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
-        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'") : code;
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(name)) : code;
     Statement remove(db(), "DELETE FROM entries WHERE name = ?");
     remove.bind(1, name);
     if (remove.step() != SQLITE_DONE)
         return failSql("the entry cannot be removed");
     if (sqlite3_changes(db()) == 0)
-        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + name + "'");
+        return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(name));
     return 0;
 }
 
@@ -330,7 +323,7 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (std::uint32_t code = open())
-        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named '" + entryName + "'")
+        return code == kNoPhonebook ? fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "no entry named " + echoed(entryName))
                                     : code;
     WriteTransaction transaction(db());
     if (!transaction.ok())
@@ -350,7 +343,7 @@ std::uint32_t SimulatorDatabase::startDial(const std::string& entryName, std::in
         int rc;
         while ((rc = query.step()) == SQLITE_ROW)
             if (connectionAlive(query.integer(1), query.text(2), query.integer(0) != 0, query.integer(3), nowMs))
-                return fail(ERROR_PORT_ALREADY_OPEN, "the device '" + device + "' is in use");
+                return fail(ERROR_PORT_ALREADY_OPEN, "the device " + echoed(device) + " is in use");
         if (rc != SQLITE_DONE)
             return failSql("the connections cannot be read");
     }

@@ -1,6 +1,7 @@
 #include "platform/networkmanager/NmProfile.h"
 
 #include "platform/dialup/DialupService.h"
+#include "platform/dialup/EntryName.h"
 
 #include <QDBusArgument>
 
@@ -66,7 +67,7 @@ std::optional<NmProfile> dialupProfileFrom(const QString& path, const NmSettings
         return std::nullopt;
     }
 
-    if (profile.id.isEmpty() || static_cast<std::size_t>(profile.id.toUtf8().size()) > RAS_MaxEntryName)
+    if (!entryNameProblem(profile.id.toStdString()).empty())
         return std::nullopt;
 
     const QByteArray setting = profile.secretSetting.toLatin1();

@@ -1,5 +1,6 @@
 #include "platform/networkmanager/NmWorker.h"
 
+#include "platform/dialup/EntryName.h"
 #include "platform/networkmanager/NmErrors.h"
 
 #include <QDBusArgument>
@@ -147,7 +148,7 @@ std::uint32_t NmWorker::listActiveDialups(std::vector<NmActiveDialup>* connectio
             unreadable.kind = type == QLatin1String("vpn")    ? NmKind::Vpn
                               : type == QLatin1String("cdma") ? NmKind::Cdma
                                                               : NmKind::Gsm;
-            if (static_cast<std::size_t>(unreadable.id.toUtf8().size()) <= RAS_MaxEntryName)
+            if (entryNameProblem(unreadable.id.toStdString()).empty())
                 profile = unreadable;
         }
         if (!profile)

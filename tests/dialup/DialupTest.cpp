@@ -182,6 +182,8 @@ TEST_F(SystemDialupSettingsTest, TheDefaultEntryIsTheTextBeforeAZeroWithinTwoHun
         storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, stored);
         EXPECT_EQ(profile(), read) << stored.size() << " bytes stored";
     }
+    EXPECT_EQ(settings.WriteInternetProfile(std::string(256, 'w')), 0);
+    EXPECT_EQ(profile(), std::string(255, 'y'));
     ASSERT_EQ(settings.WriteInternetProfile("プロバイダ"), 1);
     EXPECT_EQ(stored(hive, "RemoteAccess", "InternetProfile"), "1:プロバイダ" + std::string(1, '\0'));
     EXPECT_EQ(counting.open, 0) << "a key was left open";

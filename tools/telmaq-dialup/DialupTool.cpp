@@ -2,6 +2,7 @@
 
 #include "dialup/RasErrorText.h"
 #include "platform/dialup/DialupProviders.h"
+#include "platform/system/EchoedText.h"
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include <map>
@@ -130,7 +131,7 @@ int runDialupTool(const std::vector<std::string>& args, DialupToolContext& conte
     }
     const auto found = commands.find(args[0]);
     if (found == commands.end())
-        return dialuptool::usageError(context, "unknown command '" + args[0] + "'", dialuptool::kUsage);
+        return dialuptool::usageError(context, "unknown command " + echoed(args[0]), dialuptool::kUsage);
     return found->second(std::vector<std::string>(args.begin() + 1, args.end()), context);
 }
 

@@ -2,6 +2,7 @@
 
 #include "dialup/DialSession.h"
 #include "dialup/DialupLists.h"
+#include "platform/system/EchoedText.h"
 #include "tools/telmaq-dialup/PasswordInput.h"
 
 #include <optional>
@@ -51,6 +52,17 @@ std::string usageWithOptions(const char* usage)
     return std::string(usage) + kEntryOptions;
 }
 
+// Why text names no line behaviour; a count or a time out of range is told its range.
+std::string lineBehaviourError(const std::string& text)
+{
+    if (text.rfind("busy:", 0) == 0)
+        return "busy:N wants a number of busy dials from 0 to 999999999, not " + echoed(text);
+    if (text.rfind("drop:", 0) == 0)
+        return "drop:SECONDS wants seconds from 0 to 86400 (a fraction allowed), not " + echoed(text);
+    return "unknown line behaviour " + echoed(text) +
+           " (connect, busy, busy:N, no-answer, no-dialtone, no-modem, auth-fail or drop:SECONDS)";
+}
+
 // Applies the options given to entry; false with a reason for a value that cannot be.
 bool applyOptions(const ToolArguments& args, SimEntry& entry, std::string& error)
 {
@@ -82,7 +94,7 @@ bool applyOptions(const ToolArguments& args, SimEntry& entry, std::string& error
         entry.domain.reset();
     if (auto v = args.value("--line")) {
         if (!LineBehaviour::parse(*v)) {
-            error = "unknown line behaviour '" + *v + "'";
+            error = lineBehaviourError(*v);
             return false;
         }
         entry.line = *v;

@@ -1,6 +1,8 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include "dialup/SystemDialupSettings.h"
+#include "platform/dialup/EntryName.h"
+#include "platform/system/EchoedText.h"
 
 #include <cstring>
 #include <optional>
@@ -68,24 +70,6 @@ int unreadableHive(DialupToolContext& context, long rc)
                     std::string("the settings hive cannot be read: ") + why + " (code " + std::to_string(rc) + ")");
 }
 
-// SECONDS or M:SS, as (minutes, seconds) the way RedialWait holds them.
-std::optional<std::pair<std::uint32_t, std::uint32_t>> parseWait(const std::string& text)
-{
-    const auto colon = text.find(':');
-    if (colon == std::string::npos) {
-        const auto seconds = parseNumber(text, 0, 65535L * 60 + 59);
-        if (!seconds)
-            return std::nullopt;
-        return std::make_pair(static_cast<std::uint32_t>(*seconds / 60), static_cast<std::uint32_t>(*seconds % 60));
-    }
-    const std::string secondsText = text.substr(colon + 1);
-    const auto minutes = parseNumber(text.substr(0, colon), 0, 65535);
-    const auto seconds = secondsText.size() == 2 ? parseNumber(secondsText, 0, 59) : std::nullopt;
-    if (!minutes || !seconds)
-        return std::nullopt;
-    return std::make_pair(static_cast<std::uint32_t>(*minutes), static_cast<std::uint32_t>(*seconds));
-}
-
 } // namespace
 
 std::string readDefaultEntry(IRegistry& hive, long* hiveError)
@@ -124,8 +108,8 @@ int defaultCommand(const std::vector<std::string>& rawArgs, DialupToolContext& c
     }
     const std::string& entry = args.words[0];
     // telmaq reads at most 255 bytes and a zero; a longer name would read as none at all.
-    if (entry.empty() || entry.size() > RAS_MaxEntryName - 1 || entry.find('\0') != std::string::npos)
-        return usageError(context, "an entry name has 1 to 255 bytes", kDefaultUsage);
+    if (const std::string problem = entryNameProblem(entry); !problem.empty())
+        return usageError(context, problem, kDefaultUsage);
     if (const long rc = writeDefaultEntry(context.hive, entry))
         return failWith(context, hiveFailure(rc));
     return kDialupToolOk;
@@ -138,7 +122,7 @@ int redialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
         answer >= 0)
         return answer;
     if (!args.words.empty())
-        return usageError(context, "unexpected argument '" + args.words[0] + "'", kRedialUsage);
+        return usageError(context, "unexpected argument " + echoed(args.words[0]), kRedialUsage);
     if (args.has("--on") && args.has("--off"))
         return usageError(context, "--on and --off together", kRedialUsage);
     std::optional<long> tries;
@@ -151,7 +135,9 @@ int redialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
     if (auto v = args.value("--wait")) {
         wait = parseWait(*v);
         if (!wait)
-            return usageError(context, "--wait wants SECONDS or M:SS", kRedialUsage);
+            return usageError(
+                context, "--wait wants SECONDS from 0 to 3932159, or M:SS with M from 0 to 65535 and SS from 00 to 59",
+                kRedialUsage);
     }
 
     const bool changing = args.has("--on") || args.has("--off") || tries || wait;

@@ -3,6 +3,7 @@
 #include "dialup/DialSession.h"
 #include "dialup/DialState.h"
 #include "dialup/RasErrorText.h"
+#include "platform/system/EchoedText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -217,13 +218,18 @@ int hangupCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
     for (const RASCONNA& record : records) {
         if (!all && args.words[0] != record.szEntryName)
             continue;
-        if (std::uint32_t code = context.service.hangUp(record.hrasconn))
+        const std::uint32_t code = context.service.hangUp(record.hrasconn);
+        ++hungUp;
+        // Another process hung the line up since it was listed: it is gone, as the user asked,
+        // and that process has recorded the hang-up.
+        if (code == ERROR_INVALID_HANDLE_RAS)
+            continue;
+        if (code)
             return failWith(context, codeText(context, code));
         recordEvent(context, HistoryEvent::HungUp, record.szEntryName);
-        ++hungUp;
     }
     if (!all && hungUp == 0)
-        return failWith(context, "no connection of '" + args.words[0] + "'");
+        return failWith(context, "no connection of " + echoed(args.words[0]));
     return kDialupToolOk;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/telmaq-dialup/DialupCommands.h"
 
 #include "platform/dialup/DialupProviders.h"
+#include "platform/system/EchoedText.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -33,7 +34,7 @@ int providerCommand(const std::vector<std::string>& rawArgs, DialupToolContext& 
         return kDialupToolOk;
     }
     if (!isKnownDialupProvider(args.words[0]))
-        return usageError(context, "unknown provider '" + args.words[0] + "'", kProviderUsage);
+        return usageError(context, "unknown provider " + echoed(args.words[0]), kProviderUsage);
     std::string name = args.words[0];
     for (char& c : name)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -1,5 +1,7 @@
 #include "tools/telmaq-dialup/ToolArguments.h"
 
+#include "platform/system/EchoedText.h"
+
 namespace telmaq::dialuptool {
 
 bool parseArguments(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
@@ -38,7 +40,7 @@ bool parseArguments(const std::vector<std::string>& args, const std::set<std::st
         } else if (flagOptions.count(name) && equals == std::string::npos) {
             parsed.flags.insert(name);
         } else {
-            error = "unknown option " + arg;
+            error = "unknown option " + echoed(arg);
             return false;
         }
     }
@@ -53,6 +55,23 @@ std::optional<long> parseNumber(const std::string& text, long low, long high)
     if (value < low || value > high)
         return std::nullopt;
     return value;
+}
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>> parseWait(const std::string& text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        const auto seconds = parseNumber(text, 0, 65535L * 60 + 59);
+        if (!seconds)
+            return std::nullopt;
+        return std::make_pair(static_cast<std::uint32_t>(*seconds / 60), static_cast<std::uint32_t>(*seconds % 60));
+    }
+    const std::string secondsText = text.substr(colon + 1);
+    const auto minutes = parseNumber(text.substr(0, colon), 0, 65535);
+    const auto seconds = secondsText.size() == 2 ? parseNumber(secondsText, 0, 59) : std::nullopt;
+    if (!minutes || !seconds)
+        return std::nullopt;
+    return std::make_pair(static_cast<std::uint32_t>(*minutes), static_cast<std::uint32_t>(*seconds));
 }
 
 } // namespace telmaq::dialuptool

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace telmaq::dialuptool {
@@ -34,5 +36,9 @@ bool parseArguments(const std::vector<std::string>& args, const std::set<std::st
 
 // A whole decimal number within [low, high], digits only.
 std::optional<long> parseNumber(const std::string& text, long low, long high);
+
+// The wait of `redial --wait`: SECONDS or M:SS, as (minutes, seconds) the way RedialWait
+// holds them; nothing for text that is neither or out of range.
+std::optional<std::pair<std::uint32_t, std::uint32_t>> parseWait(const std::string& text);
 
 } // namespace telmaq::dialuptool

@@ -1,5 +1,6 @@
 #include "tools/telmaq-reg/RegTool.h"
 
+#include "platform/system/EchoedText.h"
 #include "tools/telmaq-reg/RegValueText.h"
 
 #include <ostream>
@@ -90,11 +91,13 @@ private:
     {
         if (currentUserPath(keyPath, subKey))
             return true;
-        m_err << "telmaq-reg: " << keyPath << ": only keys under HKEY_CURRENT_USER exist here\n";
+        m_err << "telmaq-reg: " << echoed(keyPath) << ": only keys under HKEY_CURRENT_USER exist here\n";
         return false;
     }
 
     static std::string shownName(const std::string& name) { return name.empty() ? "(Default)" : name; }
+    // A value name as a message quotes it back.
+    static std::string echoedName(const std::string& name) { return name.empty() ? "(Default)" : echoed(name); }
 
     // The name as it was first written, which the user may have typed in other letters.
     std::string storedName(HKEY key, const std::string& typed)
@@ -140,7 +143,7 @@ int Command::query(const std::string& keyPath, const std::string* name)
         return kRegToolUsage;
     OpenKey key(m_hive);
     if (long rc = m_hive.openKey(HKEY_CURRENT_USER, subKey.c_str(), KEY_READ, key.put()); rc != ERROR_SUCCESS)
-        return fail(rc, "key " + keyPath);
+        return fail(rc, "key " + echoed(keyPath));
 
     if (name) {
         std::uint32_t type = 0, size = 0;
@@ -149,7 +152,7 @@ int Command::query(const std::string& keyPath, const std::string* name)
         if (rc == ERROR_SUCCESS)
             rc = m_hive.queryValue(key.get(), name->c_str(), &type, data.data(), &size);
         if (rc != ERROR_SUCCESS)
-            return fail(rc, "value " + shownName(*name) + " in " + keyPath);
+            return fail(rc, "value " + echoedName(*name) + " in " + echoed(keyPath));
         data.resize(size);
         m_out << shownName(storedName(key.get(), *name)) << "  " << regTypeName(type) << "  "
               << regValueText(type, data) << "\n";
@@ -158,10 +161,10 @@ int Command::query(const std::string& keyPath, const std::string* name)
 
     std::vector<SqliteHive::Value> values;
     if (long rc = m_hive.values(key.get(), &values); rc != ERROR_SUCCESS)
-        return fail(rc, "key " + keyPath);
+        return fail(rc, "key " + echoed(keyPath));
     std::vector<std::string> children;
     if (long rc = m_hive.subKeys(key.get(), &children); rc != ERROR_SUCCESS)
-        return fail(rc, "key " + keyPath);
+        return fail(rc, "key " + echoed(keyPath));
     for (const auto& value : values)
         m_out << shownName(value.name) << "  " << regTypeName(value.type) << "  "
               << regValueText(value.type, value.data) << "\n";
@@ -183,7 +186,8 @@ int Command::set(const std::string& keyPath, const std::string& name, const std:
     if (kind == "dword") {
         std::uint32_t value = 0;
         if (!parseDword(data, &value))
-            return usage("'" + data + "' is not a 32-bit number");
+            return usage(echoed(data) +
+                         " is not a 32-bit number: give -2147483648 to 4294967295, or 0x0 to 0xFFFFFFFF");
         type = REG_DWORD;
         bytes = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
                  static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
@@ -192,15 +196,15 @@ int Command::set(const std::string& keyPath, const std::string& name, const std:
         bytes.assign(data.begin(), data.end());
         bytes.push_back(0);
     } else {
-        return usage("the type must be dword or sz, not '" + kind + "'");
+        return usage("the type must be dword or sz, not " + echoed(kind));
     }
     OpenKey key(m_hive);
     if (long rc = m_hive.createKey(HKEY_CURRENT_USER, subKey.c_str(), KEY_ALL_ACCESS, key.put()); rc != ERROR_SUCCESS)
-        return fail(rc, "key " + keyPath);
+        return fail(rc, "key " + echoed(keyPath));
     if (long rc =
             m_hive.setValue(key.get(), name.c_str(), type, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         rc != ERROR_SUCCESS)
-        return fail(rc, "value " + shownName(name) + " in " + keyPath);
+        return fail(rc, "value " + echoedName(name) + " in " + echoed(keyPath));
     return kRegToolOk;
 }
 
@@ -213,14 +217,14 @@ int Command::remove(const std::string& keyPath, const std::string* name)
         if (subKey.find_first_not_of('\\') == std::string::npos)
             return usage("refusing to delete HKEY_CURRENT_USER itself");
         if (long rc = m_hive.deleteKey(HKEY_CURRENT_USER, subKey.c_str()); rc != ERROR_SUCCESS)
-            return fail(rc, "key " + keyPath);
+            return fail(rc, "key " + echoed(keyPath));
         return kRegToolOk;
     }
     OpenKey key(m_hive);
     if (long rc = m_hive.openKey(HKEY_CURRENT_USER, subKey.c_str(), KEY_ALL_ACCESS, key.put()); rc != ERROR_SUCCESS)
-        return fail(rc, "key " + keyPath);
+        return fail(rc, "key " + echoed(keyPath));
     if (long rc = m_hive.deleteValue(key.get(), name->c_str()); rc != ERROR_SUCCESS)
-        return fail(rc, "value " + shownName(*name) + " in " + keyPath);
+        return fail(rc, "value " + echoedName(*name) + " in " + echoed(keyPath));
     return kRegToolOk;
 }
 
@@ -248,7 +252,7 @@ int runRegTool(const std::vector<std::string>& args, SqliteHive& hive, std::ostr
             return command.usage("set takes KEY NAME dword|sz DATA");
         return command.set(args[1], args[2], args[3], args[4]);
     }
-    return command.usage("unknown command '" + verb + "'");
+    return command.usage("unknown command " + echoed(verb));
 }
 
 } // namespace telmaq

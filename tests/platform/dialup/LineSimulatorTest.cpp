@@ -221,10 +221,10 @@ TEST_F(LineSimulatorTest, EntriesAreCheckedBeforeTheyAreStored)
     longDomain.domain = std::string(DNLEN + 1, 'd');
     std::vector<std::uint32_t> codes;
     for (const SimEntry& entry :
-         {simEntry(std::string(RAS_MaxEntryName, 'n')), simEntry(std::string(RAS_MaxEntryName + 1, 'n')), simEntry(""),
-          simEntry("two\nlines"), simEntry("bad line", "sometimes"), longDomain})
+         {simEntry(std::string(255, 'n')), simEntry(std::string(256, 'n')), simEntry(""), simEntry("two\nlines"),
+          simEntry("caf\xe9"), simEntry("bad line", "sometimes"), longDomain})
         codes.push_back(simulator.database().addEntry(entry));
-    EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 123, 123, 123, 87, 87}));
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 123, 123, 123, 123, 87, 87}));
 }
 
 // A busy count counts the entry's dials, and before anyone checks the password.

@@ -155,8 +155,9 @@ TEST(NmProfile, DialupKindsBecomeEntriesReadFromTheirOwnSettings)
         {profile("pppoe", "No interface", {{"pppoe", {{"parent", "eth0"}}}}), nullptr, ""},
         {profile("802-3-ethernet", "Wired"), nullptr, ""},
         {profile("802-11-wireless", "Home Wi-Fi"), nullptr, ""},
-        {profile("gsm", QString(256, QChar(u'a'))), "gsm", ""},
-        {profile("gsm", QString(257, QChar(u'a'))), nullptr, ""},
+        {profile("gsm", QString(255, QChar(u'a'))), "gsm", ""},
+        {profile("gsm", QString(256, QChar(u'a'))), nullptr, ""},
+        {profile("gsm", QString(85, QChar(u'接'))), "gsm", ""},   // 255 bytes
         {profile("gsm", QString(86, QChar(u'接'))), nullptr, ""}, // 258 bytes: the limit is in bytes
         {profile("gsm", QString()), nullptr, ""},
     };

@@ -26,8 +26,40 @@ TEST_F(DialupToolTest, HelpAndMistakesOnStandardError)
     for (const std::string& wrong :
          std::vector<std::string>{"redial --on --off", "redial --on=1", "redial --wait 1:75", "redial --tries many",
                                   "default " + std::string(256, 'x'), "history --since yesterday", "history --since 1y",
-                                  "history --since 2026-02-30", "history --since d"})
+                                  "history --since 2026-02-30", "history --since d",
+                                  "history --since 2026-12-01T18:302z", "history --since +026-12-01"})
         play({{wrong, 2, ""}});
+}
+
+TEST_F(DialupToolTest, NamesAndNumbersThatCannotBeAreRefusedWithTheirLimits)
+{
+    const std::string longest(255, 'n');
+    play({{"add " + longest, 0, ""},
+          {"add " + longest + "n", 1, "", "longer than 255 bytes"},
+          {{"add", "caf\xe9"}, 1, "", "not valid UTF-8"},
+          {{"default", "caf\xe9"}, 2, "", "not valid UTF-8"},
+          {"default " + longest, 0, ""},
+          {"default", 0, longest + "\n"},
+          {"add A --line busy:99999999999", 2, "", "from 0 to 999999999, not 'busy:99999999999'"},
+          {"add A --line drop:86401", 2, "", "seconds from 0 to 86400"},
+          {"redial --wait 65536:00", 2, "", "M from 0 to 65535"}});
+}
+
+// A terminal escape, a line feed and 100 kB given where a name or a value belongs come back
+// in quotes, escaped and cut short.
+TEST_F(DialupToolTest, HostileArgumentsAreEchoedQuotedEscapedAndShort)
+{
+    const std::string hostile = "\x1b]2;owned\x07\nX" + std::string(100000, 'x');
+    const std::string shown = "\\x1B]2;owned\\x07\\nX", length = "'... (1000";
+    for (const Words& args :
+         {Words{hostile}, Words{"remove", hostile}, Words{"hangup", hostile}, Words{"history", "--since", hostile},
+          Words{"add", "A", "--line", hostile}, Words{"redial", hostile}, Words{"entries", "--" + hostile}}) {
+        const test::ToolRun run = tool(args);
+        EXPECT_TRUE(run.status != 0 && run.err.find(shown) != std::string::npos &&
+                    run.err.find(length) != std::string::npos && run.err.find('\x1b') == std::string::npos &&
+                    run.err.size() < 4000)
+            << run.err.substr(0, 200);
+    }
 }
 
 TEST_F(DialupToolTest, EntriesAreAddedChangedShownAndRemoved)
@@ -183,7 +215,7 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
     const std::int64_t now = std::time(nullptr) * std::int64_t{1000};
     {
         SqliteHistory history(env.historyPath(), {"simulator", false});
-        const std::string text = "回線が\"話中\" C:\\modem\t";
+        const std::string text = "回線が\"話中\" C:\\modem\t\xff";
         history.record({HistoryEvent::Failed, HistoryCause::Schedule, "Office", 676, text, now - 3 * 86400000, {}});
         history.record({HistoryEvent::Connected, HistoryCause::Schedule, "Office", 0, "", now - 7200000, {}});
         history.record({HistoryEvent::HungUp, HistoryCause::Schedule, "Office", 0, "", now - 3600000, {}});
@@ -205,7 +237,7 @@ TEST_F(DialupToolTest, HistoryFiltersAndFormatsAsDocumented)
         args.push_back("--json");
         EXPECT_EQ(historyEvents(tool(args).out), events) << summary;
     }
-    EXPECT_NE(tool("history --json --failed").out.find(R"("text":"回線が\"話中\" C:\\modem\u0009")"),
+    EXPECT_NE(tool("history --json --failed").out.find(R"("text":"回線が\"話中\" C:\\modem\u0009\ufffd")"),
               std::string::npos);
 }
 

@@ -48,6 +48,13 @@ TEST_F(RegToolTest, MistakesGoToStandardErrorWithANonZeroStatusAndMakeNoHive)
                               "set K N dword 12abc", "set K N dword +5", "set K N dword -2147483649",
                               "query HKEY_LOCAL_MACHINE\\Software", "delete HKCU"})
         play({{usage, 2, "", "telmaq-reg: "}});
+    // Out of range, a number is told its range; a hostile text comes back quoted and short.
+    const std::string hostile = "\x1b[2J\n" + std::string(100000, '9');
+    const test::ToolRun run = tool({"set", "K", "N", "dword", hostile});
+    EXPECT_TRUE(run.status == 2 && run.err.find("'\\x1B[2J\\n999") != std::string::npos &&
+                run.err.find("-2147483648 to 4294967295") != std::string::npos &&
+                run.err.find('\x1b') == std::string::npos && run.err.size() < 400)
+        << run.err.substr(0, 200);
     for (const std::string& refused :
          std::vector<std::string>{"query Missing", "delete Missing", "set " + std::string(300, 'k') + " N dword 1"})
         play({{refused, 1, "", "telmaq-reg: "}});
