@@ -18,7 +18,7 @@ add_subdirectory(scheduler)
 
 # The part of the application object that needs no window.
 add_library(telmaq_app_core STATIC app/Profile.cpp app/Settings.cpp app/DialAppStartUp.cpp app/MessageLog.cpp)
-target_include_directories(telmaq_app_core PUBLIC ${CMAKE_SOURCE_DIR})
+telmaq_expose(telmaq_app_core app)
 target_link_libraries(telmaq_app_core PUBLIC telmaq_scheduler)
 
 if(TELMAQ_BUILD_TESTS)

@@ -49,7 +49,11 @@ public:
         if (onMessageBox)
             onMessageBox();
     }
-    bool pumpPendingMessages() override { return ++pumps, pass(); }
+    bool pumpPendingMessages() override
+    {
+        ++pumps;
+        return pass();
+    }
     bool waitAndPump(int maxMs) override
     {
         ++waitsByMs[maxMs];

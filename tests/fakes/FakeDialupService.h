@@ -235,7 +235,11 @@ private:
                        std::uint32_t* count, Fill fill)
     {
         std::function<void(int)> hook;
-        const int call = locked([&] { return hook = listing.hook, ++m_totalCalls, ++listing.calls; });
+        const int call = locked([&] {
+            hook = listing.hook;
+            ++m_totalCalls;
+            return ++listing.calls;
+        });
         if (hook)
             hook(call);
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -97,8 +97,12 @@ TEST_F(TickTest, ConnectsInTheSetSecondOfASelectedDayAndOtherwiseDisconnectsInIt
     EXPECT_EQ(disconnected, expectDisconnected);
     // Not the user's runs: no messages, and the schedule's own flag is held meanwhile.
     const auto &c = window.connects.at(0), &d = window.disconnects.at(0);
-    EXPECT_EQ(std::tuple(c.interactive, c.connecting, c.cause, d.interactive, d.disconnecting, d.cause),
-              std::tuple(false, true, HistoryCause::Schedule, false, true, HistoryCause::ScheduledDisconnect));
+    EXPECT_FALSE(c.interactive);
+    EXPECT_TRUE(c.connecting);
+    EXPECT_EQ(c.cause, HistoryCause::Schedule);
+    EXPECT_FALSE(d.interactive);
+    EXPECT_TRUE(d.disconnecting);
+    EXPECT_EQ(d.cause, HistoryCause::ScheduledDisconnect);
     EXPECT_FALSE(state().m_bConnecting || state().m_bDisconnecting);
 }
 
