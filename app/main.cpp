@@ -55,7 +55,8 @@ int main(int argc, char** argv)
 
     QtMainWindowFactory mainWindows(
         DialDlgPorts{service, lists, errorText, dialupSettings, launcher, clock, messageBoxes, history});
-    CDialApp app(hive, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows});
+    CDialApp app(hive,
+                 StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows, hivePath()});
 
     app.StartUp();
     return app.ShutDown();
