@@ -51,6 +51,8 @@ struct StartUpPorts
     SystemDialupSettings& dialupSettings;
     IMessageBox& messageBox;
     IMainWindowFactory& mainWindows;
+    // The file behind the registry, named when it is found damaged.
+    std::string settingsFile;
 };
 
 // The application object: start-up and shutdown, and the settings store under
@@ -62,7 +64,7 @@ public:
     static constexpr const char* kAppName = "telmaq";
     static constexpr const char* kSection = "Settings";
 
-    explicit CDialApp(IRegistry& registry) : m_profile(registry, kRegistryKey, kAppName) {}
+    explicit CDialApp(IRegistry& registry) : m_registry(registry), m_profile(registry, kRegistryKey, kAppName) {}
     CDialApp(IRegistry& registry, const StartUpPorts& ports) : CDialApp(registry) { m_ports.emplace(ports); }
 
     // The program's whole working life: the single-copy guard, the checks of dial-up
@@ -86,7 +88,9 @@ public:
 
 private:
     void startUpMessage(const std::string& text);
+    bool settingsFileDamaged();
 
+    IRegistry& m_registry;
     Profile m_profile;
     LoadedSettings m_loaded;
     std::optional<StartUpPorts> m_ports;

@@ -13,12 +13,28 @@ namespace {
 
 const char kNoDialupNetworking[] = "ダイヤルアップネットワークの設定がありません";
 
+std::string damagedSettingsFile(const std::string& path)
+{
+    return "設定ファイル「" + path + "」が壊れています。ファイルはそのままにして終了します";
+}
+
 } // namespace
 
 void CDialApp::startUpMessage(const std::string& text)
 {
     // No window of ours is showing yet, so the box has no owner.
     m_ports->messageBox.messageBox(nullptr, text, kAppName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A damaged hive answers every read with the same refusal, which the checks below would pass
+// off as dial-up networking that is not set up; the user must learn of the damage instead.
+bool CDialApp::settingsFileDamaged()
+{
+    HKEY key = 0;
+    const long rc = m_registry.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_READ, &key);
+    if (rc == ERROR_SUCCESS)
+        m_registry.closeKey(key);
+    return rc == ERROR_FILE_CORRUPT;
 }
 
 bool CDialApp::StartUp()
@@ -36,6 +52,11 @@ bool CDialApp::StartUp()
     case IInstanceLock::Result::Unavailable:
         // Better one copy too many than none at all.
         break;
+    }
+
+    if (settingsFileDamaged()) {
+        startUpMessage(damagedSettingsFile(m_ports->settingsFile));
+        return false;
     }
 
     const std::uint32_t code = m_ports->dialupLists.EnumEntries();

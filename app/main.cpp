@@ -56,7 +56,8 @@ int main(int argc, char** argv)
 
     QtMainWindowFactory mainWindows(
         DialDlgPorts{{service, lists, errorText, launcher, clock, history}, dialupSettings, messageBoxes});
-    CDialApp app(hive, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows});
+    CDialApp app(hive,
+                 StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows, hivePath()});
 
     app.StartUp();
     return app.ShutDown();

@@ -90,7 +90,7 @@ double startUpOnceMs(int entries)
     ShowWatcher watcher;
     qApp->installEventFilter(&watcher);
     const Clock::time_point start = Clock::now();
-    CDialApp app(hive, StartUpPorts{lock, lists, errorText, settings, boxes, windows});
+    CDialApp app(hive, StartUpPorts{lock, lists, errorText, settings, boxes, windows, {}});
     app.StartUp();
     app.ShutDown();
     qApp->removeEventFilter(&watcher);

@@ -18,10 +18,11 @@ constexpr long ERROR_ACCESS_DENIED = 5;
 constexpr long ERROR_INVALID_HANDLE = 6;
 constexpr long ERROR_INVALID_PARAMETER = 87;
 constexpr long ERROR_MORE_DATA = 234;
-constexpr long ERROR_CANTOPEN = 1011;    // the hive itself cannot be opened or is not a hive
-constexpr long ERROR_CANTREAD = 1012;    // the hive could not be read (locked too long, I/O error)
-constexpr long ERROR_CANTWRITE = 1013;   // the hive refused the write (read-only, locked too long)
-constexpr long ERROR_KEY_DELETED = 1018; // the key of an open handle has been deleted since
+constexpr long ERROR_CANTOPEN = 1011;     // the hive itself cannot be opened or is not a hive
+constexpr long ERROR_CANTREAD = 1012;     // the hive could not be read (locked too long, I/O error)
+constexpr long ERROR_CANTWRITE = 1013;    // the hive refused the write (read-only, locked too long)
+constexpr long ERROR_KEY_DELETED = 1018;  // the key of an open handle has been deleted since
+constexpr long ERROR_FILE_CORRUPT = 1392; // the hive is damaged; it is left as it is
 
 // Value types; any other tag is kept with its bytes as they are.
 constexpr std::uint32_t REG_NONE = 0;

@@ -56,6 +56,9 @@ public:
     long subKeys(HKEY key, std::vector<std::string>* result);
 
     const std::string& path() const { return m_file.path(); }
+    // A failure of the file itself, in words that name it; empty for a code that concerns a
+    // key or a value.
+    std::string fileFailure(long code) const;
 
 private:
     struct Handle

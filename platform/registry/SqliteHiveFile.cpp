@@ -86,9 +86,11 @@ SqliteHive::Hive SqliteHive::connect(bool forWrite)
     case SqliteFileKind::NotMade:
         m_lastError = ERROR_CANTWRITE;
         return Hive::Failed;
+    case SqliteFileKind::Damaged:
+        m_lastError = ERROR_FILE_CORRUPT;
+        return Hive::Failed;
     case SqliteFileKind::Foreign:
     case SqliteFileKind::Newer:
-    case SqliteFileKind::Damaged:
     case SqliteFileKind::Unreachable:
         break;
     }
@@ -124,12 +126,29 @@ long SqliteHive::errorFor(int sqliteCode, bool write) const
     case SQLITE_DONE:
     case SQLITE_ROW:
         return ERROR_SUCCESS;
-    case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
+        return ERROR_FILE_CORRUPT;
+    case SQLITE_NOTADB:
     case SQLITE_CANTOPEN:
         return ERROR_CANTOPEN;
     default:
         return write ? ERROR_CANTWRITE : ERROR_CANTREAD;
+    }
+}
+
+std::string SqliteHive::fileFailure(long code) const
+{
+    switch (code) {
+    case ERROR_FILE_CORRUPT:
+        return "the hive " + path() + " is damaged; it is left as it is";
+    case ERROR_CANTOPEN:
+        return "cannot open the hive " + path() + " (not a telmaq hive, damaged, or unreachable)";
+    case ERROR_CANTREAD:
+        return "cannot read the hive " + path() + " (locked by another program, or unreadable)";
+    case ERROR_CANTWRITE:
+        return "cannot write the hive " + path() + " (read-only, locked, or its folder is unusable)";
+    default:
+        return {};
     }
 }
 

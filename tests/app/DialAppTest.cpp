@@ -9,6 +9,7 @@
 #include "fakes/FakeDialupService.h"
 #include "fakes/FakeInstanceLock.h"
 #include "fakes/MessageBoxRecorder.h"
+#include "platform/HiveTestSupport.h"
 #include "support/TempEnvironment.h"
 
 #include <filesystem>
@@ -51,7 +52,7 @@ struct StartUp : IMainWindowFactory
     {
         if (defaultEntry)
             storeValue(hive, "RemoteAccess", "InternetProfile", REG_SZ, std::string(defaultEntry) + '\0');
-        CDialApp app(hive, StartUpPorts{lock, lists, errorText, settings, boxes, *this});
+        CDialApp app(hive, StartUpPorts{lock, lists, errorText, settings, boxes, *this, env.hivePath()});
         const bool result = app.StartUp();
         return app.ShutDown() == 0 && !result;
     }
@@ -112,6 +113,33 @@ TEST(StartUpTest, StopsBeforeTheWindowRunsAndLeavesNothingInTheHive)
         HKEY ours = 0;
         EXPECT_NE(s.hive.openKey(HKEY_CURRENT_USER, "Software\\wexhal", KEY_READ, &ours), ERROR_SUCCESS);
     }
+}
+
+// A hive cut inside a page reads as if its values were missing; start-up names the damaged file
+// rather than telling of dial-up networking that is not set up, and writes nothing into it.
+TEST(StartUpTest, ADamagedSettingsFileIsNamedAndLeftByteForByte)
+{
+    StartUp s;
+    s.service.addEntry("A");
+    {
+        // Filled and closed first, so that every page is in the file itself.
+        SqliteHive filling(s.env.hivePath());
+        storeValue(filling, "RemoteAccess", "InternetProfile", REG_SZ, std::string("A") + '\0');
+        HKEY key = 0;
+        ASSERT_EQ(filling.createKey(HKEY_CURRENT_USER, kSettings, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+        for (int i = 0; i < 60; ++i)
+            setText(filling, key, ("Value" + std::to_string(i)).c_str(), std::string(200, 'v'));
+    }
+    const std::string bytes = cutInsideLastPage(s.env.hivePath());
+    ASSERT_NE(bytes, "");
+
+    EXPECT_TRUE(s.run(nullptr));
+    ASSERT_EQ(s.boxes.texts().size(), 1u);
+    EXPECT_NE(s.boxes.texts()[0].find("「" + s.env.hivePath() + "」が壊れています"), std::string::npos)
+        << s.boxes.texts()[0];
+    EXPECT_EQ(s.boxes.shown[0].style, 0x30u);
+    EXPECT_FALSE(s.seenAtRun);
+    EXPECT_TRUE(fileContents(s.env.hivePath()) == bytes);
 }
 
 TEST(StartUpTest, TheDialupServiceOpensAtItsFirstUseAndOnlyOnce)

@@ -59,3 +59,15 @@ rm -rf "$TELMAQ_DIALUP_DB" && cp "$E2E_DIR/good-dialup.db" "$TELMAQ_DIALUP_DB"
 export TELMAQ_DIALUP_PROVIDER=networkmanger
 check_commands "$TELMAQ_DIALUP_DB" "provider" $'dialup entries\ndialup dial A\ndialup add B\ndialup provider' networkmanger
 message_logged "networkmanger" || fail "the message does not name the provider: $(messages)"
+
+# A hive cut short inside a page, as a full disk or a broken-off copy leaves it, still reads as
+# if values were missing: the tools and telmaq name it as damaged instead, and leave it as it is.
+unset TELMAQ_DIALUP_PROVIDER
+rm -rf "$TELMAQ_REGISTRY" "$TELMAQ_REGISTRY-wal" "$TELMAQ_REGISTRY-shm" && dialup default "A" >/dev/null
+for i in $(seq 60); do reg set 'Software\wexhal\telmaq\Settings' "Value$i" sz "$(printf 'v%.0s' {1..200})"; done
+page=$(od -An -tu1 -j16 -N2 "$TELMAQ_REGISTRY" | awk '{ print $1 * 256 + $2 }')
+truncate -s $(($(stat -c %s "$TELMAQ_REGISTRY") - page + 2268)) "$TELMAQ_REGISTRY"
+check_commands "$TELMAQ_REGISTRY" cut $'dialup default\ndialup redial\ndialup provider\nreg query RemoteAccess
+dialup default B\ndialup redial --on\ndialup provider simulator\nreg set RemoteAccess B dword 1' \
+    "$TELMAQ_REGISTRY is damaged"
+message_logged "設定ファイル「$TELMAQ_REGISTRY」が壊れています" || fail "the damaged hive is not named: $(messages)"

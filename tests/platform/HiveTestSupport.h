@@ -49,9 +49,26 @@ inline void writeFile(const std::string& path, const std::string& contents)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
 }
 
+// Cuts a file of ours short inside its last table page, as a full disk or a copy broken off
+// leaves it: the rows may still read as if some were missing. Answers the bytes left, or
+// nothing when the file has too few pages to cut.
+inline std::string cutInsideLastPage(const std::string& path)
+{
+    std::string bytes = fileContents(path);
+    if (bytes.size() < 100)
+        return {};
+    const std::size_t page = (static_cast<unsigned char>(bytes[16]) << 8) | static_cast<unsigned char>(bytes[17]);
+    if (bytes.size() < 4 * page)
+        return {};
+    bytes.resize(bytes.size() - page + 2268);
+    writeFile(path, bytes);
+    return bytes;
+}
+
 inline mode_t modeOf(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {};
     return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 

@@ -31,7 +31,7 @@ struct WindowsStartUp : IMainWindowFactory
 
     void run()
     {
-        CDialApp app(registry, StartUpPorts{lock, lists, errorText, settings, boxes, *this});
+        CDialApp app(registry, StartUpPorts{lock, lists, errorText, settings, boxes, *this, {}});
         EXPECT_FALSE(app.StartUp());
         EXPECT_EQ(app.ShutDown(), 0);
     }

@@ -30,6 +30,9 @@ int parseOrAnswer(const std::vector<std::string>& args, const std::set<std::stri
 // Prints "telmaq-dialup: message" to err and answers kDialupToolFailed.
 int failWith(DialupToolContext& context, const std::string& message);
 int usageError(DialupToolContext& context, const std::string& message, const char* usage);
+// The hive's failure: where the file itself is at fault, in telmaq-reg's words naming it, else
+// "the settings hive WHAT (code N)".
+std::string hiveFailure(DialupToolContext& context, long rc, const char* what);
 
 // The line simulator for a command that edits its phonebook; under another provider, prints
 // why command refuses and answers null (the caller then answers kDialupToolFailed).

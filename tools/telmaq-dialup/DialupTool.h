@@ -2,7 +2,7 @@
 
 #include "platform/dialup/LineSimulator.h"
 #include "platform/history/History.h"
-#include "platform/registry/Registry.h"
+#include "platform/registry/SqliteHive.h"
 
 #include <iosfwd>
 #include <string>
@@ -23,7 +23,7 @@ struct DialupToolContext
     // The same service when it is the line simulator, whose phonebook the tool edits; null
     // under any other provider, which keeps its profiles in tools of its own.
     LineSimulator* simulator;
-    IRegistry& hive;
+    SqliteHive& hive;
     // Where dials and hang-ups are recorded, and the file the history command reads.
     IHistory& history;
     std::string historyPath;

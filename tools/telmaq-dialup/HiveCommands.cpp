@@ -56,21 +56,18 @@ private:
     long m_rc;
 };
 
-std::string hiveFailure(long rc)
-{
-    return "the settings hive refused the change (code " + std::to_string(rc) + ")";
-}
-
 int unreadableHive(DialupToolContext& context, long rc)
 {
-    const char* why = rc == ERROR_CANTOPEN   ? "it is damaged, not a telmaq hive, or cannot be opened"
-                      : rc == ERROR_CANTREAD ? "it is locked by another program, or unreadable"
-                                             : "it refused the read";
-    return failWith(context,
-                    std::string("the settings hive cannot be read: ") + why + " (code " + std::to_string(rc) + ")");
+    return failWith(context, hiveFailure(context, rc, "refused the read"));
 }
 
 } // namespace
+
+std::string hiveFailure(DialupToolContext& context, long rc, const char* what)
+{
+    const std::string failure = context.hive.fileFailure(rc);
+    return !failure.empty() ? failure : std::string("the settings hive ") + what + " (code " + std::to_string(rc) + ")";
+}
 
 std::string readDefaultEntry(IRegistry& hive, long* hiveError)
 {
@@ -111,7 +108,7 @@ int defaultCommand(const std::vector<std::string>& rawArgs, DialupToolContext& c
     if (const std::string problem = entryNameProblem(entry); !problem.empty())
         return usageError(context, problem, kDefaultUsage);
     if (const long rc = writeDefaultEntry(context.hive, entry))
-        return failWith(context, hiveFailure(rc));
+        return failWith(context, hiveFailure(context, rc, "refused the change"));
     return kDialupToolOk;
 }
 
@@ -151,7 +148,7 @@ int redialCommand(const std::vector<std::string>& rawArgs, DialupToolContext& co
         if (rc == ERROR_SUCCESS && wait)
             rc = key.setNumber("RedialWait", (wait->first << 16) | wait->second);
         if (rc != ERROR_SUCCESS)
-            return failWith(context, hiveFailure(rc));
+            return failWith(context, hiveFailure(context, rc, "refused the change"));
         return kDialupToolOk;
     }
 

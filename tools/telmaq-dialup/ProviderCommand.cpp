@@ -28,9 +28,13 @@ int providerCommand(const std::vector<std::string>& rawArgs, DialupToolContext& 
     if (args.words.size() > 1)
         return usageError(context, "give at most one provider name", kProviderUsage);
     if (args.words.empty()) {
+        long rc = ERROR_SUCCESS;
+        const std::string configured = configuredDialupProvider(context.hive, &rc);
+        if (rc != ERROR_SUCCESS)
+            return failWith(context, hiveFailure(context, rc, "refused the read"));
         if (const auto problem = dialupProviderProblem(context.hive))
             return failWith(context, "error " + std::to_string(problem->code()) + ": " + problem->text());
-        context.out << configuredDialupProvider(context.hive) << '\n';
+        context.out << configured << '\n';
         return kDialupToolOk;
     }
     if (!isKnownDialupProvider(args.words[0]))
@@ -47,7 +51,7 @@ int providerCommand(const std::vector<std::string>& rawArgs, DialupToolContext& 
         context.hive.closeKey(key);
     }
     if (rc != ERROR_SUCCESS)
-        return failWith(context, "the settings hive refused the change (code " + std::to_string(rc) + ")");
+        return failWith(context, hiveFailure(context, rc, "refused the change"));
     // Said at once, so that nobody wonders why the change seems to do nothing here.
     if (configuredDialupProvider(context.hive) != name)
         context.err << "telmaq-dialup: TELMAQ_DIALUP_PROVIDER is set and still chooses '"

@@ -60,6 +60,10 @@ private:
     int fail(long code, const std::string& what)
     {
         m_err << "telmaq-reg: ";
+        if (const std::string failure = m_hive.fileFailure(code); !failure.empty()) {
+            m_err << failure << "\n";
+            return kRegToolFailed;
+        }
         switch (code) {
         case ERROR_FILE_NOT_FOUND:
             m_err << what << " not found";
@@ -69,15 +73,6 @@ private:
             break;
         case ERROR_INVALID_PARAMETER:
             m_err << what << ": name too long or not allowed";
-            break;
-        case ERROR_CANTOPEN:
-            m_err << "cannot open the hive " << m_hive.path() << " (not a telmaq hive, damaged, or unreachable)";
-            break;
-        case ERROR_CANTREAD:
-            m_err << "cannot read the hive " << m_hive.path() << " (locked by another program, or unreadable)";
-            break;
-        case ERROR_CANTWRITE:
-            m_err << "cannot write the hive " << m_hive.path() << " (read-only, locked, or its folder is unusable)";
             break;
         default:
             m_err << what << ": error " << code;

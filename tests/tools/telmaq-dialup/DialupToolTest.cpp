@@ -1,5 +1,6 @@
 #include "tools/ToolRun.h"
 
+#include "platform/HiveTestSupport.h"
 #include "platform/dialup/SimulatorDatabase.h"
 #include "platform/history/SqliteHistory.h"
 
@@ -129,6 +130,28 @@ TEST_F(DialupToolTest, DefaultEntryRedialSettingsAndProviderRoundTripThroughTheH
     play({{"provider", 0, "simulator\n"}}, "simulator");
     play({{"provider simulator", 0, "", "TELMAQ_DIALUP_PROVIDER"}}, "networkmanager");
     play({{"provider", 0, "simulator\n"}, {"default", 0, std::string(255, 'x') + "\n"}});
+}
+
+// A hive cut inside a page reads as if values were missing; the hive's commands name it as
+// damaged instead, whether they read or write, and leave it byte for byte.
+TEST_F(DialupToolTest, ADamagedHiveIsNamedAndLeftByteForByte)
+{
+    ASSERT_EQ(tool("default A").status, 0);
+    {
+        SqliteHive hive(env.hivePath());
+        for (int i = 0; i < 60; ++i)
+            test::setText(hive, HKEY_CURRENT_USER, ("Value" + std::to_string(i)).c_str(), std::string(200, 'v'));
+    }
+    const std::string bytes = test::cutInsideLastPage(env.hivePath());
+    ASSERT_NE(bytes, "");
+    const std::string damaged = "the hive " + env.hivePath() + " is damaged";
+    play({{"default", 1, "", damaged},
+          {"redial", 1, "", damaged},
+          {"provider", 1, "", damaged},
+          {"default B", 1, "", damaged},
+          {"redial --on", 1, "", damaged},
+          {"provider networkmanager", 1, "", damaged}});
+    EXPECT_TRUE(test::fileContents(env.hivePath()) == bytes);
 }
 
 // A password need not be on the command line, where every local user can read it.
