@@ -1,0 +1,67 @@
+// A second process for the Windows tests: what another copy, or another program of the user,
+// sees of the named mutex and of the Remote Access Service.
+//     telmaq_win32_peer lock [HOLD-MS]   exit 0 acquired, 1 held by another, 2 unavailable
+//     telmaq_win32_peer connections FILE writes the active connections' entry names to FILE
+//     telmaq_win32_peer hangup ENTRY     hangs up that entry's connection; exit 0 when done
+//     telmaq_win32_peer sleep MS
+#include "platform/win32/MutexInstanceLock.h"
+#include "platform/win32/RasDialupService.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+using namespace telmaq;
+
+namespace {
+
+void sleepMs(const char* ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+}
+
+std::vector<RASCONNA> connections(IDialupService& service)
+{
+    std::vector<RASCONNA> records(16);
+    records[0].dwSize = sizeof(RASCONNA);
+    std::uint32_t size = static_cast<std::uint32_t>(records.size() * sizeof(RASCONNA)), count = 0;
+    if (service.enumConnections(records.data(), &size, &count) != 0)
+        std::exit(3);
+    records.resize(count);
+    return records;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "lock") {
+        MutexInstanceLock lock;
+        const IInstanceLock::Result result = lock.acquire();
+        if (argc > 2)
+            sleepMs(argv[2]);
+        return result == IInstanceLock::Result::Acquired ? 0 : result == IInstanceLock::Result::HeldByAnother ? 1 : 2;
+    }
+    if (command == "sleep" && argc > 2) {
+        sleepMs(argv[2]);
+        return 0;
+    }
+    RasDialupService service;
+    if (command == "connections" && argc > 2) {
+        std::ofstream out(argv[2], std::ios::binary);
+        for (const RASCONNA& c : connections(service))
+            out << c.szEntryName << '\n';
+        return 0;
+    }
+    if (command == "hangup" && argc > 2) {
+        for (const RASCONNA& c : connections(service))
+            if (std::strcmp(c.szEntryName, argv[2]) == 0)
+                return service.hangUp(c.hrasconn) == 0 ? 0 : 4;
+        return 5;
+    }
+    return 64;
+}
