@@ -1,7 +1,7 @@
 # The Windows build (cmake/mingw-w64-x86_64.cmake): the layers below the window on Windows's
 # own registry, Remote Access Service, named mutex and processes. Qt and SQLite do not exist
 # for it, so only the layers that need neither are built, with the adapters of platform/win32
-# in place of the Linux ports. The window and the program itself are not built here yet.
+# in place of the Linux ports, and the window framework's Win32 side under the same dialogs.
 enable_language(RC)
 find_package(Threads REQUIRED)
 
@@ -20,6 +20,25 @@ add_subdirectory(scheduler)
 add_library(telmaq_app_core STATIC app/Profile.cpp app/Settings.cpp app/DialAppStartUp.cpp app/MessageLog.cpp)
 target_include_directories(telmaq_app_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(telmaq_app_core PUBLIC telmaq_scheduler)
+
+# The window: the Win32 framework and, over it, the very dialogs the Linux build has.
+add_subdirectory(ui/framework/win32)
+add_library(telmaq_ui STATIC
+    ui/dialogs/CAboutDlg.cpp
+    ui/dialogs/CConnectingDlg.cpp
+    ui/dialogs/CTimeDlg.cpp
+    ui/dialogs/CDialDlg.cpp
+    ui/dialogs/CDialDlgHandlers.cpp
+    ui/dialogs/CDialDlgSeam.cpp
+    ui/dialogs/CDialDlgSystemMenu.cpp
+    ui/dialogs/DialogTemplates.cpp)
+target_include_directories(telmaq_ui PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(telmaq_ui PUBLIC telmaq_ui_framework telmaq_connection telmaq_scheduler)
+
+# The program itself, a windowed one (no console), with the UTF-8 manifest.
+add_executable(telmaq WIN32 app/WindowsMain.cpp app/QtMainWindowFactory.cpp
+    $<TARGET_OBJECTS:telmaq_utf8_manifest>)
+target_link_libraries(telmaq PRIVATE telmaq_app_core telmaq_ui)
 
 if(TELMAQ_BUILD_TESTS)
     enable_testing()
