@@ -35,8 +35,33 @@ add_library(telmaq_ui STATIC
 target_include_directories(telmaq_ui PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(telmaq_ui PUBLIC telmaq_ui_framework telmaq_connection telmaq_scheduler)
 
-# The program itself, a windowed one (no console), with the UTF-8 manifest.
-add_executable(telmaq WIN32 app/WindowsMain.cpp app/QtMainWindowFactory.cpp
+# The program's icon (resource 1, which the window framework shows): rendered from the SVG at
+# the sizes the shell asks for, put into one .ico.
+set(TELMAQ_ICON_SIZES 16 24 32 48)
+set(TELMAQ_ICON_PNGS)
+foreach(size ${TELMAQ_ICON_SIZES})
+    set(png ${CMAKE_BINARY_DIR}/icon/telmaq-${size}.png)
+    add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
+        COMMAND rsvg-convert -w ${size} -h ${size} ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg -o ${png}
+        DEPENDS ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg VERBATIM)
+    list(APPEND TELMAQ_ICON_PNGS ${png})
+endforeach()
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/icon/telmaq-256.png
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
+    COMMAND rsvg-convert -w 256 -h 256 ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg -o ${CMAKE_BINARY_DIR}/icon/telmaq-256.png
+    DEPENDS ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg VERBATIM)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/icon/telmaq.ico
+    # The largest one as PNG, as the shell takes it, the small ones as bitmaps.
+    COMMAND icotool -c -o ${CMAKE_BINARY_DIR}/icon/telmaq.ico ${TELMAQ_ICON_PNGS}
+        -r ${CMAKE_BINARY_DIR}/icon/telmaq-256.png
+    DEPENDS ${TELMAQ_ICON_PNGS} ${CMAKE_BINARY_DIR}/icon/telmaq-256.png VERBATIM)
+file(WRITE ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc "1 ICON \"telmaq.ico\"\n")
+set_source_files_properties(${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/icon/telmaq.ico)
+
+# The program itself, a windowed one (no console), with the UTF-8 manifest and the icon.
+add_executable(telmaq WIN32 app/WindowsMain.cpp app/QtMainWindowFactory.cpp ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc
     $<TARGET_OBJECTS:telmaq_utf8_manifest>)
 target_link_libraries(telmaq PRIVATE telmaq_app_core telmaq_ui)
 

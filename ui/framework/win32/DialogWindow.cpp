@@ -39,12 +39,17 @@ DialogWindow::DialogWindow(Dialog& dialog, const DialogTemplate& dialogTemplate,
 
 DialogWindow::~DialogWindow()
 {
+    Dialog* dialog = m_dialog;
     m_dialog = nullptr;
     if (HWND hwnd = m_hwnd) {
         if (m_modal)
             endModal(m_result);
         ::DestroyWindow(hwnd);
     }
+    // Taken down from the event loop (deleteWindowLater): the object hears of it, and one
+    // that belongs to its window goes too.
+    if (dialog)
+        dialog->windowDestroyed();
 }
 
 HWND DialogWindow::control(int id) const
