@@ -34,6 +34,11 @@ key_to_telmaq() {
     window=$(xdotool search --onlyvisible --name '^telmaq$' | tail -1)
     [ -n "$window" ] && xdotool windowfocus --sync "$window" key "$1"
 }
+# The default entry as the registry holds it (reg's own output is in the console's code page).
+profile_is() {
+    "$wine" regedit /E "$(winpath "$dir/profile.reg")" 'HKEY_CURRENT_USER\RemoteAccess' &&
+        iconv -f UTF-16 -t UTF-8 "$dir/profile.reg" | tr -d '\r' | grep -qxF "\"InternetProfile\"=\"$1\""
+}
 start() { (cd "$dir" && exec "$wine" telmaq.exe) >"$dir/telmaq.out" 2>&1 & pid=$!; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
@@ -54,6 +59,22 @@ disconnect-without-connection)
     wait_for key_to_telmaq alt+d
     wait_for logged $'telmaq - 警告\t64\t接続されていません'
     wait_for key_to_telmaq Return
+    wait_for key_to_telmaq Escape
+    wait_for ended
+    ;;
+system-menu-entry)
+    # The sub-menu lists the entries sorted, the Latin name first, the default one marked.
+    printf 'プロバイダ東京\tconnect\tuser\tsecret\t0312345678\t50\nBusy Line\tbusy\tuser\tsecret\t0300\t50\n' \
+        >"$dir/phonebook.txt"
+    "$wine" reg add 'HKCU\RemoteAccess' /v InternetProfile /t REG_SZ /d 'プロバイダ東京' /f >/dev/null
+    start
+    wait_for xdotool search --onlyvisible --name '^telmaq$'
+    wait_for key_to_telmaq alt+space
+    sleep 0.5
+    xdotool key l
+    sleep 0.5
+    xdotool key Return
+    wait_for profile_is 'Busy Line'
     wait_for key_to_telmaq Escape
     wait_for ended
     ;;

@@ -193,6 +193,14 @@ INT_PTR DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE;
     }
     case WM_COMMAND:
+        // Wine sends the items of a sub-menu of the system menu as menu commands (no control,
+        // notification 0) rather than as system commands; they are the system menu's all the same.
+        if (HIWORD(wParam) == 0 && lParam == 0 && LOWORD(wParam) > IDCANCEL && LOWORD(wParam) < SC_SIZE && sysCommand &&
+            m_dialog) {
+            const auto handler = sysCommand;
+            handler(LOWORD(wParam));
+            return TRUE;
+        }
         command(LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_CLOSE:
