@@ -43,8 +43,12 @@ start() { (cd "$dir" && exec "$wine" telmaq.exe) >"$dir/telmaq.out" 2>&1 & pid=$
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 case $case in
-no-entries)
-    : >"$dir/phonebook.txt"
+no-entries | no-default-entry)
+    if [ "$case" = no-entries ]; then
+        : >"$dir/phonebook.txt"
+    else
+        printf 'プロバイダ東京\tconnect\tuser\tsecret\t0312345678\t50\n' >"$dir/phonebook.txt"
+    fi
     start
     wait_for logged $'telmaq\t48\tダイヤルアップネットワークの設定がありません'
     wait_for key_to_telmaq Return
