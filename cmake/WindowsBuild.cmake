@@ -1,7 +1,7 @@
 # The Windows build (cmake/mingw-w64-x86_64.cmake): the layers below the window on Windows's
 # own registry, Remote Access Service, named mutex and processes. Qt and SQLite do not exist
 # for it, so only the layers that need neither are built, with the adapters of platform/win32
-# in place of the Linux ports. The window and the program itself are not built here yet.
+# in place of the Linux ports, and the window framework's Win32 side under the same dialogs.
 enable_language(RC)
 find_package(Threads REQUIRED)
 
@@ -20,6 +20,50 @@ add_subdirectory(scheduler)
 add_library(telmaq_app_core STATIC app/Profile.cpp app/Settings.cpp app/DialAppStartUp.cpp app/MessageLog.cpp)
 telmaq_expose(telmaq_app_core app)
 target_link_libraries(telmaq_app_core PUBLIC telmaq_scheduler)
+
+# The window: the Win32 framework and, over it, the very dialogs the Linux build has.
+add_subdirectory(ui/framework/win32)
+add_library(telmaq_ui STATIC
+    ui/dialogs/CAboutDlg.cpp
+    ui/dialogs/CConnectingDlg.cpp
+    ui/dialogs/CTimeDlg.cpp
+    ui/dialogs/CDialDlg.cpp
+    ui/dialogs/CDialDlgHandlers.cpp
+    ui/dialogs/CDialDlgSeam.cpp
+    ui/dialogs/CDialDlgSystemMenu.cpp
+    ui/dialogs/DialogTemplates.cpp)
+target_include_directories(telmaq_ui PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(telmaq_ui PUBLIC telmaq_ui_framework telmaq_connection telmaq_scheduler)
+
+# The program's icon (resource 1, which the window framework shows): rendered from the SVG at
+# the sizes the shell asks for, put into one .ico.
+set(TELMAQ_ICON_SIZES 16 24 32 48)
+set(TELMAQ_ICON_PNGS)
+foreach(size ${TELMAQ_ICON_SIZES})
+    set(png ${CMAKE_BINARY_DIR}/icon/telmaq-${size}.png)
+    add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
+        COMMAND rsvg-convert -w ${size} -h ${size} ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg -o ${png}
+        DEPENDS ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg VERBATIM)
+    list(APPEND TELMAQ_ICON_PNGS ${png})
+endforeach()
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/icon/telmaq-256.png
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
+    COMMAND rsvg-convert -w 256 -h 256 ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg -o ${CMAKE_BINARY_DIR}/icon/telmaq-256.png
+    DEPENDS ${CMAKE_SOURCE_DIR}/share/icons/telmaq.svg VERBATIM)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/icon/telmaq.ico
+    # The largest one as PNG, as the shell takes it, the small ones as bitmaps.
+    COMMAND icotool -c -o ${CMAKE_BINARY_DIR}/icon/telmaq.ico ${TELMAQ_ICON_PNGS}
+        -r ${CMAKE_BINARY_DIR}/icon/telmaq-256.png
+    DEPENDS ${TELMAQ_ICON_PNGS} ${CMAKE_BINARY_DIR}/icon/telmaq-256.png VERBATIM)
+file(WRITE ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc "1 ICON \"telmaq.ico\"\n")
+set_source_files_properties(${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/icon/telmaq.ico)
+
+# The program itself, a windowed one (no console), with the UTF-8 manifest and the icon.
+add_executable(telmaq WIN32 app/WindowsMain.cpp app/QtMainWindowFactory.cpp ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc
+    $<TARGET_OBJECTS:telmaq_utf8_manifest>)
+target_link_libraries(telmaq PRIVATE telmaq_app_core telmaq_ui)
 
 if(TELMAQ_BUILD_TESTS)
     enable_testing()

@@ -1,0 +1,48 @@
+// telmaq.exe: the one place where the program's Windows ports are made and wired together.
+
+#include "app/DialApp.h"
+#include "app/MessageLog.h"
+#include "app/QtMainWindowFactory.h"
+#include "dialup/DialupLists.h"
+#include "dialup/RasErrorText.h"
+#include "dialup/SystemDialupSettings.h"
+#include "platform/history/History.h"
+#include "platform/win32/MutexInstanceLock.h"
+#include "platform/win32/RasDialupService.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32ProcessLauncher.h"
+#include "platform/win32/Win32Registry.h"
+#include "ui/framework/win32/Win32MessageBox.h"
+
+#include <cstdlib>
+#include <memory>
+
+using namespace telmaq;
+
+int main()
+{
+    MutexInstanceLock instanceLock;
+    Win32Registry registry;
+    Win32Clock clock;
+    Win32ProcessLauncher launcher;
+
+    Win32MessageBox shownBoxes;
+    std::unique_ptr<LoggingMessageBox> loggedBoxes;
+    if (const char* log = std::getenv("TELMAQ_MESSAGE_LOG"); log && *log)
+        loggedBoxes = std::make_unique<LoggingMessageBox>(shownBoxes, log);
+    IMessageBox& messageBoxes = loggedBoxes ? static_cast<IMessageBox&>(*loggedBoxes) : shownBoxes;
+
+    RasDialupService service;
+    DialupLists lists(service);
+    RasErrorText errorText(service);
+    SystemDialupSettings dialupSettings(registry);
+    // Windows's Remote Access client logs every dial, connection and hang-up itself.
+    NullHistory history;
+
+    QtMainWindowFactory mainWindows(
+        DialDlgPorts{{service, lists, errorText, launcher, clock, history}, dialupSettings, messageBoxes});
+    CDialApp app(registry, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows});
+
+    app.StartUp();
+    return app.ShutDown();
+}
