@@ -11,8 +11,7 @@ class QtMainWindow : public IMainWindow
 public:
     QtMainWindow(const DialDlgPorts& ports, CDialApp& app)
         : m_dlg(ports, [&app](const DialDlgState& state) { app.SaveSettings(state); })
-    {
-    }
+    {}
 
     DialDlgState& state() override { return m_dlg.state(); }
     void runModal() override { m_dlg.RunModal(); }

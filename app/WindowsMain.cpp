@@ -42,8 +42,8 @@ int main()
     QtMainWindowFactory mainWindows(
         DialDlgPorts{{service, lists, errorText, launcher, clock, history}, dialupSettings, messageBoxes});
     // The settings live in the system's registry, which the system itself keeps whole.
-    CDialApp app(registry,
-                 StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows, "HKEY_CURRENT_USER"});
+    CDialApp app(registry, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows,
+                                        "HKEY_CURRENT_USER"});
 
     app.StartUp();
     return app.ShutDown();

@@ -58,8 +58,7 @@ bool grow(ListData& list, std::uint32_t size)
 
 // Fills a list with one call of the service, or two when the first says the buffer is too
 // small. Call answers the service's code for (buffer, capacity in and out, count out).
-template <typename Record, typename Call>
-std::uint32_t fill(ListData& list, std::uint32_t firstCapacity, Call call)
+template <typename Record, typename Call> std::uint32_t fill(ListData& list, std::uint32_t firstCapacity, Call call)
 {
     if (!list.buffer) {
         list.buffer = static_cast<unsigned char*>(std::calloc(1, firstCapacity));
@@ -99,12 +98,9 @@ template <typename Record> const char* nameAt(const ListData& list, std::int32_t
 } // namespace
 
 struct DialupLists::List : ListData
-{
-};
+{};
 
-DialupLists::DialupLists(IDialupService& service) : m_service(service), m_entries(new List), m_connections(new List)
-{
-}
+DialupLists::DialupLists(IDialupService& service) : m_service(service), m_entries(new List), m_connections(new List) {}
 
 DialupLists::~DialupLists()
 {

@@ -17,9 +17,8 @@ bool isTime(const LocalTime& t, int hour, int minute, int second)
 unsigned WeekdayMask(const DialDlgState& state)
 {
     static constexpr bool DialDlgState::*kDays[] = {
-        &DialDlgState::m_bCheckSun, &DialDlgState::m_bCheckMon, &DialDlgState::m_bCheckTue,
-        &DialDlgState::m_bCheckWed, &DialDlgState::m_bCheckThu, &DialDlgState::m_bCheckFri,
-        &DialDlgState::m_bCheckSat};
+        &DialDlgState::m_bCheckSun, &DialDlgState::m_bCheckMon, &DialDlgState::m_bCheckTue, &DialDlgState::m_bCheckWed,
+        &DialDlgState::m_bCheckThu, &DialDlgState::m_bCheckFri, &DialDlgState::m_bCheckSat};
     unsigned mask = 0;
     for (unsigned day = 0; day < 7; ++day) {
         if (state.*kDays[day])

@@ -118,12 +118,10 @@ public:
     // Lists the phonebook entries into entries. *bufferSize is the room in bytes on entry;
     // when it is too small the answer is ERROR_BUFFER_TOO_SMALL and *bufferSize the size needed.
     // entries[0].dwSize must be sizeof(RASENTRYNAMEA).
-    virtual std::uint32_t enumEntries(RASENTRYNAMEA* entries, std::uint32_t* bufferSize,
-                                      std::uint32_t* count) = 0;
+    virtual std::uint32_t enumEntries(RASENTRYNAMEA* entries, std::uint32_t* bufferSize, std::uint32_t* count) = 0;
 
     // Lists the active connections, with the same capacity protocol as enumEntries.
-    virtual std::uint32_t enumConnections(RASCONNA* connections, std::uint32_t* bufferSize,
-                                          std::uint32_t* count) = 0;
+    virtual std::uint32_t enumConnections(RASCONNA* connections, std::uint32_t* bufferSize, std::uint32_t* count) = 0;
 
     // Fills in the stored phone number, user name, password and domain of params->szEntryName;
     // *passwordRetrieved tells whether a stored password was handed over.

@@ -16,12 +16,12 @@ struct LineBehaviour
     enum class Kind
     {
         Connect,
-        Busy,       // always busy, or busy on the first busyDials dials when that is set
+        Busy, // always busy, or busy on the first busyDials dials when that is set
         NoAnswer,
         NoDialTone,
         NoModem,
         AuthFail,
-        Drop,       // connects, then the far end hangs up after dropAfterMs
+        Drop, // connects, then the far end hangs up after dropAfterMs
     };
 
     Kind kind = Kind::Connect;

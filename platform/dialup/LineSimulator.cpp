@@ -14,8 +14,7 @@ constexpr std::uint32_t kDialEventMessage = 0xCCCD;
 
 std::int64_t wallClockMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -23,8 +22,7 @@ std::int64_t wallClockMs()
 
 LineSimulator::LineSimulator(std::string databasePath)
     : m_database(std::move(databasePath)), m_worker([this] { run(); })
-{
-}
+{}
 
 LineSimulator::~LineSimulator()
 {

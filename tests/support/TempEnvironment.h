@@ -21,8 +21,10 @@ public:
         m_dir = ::mkdtemp(pattern.data()) ? pattern : std::string();
         ::mkdir(runtimeDir().c_str(), 0700);
         for (const auto& [name, value] : {std::pair<const char*, std::string>{"TELMAQ_REGISTRY", hivePath()},
-                                          {"TELMAQ_DIALUP_DB", dialupPath()}, {"TELMAQ_HISTORY_DB", historyPath()},
-                                          {"XDG_RUNTIME_DIR", runtimeDir()}, {"XDG_CONFIG_HOME", (m_dir / "config").string()}}) {
+                                          {"TELMAQ_DIALUP_DB", dialupPath()},
+                                          {"TELMAQ_HISTORY_DB", historyPath()},
+                                          {"XDG_RUNTIME_DIR", runtimeDir()},
+                                          {"XDG_CONFIG_HOME", (m_dir / "config").string()}}) {
             const char* old = std::getenv(name);
             m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
             ::setenv(name, value.c_str(), 1);

@@ -109,18 +109,12 @@ int runDialupTool(const std::vector<std::string>& args, DialupToolContext& conte
 {
     using Command = int (*)(const std::vector<std::string>&, DialupToolContext&);
     static const std::map<std::string, Command> commands = {
-        {"demo", dialuptool::demoCommand},
-        {"entries", dialuptool::entriesCommand},
-        {"add", dialuptool::addCommand},
-        {"set", dialuptool::setCommand},
-        {"remove", dialuptool::removeCommand},
-        {"show", dialuptool::showCommand},
-        {"default", dialuptool::defaultCommand},
-        {"redial", dialuptool::redialCommand},
-        {"dial", dialuptool::dialCommand},
-        {"connections", dialuptool::connectionsCommand},
-        {"hangup", dialuptool::hangupCommand},
-        {"provider", dialuptool::providerCommand},
+        {"demo", dialuptool::demoCommand},       {"entries", dialuptool::entriesCommand},
+        {"add", dialuptool::addCommand},         {"set", dialuptool::setCommand},
+        {"remove", dialuptool::removeCommand},   {"show", dialuptool::showCommand},
+        {"default", dialuptool::defaultCommand}, {"redial", dialuptool::redialCommand},
+        {"dial", dialuptool::dialCommand},       {"connections", dialuptool::connectionsCommand},
+        {"hangup", dialuptool::hangupCommand},   {"provider", dialuptool::providerCommand},
         {"history", dialuptool::historyCommand},
     };
     if (args.empty())

@@ -43,8 +43,8 @@ constexpr const char* kShowUsage =
     "Shows an entry of the provider's phonebook; the password only as stored or not stored.\n"
     "Device, line and step-ms are the line simulator's own.\n";
 
-const std::set<std::string> kEntryValueOptions = {"--phone", "--device", "--user",   "--password",
-                                                  "--domain", "--line",  "--step-ms"};
+const std::set<std::string> kEntryValueOptions = {"--phone",  "--device", "--user",   "--password",
+                                                  "--domain", "--line",   "--step-ms"};
 const std::set<std::string> kEntryFlagOptions = {"--no-user", "--no-password", "--no-domain", "--password-stdin"};
 
 std::string usageWithOptions(const char* usage)
@@ -135,8 +135,8 @@ int writeEntry(const std::vector<std::string>& rawArgs, DialupToolContext& conte
 {
     const std::string usage = usageWithOptions(adding ? kAddUsage : kSetUsage);
     ToolArguments args;
-    if (int answer = parseOrAnswer(rawArgs, kEntryValueOptions, kEntryFlagOptions, usage.c_str(), args, context,
-                                   {"--password"});
+    if (int answer =
+            parseOrAnswer(rawArgs, kEntryValueOptions, kEntryFlagOptions, usage.c_str(), args, context, {"--password"});
         answer >= 0)
         return answer;
     if (args.words.size() != 1)
@@ -237,8 +237,7 @@ int showCommand(const std::vector<std::string>& rawArgs, DialupToolContext& cont
     std::ostream& out = context.out;
     out << "name: " << entry.name << '\n';
     out << "phone: " << entry.phone << '\n';
-    out << "device: " << (entry.device.empty() ? std::string(SimulatorDatabase::kDefaultDevice) : entry.device)
-        << '\n';
+    out << "device: " << (entry.device.empty() ? std::string(SimulatorDatabase::kDefaultDevice) : entry.device) << '\n';
     out << "user: " << (entry.user ? *entry.user : "(not stored)") << '\n';
     out << "password: " << (entry.password ? "stored" : "not stored") << '\n';
     out << "domain: " << (entry.domain ? *entry.domain : "(not stored)") << '\n';

@@ -26,7 +26,7 @@ struct WindowRect
 // Keys a dialog may bind to a handler of its own, beside those its controls answer.
 enum class DialogKey
 {
-    Help,     // F1
+    Help, // F1
     // The window's own menu: Alt+Space where no window manager takes it for its own menu, and
     // the keys of a context menu (Shift+F10, the Menu key) everywhere.
     WindowMenu,

@@ -1,5 +1,5 @@
-#include "platform/system/EchoedText.h"
 #include "platform/system/Utf8.h"
+#include "platform/system/EchoedText.h"
 
 #include <gtest/gtest.h>
 
