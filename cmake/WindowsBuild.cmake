@@ -23,17 +23,7 @@ target_link_libraries(telmaq_app_core PUBLIC telmaq_scheduler)
 
 # The window: the Win32 framework and, over it, the very dialogs the Linux build has.
 add_subdirectory(ui/framework/win32)
-add_library(telmaq_ui STATIC
-    ui/dialogs/CAboutDlg.cpp
-    ui/dialogs/CConnectingDlg.cpp
-    ui/dialogs/CTimeDlg.cpp
-    ui/dialogs/CDialDlg.cpp
-    ui/dialogs/CDialDlgHandlers.cpp
-    ui/dialogs/CDialDlgSeam.cpp
-    ui/dialogs/CDialDlgSystemMenu.cpp
-    ui/dialogs/DialogTemplates.cpp)
-target_include_directories(telmaq_ui PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(telmaq_ui PUBLIC telmaq_ui_framework telmaq_connection telmaq_scheduler)
+add_subdirectory(ui/dialogs)
 
 # The program's icon (resource 1, which the window framework shows): rendered from the SVG at
 # the sizes the shell asks for, put into one .ico.
