@@ -19,7 +19,7 @@ add_subdirectory(scheduler)
 # The part of the application object that needs no window.
 add_library(telmaq_app_core STATIC app/Profile.cpp app/Settings.cpp app/DialAppStartUp.cpp app/MessageLog.cpp)
 telmaq_expose(telmaq_app_core app)
-target_link_libraries(telmaq_app_core PUBLIC telmaq_scheduler)
+target_link_libraries(telmaq_app_core PUBLIC telmaq_ui)
 
 # The window: the Win32 framework and, over it, the very dialogs the Linux build has.
 add_subdirectory(ui/framework/win32)
