@@ -253,6 +253,11 @@ void Dialog::showMinimized()
     ::ShowWindow(m_window->handle(), SW_MINIMIZE);
 }
 
+void Dialog::startMinimized()
+{
+    m_window->startMinimized = true;
+}
+
 void Dialog::restore()
 {
     ::ShowWindow(m_window->handle(), SW_RESTORE);

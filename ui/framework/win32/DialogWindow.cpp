@@ -89,7 +89,7 @@ int DialogWindow::runModal()
     m_modal = true;
     m_ended = false;
     m_result = IDCANCEL;
-    ShowWindow(m_hwnd, SW_SHOW);
+    ShowWindow(m_hwnd, startMinimized ? SW_SHOWMINIMIZED : SW_SHOW);
     SetForegroundWindow(m_hwnd);
     MSG message;
     while (!m_ended) {

@@ -46,6 +46,8 @@ public:
     std::map<int, std::function<void()>> editChanged;
     std::map<int, std::function<void()>> selChanged;
     std::map<DialogKey, std::function<void()>> keys;
+    // The modal run shows the window minimised from the start.
+    bool startMinimized = false;
     // edit id -> the bytes SetDlgItemText gave it
     std::map<int, std::string> editBytes;
     // Ids of the system menu's commands, handed to whoever installed this handler.
