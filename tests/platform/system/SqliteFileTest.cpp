@@ -10,6 +10,7 @@
 #include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace telmaq {
 namespace {
@@ -20,6 +21,7 @@ using namespace test;
 struct Store
 {
     const char* name;
+    const char* table; // the table that holds the rows
     std::function<void(const std::string&)> fill;
     // Empty when the read answered, else what the store reports.
     std::function<std::string(const std::string&)> read;
@@ -50,7 +52,7 @@ std::string historyWrite(const std::string& path)
 }
 
 const Store kStores[] = {
-    {"hive",
+    {"hive", "vals",
      [](const std::string& path) {
          SqliteHive hive(path);
          HKEY key = 0;
@@ -71,11 +73,14 @@ const Store kStores[] = {
          SqliteHive hive(path);
          return hiveCode(setDword(hive, HKEY_CURRENT_USER, "New", 1));
      }},
-    {"phonebook",
+    {"phonebook", "entries",
      [](const std::string& path) {
          SimulatorDatabase phonebook(path);
-         for (int i = 0; i < 60; ++i)
-             phonebook.addEntry(entry("Entry " + std::to_string(i)));
+         for (int i = 0; i < 60; ++i) {
+             SimEntry filled = entry("Entry " + std::to_string(i));
+             filled.user = std::string(200, 'u');
+             phonebook.addEntry(filled);
+         }
      },
      [](const std::string& path) {
          SimulatorDatabase phonebook(path);
@@ -86,7 +91,7 @@ const Store kStores[] = {
          SimulatorDatabase phonebook(path);
          return phonebook.addEntry(entry("New")) == 0 ? "" : phonebook.lastError();
      }},
-    {"history",
+    {"history", "events",
      [](const std::string& path) {
          SqliteHistory history(path, kQuiet);
          for (int i = 0; i < 120; ++i)
@@ -101,30 +106,38 @@ const Store kStores[] = {
      historyWrite},
 };
 
-// A file cut short inside a table page, as a full disk or a copy broken off leaves it, can
-// read as if rows were missing; nothing may be read from it or written into it.
-TEST(SqliteFile, AFileCutInsideAPageIsReportedByNameAndLeftByteForByte)
+// A file cut short inside a table page, as a full disk or a copy broken off leaves it, or one
+// with garbage written over a table page's rows, can read as if rows were missing; nothing may
+// be read from it or written into it.
+TEST(SqliteFile, ADamagedFileIsReportedByNameAndLeftByteForByte)
 {
-    for (const Store& store : kStores) {
-        TempEnvironment env;
-        const std::string path = (env.dir() / "file.db").string();
-        store.fill(path);
-        ASSERT_EQ(store.read(path), "") << store.name;
-        const std::string bytes = cutInsideLastPage(path);
-        ASSERT_NE(bytes, "") << store.name;
+    const std::pair<const char*, std::function<std::string(const std::string&, const char*)>> damages[] = {
+        {"cut", [](const std::string& path, const char*) { return cutInsideLastPage(path); }},
+        {"garbled", garbleLeafPage},
+    };
+    for (const auto& [damage, make] : damages) {
+        for (const Store& store : kStores) {
+            const std::string what = std::string(damage) + " " + store.name;
+            TempEnvironment env;
+            const std::string path = (env.dir() / "file.db").string();
+            store.fill(path);
+            ASSERT_EQ(store.read(path), "") << what;
+            const std::string bytes = make(path, store.table);
+            ASSERT_NE(bytes, "") << what;
 
-        const std::string read = store.read(path);
-        EXPECT_NE(read, "") << store.name;
-        const std::string written = store.write(path);
-        EXPECT_NE(written, "") << store.name;
-        if (store.name != std::string("hive")) {
-            EXPECT_NE(read.find(path), std::string::npos) << store.name << ": " << read;
-            EXPECT_NE(written.find("damaged"), std::string::npos) << store.name << ": " << written;
-        } else {
-            EXPECT_EQ(read, "code " + std::to_string(ERROR_FILE_CORRUPT));
+            const std::string read = store.read(path);
+            EXPECT_NE(read, "") << what;
+            const std::string written = store.write(path);
+            EXPECT_NE(written, "") << what;
+            if (store.name != std::string("hive")) {
+                EXPECT_NE(read.find(path), std::string::npos) << what << ": " << read;
+                EXPECT_NE(written.find("damaged"), std::string::npos) << what << ": " << written;
+            } else {
+                EXPECT_EQ(read, "code " + std::to_string(ERROR_FILE_CORRUPT)) << what;
+            }
+            EXPECT_TRUE(fileContents(path) == bytes) << what << " was changed";
+            EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << what;
         }
-        EXPECT_TRUE(fileContents(path) == bytes) << store.name << " was changed";
-        EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << store.name;
     }
 }
 
