@@ -77,25 +77,10 @@ void DataExchange::check(int id, bool& value)
         m_dialog.CheckDlgButton(id, value);
 }
 
-bool DataExchange::readNumber(int id, int& parsed)
-{
-    const bool ok = parseInteger(m_dialog.GetDlgItemText(id), parsed);
-    if (!ok)
-        fail(id, kNotAnInteger);
-    return ok;
-}
-
 void DataExchange::number(int id, int& value)
 {
-    if (m_failed)
-        return;
-    if (!m_saving) {
-        m_dialog.SetDlgItemText(id, std::to_string(value));
-        return;
-    }
-    int parsed = 0;
-    if (readNumber(id, parsed))
-        m_writes.push_back([&value, parsed] { value = parsed; });
+    // Every int is in range: only text that is no integer fails.
+    number(id, value, INT_MIN, INT_MAX);
 }
 
 void DataExchange::number(int id, int& value, int lower, int upper)
@@ -107,8 +92,10 @@ void DataExchange::number(int id, int& value, int lower, int upper)
         return;
     }
     int parsed = 0;
-    if (!readNumber(id, parsed))
+    if (!parseInteger(m_dialog.GetDlgItemText(id), parsed)) {
+        fail(id, kNotAnInteger);
         return;
+    }
     if (parsed < lower || parsed > upper) {
         fail(id, outOfRange(lower, upper));
         return;

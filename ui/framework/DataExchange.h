@@ -35,7 +35,6 @@ public:
     void commit();
 
 private:
-    bool readNumber(int id, int& parsed);
     void fail(int id, const std::string& message);
 
     Dialog& m_dialog;

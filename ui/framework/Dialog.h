@@ -170,7 +170,9 @@ protected:
     void deleteWindowLater();
 
 private:
+    // Binds the handlers and fills the controls, once, before the window first runs or shows.
     void prepare();
+    void focusFirstControl();
 
     const DialogTemplate& m_template;
     IMessageBox& m_messageBoxes;

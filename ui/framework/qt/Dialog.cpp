@@ -1,6 +1,5 @@
 #include "ui/framework/Dialog.h"
 
-#include "ui/framework/DataExchange.h"
 #include "ui/framework/WindowStyles.h"
 #include "ui/framework/qt/DialogWindow.h"
 #include "ui/framework/qt/QtSortedComboBox.h"
@@ -43,22 +42,9 @@ Dialog::~Dialog()
     }
 }
 
-void Dialog::windowDestroyed()
+void Dialog::focusFirstControl()
 {
-    m_window = nullptr;
-    m_alive = false;
-    if (m_ownedByWindow)
-        delete this;
-}
-
-void Dialog::prepare()
-{
-    if (m_prepared)
-        return;
-    m_prepared = true;
-    BindHandlers();
-    if (OnInitDialog())
-        m_window->focusFirstControl();
+    m_window->focusFirstControl();
 }
 
 int Dialog::DoModal()
@@ -110,14 +96,6 @@ void Dialog::deleteWindowLater()
     QPointer<DialogWindow> window(m_window);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [window] { delete window.data(); }, Qt::QueuedConnection);
-}
-
-bool Dialog::UpdateData(bool saveAndValidate)
-{
-    DataExchange dx(*this, saveAndValidate);
-    DoDataExchange(dx);
-    dx.commit();
-    return !dx.failed();
 }
 
 bool Dialog::IsDlgButtonChecked(int id) const
@@ -233,19 +211,6 @@ void Dialog::KillTimer(int id)
     m_timers.erase(found);
 }
 
-bool Dialog::timerFromWindow(int nativeTimerId)
-{
-    // Look the id up first: OnTimer may well set or kill timers.
-    for (const auto& timer : m_timers) {
-        if (timer.second == nativeTimerId) {
-            const int id = timer.first;
-            OnTimer(id);
-            return true;
-        }
-    }
-    return false;
-}
-
 bool Dialog::isVisible() const
 {
     return m_window->isVisible();
@@ -341,64 +306,6 @@ void Dialog::postCall(std::function<void()> call)
     QMetaObject::invokeMethod(
         m_window, [call = std::move(call)] { call(); }, Qt::QueuedConnection);
 }
-
-void Dialog::okFromWindow()
-{
-    if (m_alive)
-        OnOK();
-}
-
-void Dialog::cancelFromWindow()
-{
-    if (m_alive)
-        OnCancel();
-}
-
-void Dialog::closeFromWindow()
-{
-    if (m_alive)
-        OnClose();
-}
-
-void Dialog::contextMenuFromWindow(int x, int y)
-{
-    if (m_alive)
-        OnContextMenu(x, y);
-}
-
-bool Dialog::OnInitDialog()
-{
-    UpdateData(false);
-    return true;
-}
-
-void Dialog::DoDataExchange(DataExchange&) {}
-
-void Dialog::OnOK()
-{
-    if (UpdateData(true))
-        EndDialog(IDOK);
-}
-
-void Dialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void Dialog::OnClose()
-{
-    OnCancel();
-}
-
-void Dialog::OnTimer(int) {}
-
-void Dialog::PostNcDestroy() {}
-
-void Dialog::BindHandlers() {}
-
-void Dialog::OnContextMenu(int, int) {}
-
-void Dialog::OnEndSession() {}
 
 void Dialog::onClicked(int id, std::function<void()> handler)
 {

@@ -1,7 +1,6 @@
 #include "ui/framework/Dialog.h"
 
 #include "platform/win32/Win32Text.h"
-#include "ui/framework/DataExchange.h"
 #include "ui/framework/win32/DialogWindow.h"
 #include "ui/framework/win32/Win32SortedComboBox.h"
 #include "ui/framework/win32/Win32UpDownControl.h"
@@ -36,22 +35,9 @@ Dialog::~Dialog()
     }
 }
 
-void Dialog::windowDestroyed()
+void Dialog::focusFirstControl()
 {
-    m_window = nullptr;
-    m_alive = false;
-    if (m_ownedByWindow)
-        delete this;
-}
-
-void Dialog::prepare()
-{
-    if (m_prepared)
-        return;
-    m_prepared = true;
-    BindHandlers();
-    if (OnInitDialog())
-        m_window->focusFirstControl();
+    m_window->focusFirstControl();
 }
 
 int Dialog::DoModal()
@@ -102,14 +88,6 @@ void Dialog::deleteWindowLater()
     // event loop, unless an owner took it along first.
     DialogWindow* window = m_window;
     window->post([window] { delete window; });
-}
-
-bool Dialog::UpdateData(bool saveAndValidate)
-{
-    DataExchange dx(*this, saveAndValidate);
-    DoDataExchange(dx);
-    dx.commit();
-    return !dx.failed();
 }
 
 bool Dialog::IsDlgButtonChecked(int id) const
@@ -220,19 +198,6 @@ void Dialog::KillTimer(int id)
     m_timers.erase(found);
 }
 
-bool Dialog::timerFromWindow(int nativeTimerId)
-{
-    // Look the id up first: OnTimer may well set or kill timers.
-    for (const auto& timer : m_timers) {
-        if (timer.second == nativeTimerId) {
-            const int id = timer.first;
-            OnTimer(id);
-            return true;
-        }
-    }
-    return false;
-}
-
 bool Dialog::isVisible() const
 {
     return IsWindowVisible(m_window->handle());
@@ -327,64 +292,6 @@ void Dialog::postCall(std::function<void()> call)
 {
     m_window->post(std::move(call));
 }
-
-void Dialog::okFromWindow()
-{
-    if (m_alive)
-        OnOK();
-}
-
-void Dialog::cancelFromWindow()
-{
-    if (m_alive)
-        OnCancel();
-}
-
-void Dialog::closeFromWindow()
-{
-    if (m_alive)
-        OnClose();
-}
-
-void Dialog::contextMenuFromWindow(int x, int y)
-{
-    if (m_alive)
-        OnContextMenu(x, y);
-}
-
-bool Dialog::OnInitDialog()
-{
-    UpdateData(false);
-    return true;
-}
-
-void Dialog::DoDataExchange(DataExchange&) {}
-
-void Dialog::OnOK()
-{
-    if (UpdateData(true))
-        EndDialog(IDOK);
-}
-
-void Dialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void Dialog::OnClose()
-{
-    OnCancel();
-}
-
-void Dialog::OnTimer(int) {}
-
-void Dialog::PostNcDestroy() {}
-
-void Dialog::BindHandlers() {}
-
-void Dialog::OnContextMenu(int, int) {}
-
-void Dialog::OnEndSession() {}
 
 void Dialog::onClicked(int id, std::function<void()> handler)
 {
