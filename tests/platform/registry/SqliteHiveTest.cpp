@@ -113,29 +113,44 @@ TEST_F(SqliteHiveTest, DeletingAKeyTakesItsSubtreeAndLeavesOldHandlesDead)
     EXPECT_EQ("error 2|error 2", readBytes(hive, fresh, "Iconic") + "|" + readBytes(hive, stranger, "Iconic"));
 }
 
-TEST_F(SqliteHiveTest, ReadingNeverWritesTheFirstWriteMakesAPrivateFileAndEveryConnectionSeesTheOthers)
+TEST_F(SqliteHiveTest, NamesLongerThanTheRegistryAllowsAreRefused)
 {
-    // Names longer than the registry allows are refused before anything is written.
     EXPECT_EQ(ERROR_INVALID_PARAMETER, codeOf(key(std::string(256, 'k').c_str())));
+    EXPECT_FALSE(fs::exists(env.hivePath())) << "refused before anything is written";
+    const HKEY longest = key(std::string(255, 'k').c_str());
+    ASSERT_EQ(ERROR_SUCCESS, rc);
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, setDword(hive, longest, std::string(16384, 'v').c_str(), 1));
+}
+
+TEST_F(SqliteHiveTest, ReadingNeverMakesTheFileTheFirstWriteMakesItPrivate)
+{
     const fs::path path = env.dir() / "config" / "telmaq" / "registry.db";
     SqliteHive fresh(path.string());
     HKEY k = 0;
     std::vector<std::string> children{"stale"};
-    EXPECT_EQ((Codes{2, 0}), (Codes{fresh.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_READ, &k),
-                                    fresh.subKeys(HKEY_CURRENT_USER, &children)}));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, fresh.openKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_READ, &k));
+    EXPECT_EQ(ERROR_SUCCESS, fresh.subKeys(HKEY_CURRENT_USER, &children));
     EXPECT_TRUE(children.empty());
-    EXPECT_FALSE(fs::exists(env.dir() / "config") || fs::exists(env.hivePath()));
-    ASSERT_EQ(ERROR_SUCCESS, fresh.createKey(HKEY_CURRENT_USER, std::string(255, 'k').c_str(), KEY_ALL_ACCESS, &k));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, setDword(fresh, k, std::string(16384, 'v').c_str(), 1));
-    EXPECT_EQ((std::vector<mode_t>{0600, 0700, 0700}),
-              (std::vector<mode_t>{modeOf(path), modeOf(path.parent_path()), modeOf(env.dir() / "config")}));
-    // An empty file, as another process leaves it a moment before filling it, reads as empty;
-    // once filled, each connection sees the other's writes.
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, codeOf(key("RemoteAccess", KEY_READ)));
+    EXPECT_FALSE(fs::exists(env.dir() / "config"));
+    ASSERT_EQ(ERROR_SUCCESS, fresh.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &k));
+    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(modeOf(path.parent_path()), 0700u);
+    EXPECT_EQ(modeOf(env.dir() / "config"), 0700u);
+}
+
+// An empty file, as another process leaves it a moment before filling it, reads as empty.
+TEST_F(SqliteHiveTest, AnEmptyFileReadsAsEmptyAndIsLeftEmpty)
+{
     writeFile(env.hivePath(), "");
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, codeOf(key("RemoteAccess", KEY_READ)));
     EXPECT_EQ("", fileContents(env.hivePath()));
+}
+
+TEST_F(SqliteHiveTest, EveryConnectionSeesTheOthersWrites)
+{
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, codeOf(key("RemoteAccess", KEY_READ)));
     SqliteHive other(env.hivePath());
+    HKEY k = 0;
     ASSERT_EQ(ERROR_SUCCESS, other.createKey(HKEY_CURRENT_USER, "RemoteAccess", KEY_ALL_ACCESS, &k));
     ASSERT_EQ(ERROR_SUCCESS, setDword(other, k, "RedialTry", 1));
     EXPECT_EQ(le32(1), readBytes(hive, key("RemoteAccess"), "RedialTry"));

@@ -17,20 +17,33 @@ namespace {
 
 using Result = IInstanceLock::Result;
 
-TEST(FlockInstanceLock, OneHolderAtATimeUntilItLetsGoOrDiesAndNotTheProgramsItStarts)
+TEST(FlockInstanceLock, TheFileIsNamedAfterTheGuardWithoutLeavingItsFolder)
 {
-    EXPECT_EQ("wexhal_telmaq_Instance.lock", FlockInstanceLock::fileNameFor("wexhal/telmaq Instance"));
-    EXPECT_EQ("lock.._.._x.lock|lock.lock",
-              FlockInstanceLock::fileNameFor("../../x") + "|" + FlockInstanceLock::fileNameFor(""));
+    EXPECT_EQ(FlockInstanceLock::fileNameFor("wexhal/telmaq Instance"), "wexhal_telmaq_Instance.lock");
+    EXPECT_EQ(FlockInstanceLock::fileNameFor("../../x"), "lock.._.._x.lock");
+    EXPECT_EQ(FlockInstanceLock::fileNameFor(""), "lock.lock");
+}
+
+TEST(FlockInstanceLock, OneHolderAtATime)
+{
+    test::TempEnvironment env;
+    const std::string dir = env.runtimeDir();
+    FlockInstanceLock first(dir);
+    ASSERT_EQ(Result::Acquired, first.acquire());
+    EXPECT_EQ(Result::Acquired, first.acquire()) << "asking again keeps the guard";
+    EXPECT_EQ(0600u, test::modeOf(dir + "/wexhal_telmaq_Instance.lock"));
+    EXPECT_EQ(Result::HeldByAnother, FlockInstanceLock(dir).acquire());
+    EXPECT_EQ(Result::Acquired, FlockInstanceLock(dir, "someone else").acquire());
+    EXPECT_EQ(Result::Unavailable, FlockInstanceLock((env.dir() / "missing" / "folder").string()).acquire());
+}
+
+// A program we start that outlives telmaq must not keep the next copy out.
+TEST(FlockInstanceLock, AProgramTheHolderStartedDoesNotHoldTheGuard)
+{
     test::TempEnvironment env;
     const std::string dir = env.runtimeDir();
     std::optional<FlockInstanceLock> first(dir);
     ASSERT_EQ(Result::Acquired, first->acquire());
-    EXPECT_EQ(Result::Acquired, first->acquire()) << "asking again keeps the guard";
-    EXPECT_EQ(0600u, test::modeOf(dir + "/wexhal_telmaq_Instance.lock"));
-    EXPECT_EQ(Result::HeldByAnother, FlockInstanceLock(dir).acquire());
-    EXPECT_EQ(Result::Acquired, FlockInstanceLock(dir, "someone else").acquire());
-    // A program we start that outlives telmaq must not keep the next copy out.
     // posix_spawn returns once the program runs in place of the child.
     pid_t program = 0;
     char* const words[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
@@ -39,7 +52,12 @@ TEST(FlockInstanceLock, OneHolderAtATimeUntilItLetsGoOrDiesAndNotTheProgramsItSt
     EXPECT_EQ(Result::Acquired, FlockInstanceLock(dir).acquire());
     ::kill(program, SIGKILL);
     ::waitpid(program, nullptr, 0);
-    // Nor does a holder that was killed.
+}
+
+TEST(FlockInstanceLock, AKilledHolderKeepsNobodyOut)
+{
+    test::TempEnvironment env;
+    const std::string dir = env.runtimeDir();
     int ready[2];
     char byte = 0;
     ASSERT_EQ(0, ::pipe(ready));
@@ -56,7 +74,6 @@ TEST(FlockInstanceLock, OneHolderAtATimeUntilItLetsGoOrDiesAndNotTheProgramsItSt
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     EXPECT_EQ(Result::Acquired, second.acquire());
-    EXPECT_EQ(Result::Unavailable, FlockInstanceLock((env.dir() / "missing" / "folder").string()).acquire());
 }
 
 TEST(FlockInstanceLock, OnlyAPrivateFolderOfOurOwnHoldsTheGuard)

@@ -1,5 +1,4 @@
 #include "platform/system/Utf8.h"
-#include "platform/system/EchoedText.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,7 @@ namespace telmaq {
 namespace {
 
 // The edges of UTF-8: the shortest and longest of each length, and the forms that are not it.
-TEST(Utf8, WellFormedSequencesOnlyAndMessagesEchoThemEscapedAndCut)
+TEST(Utf8, AcceptsWellFormedSequencesOnly)
 {
     for (const auto& [text, utf8] : {std::pair<std::string, bool>{"", true},
                                      {"a\x7f", true},
@@ -27,9 +26,6 @@ TEST(Utf8, WellFormedSequencesOnlyAndMessagesEchoThemEscapedAndCut)
                                      {"\xe6\x8e\x41", false},
                                      {"\xf5\x80\x80\x80", false}})
         EXPECT_EQ(isUtf8(text), utf8) << testing::PrintToString(text);
-    EXPECT_EQ(echoed("接続 a\tb\n\x1b[0m\xff"), "'接続 a\\tb\\n\\x1B[0m\\xFF'");
-    EXPECT_EQ(echoed(std::string(10, 'x'), 4), "'xxxx'... (10 bytes)");
-    EXPECT_EQ(echoed("xxxx", 4), "'xxxx'");
 }
 
 } // namespace

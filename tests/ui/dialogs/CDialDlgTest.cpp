@@ -53,11 +53,17 @@ TEST_F(DialDlgTest, ShowsTheStoredSettingsAndEnablesControlsByTheirCheckBoxes)
     EXPECT_FALSE(dlg->isDlgItemEnabled(IDC_SET_DISCONNECT_TIME) || dlg->m_bAutoDisconnection);
 }
 
-TEST_F(DialDlgTest, OpensWhereItWasOrMinimisedAndOnlyClosingElsewhereIsAMoveAndTheSessionsEndSavesOnce)
+// Where the window was when it last closed.
+void at100x50(CDialDlg& d)
 {
-    addEntries({"A", "B"});
+    d.m_nWindowLeft = 100;
+    d.m_nWindowTop = 50;
+}
+
+TEST_F(DialDlgTest, OpensWhereItWasAndOnlyClosingElsewhereCountsAsAMove)
+{
+    addEntries({"A"});
     setProfile("A");
-    const auto at100x50 = [](CDialDlg& d) { std::tie(d.m_nWindowLeft, d.m_nWindowTop) = std::tuple(100, 50); };
     using Case = std::tuple<std::vector<QPoint>, bool, QPoint>; // moves, moved, position kept
     for (const auto& [moves, moved, kept] : {Case{{}, false, {100, 50}}, Case{{{140, 50}}, true, {140, 50}},
                                              Case{{{300, 200}, {100, 50}}, false, {100, 50}}}) {
@@ -67,23 +73,37 @@ TEST_F(DialDlgTest, OpensWhereItWasOrMinimisedAndOnlyClosingElsewhereIsAMoveAndT
         for (const QPoint& to : moves)
             dlg->moveTo(to.x(), to.y());
         dlg->OnDestroy();
-        EXPECT_EQ(std::tuple(dlg->m_bMoved, QPoint(dlg->m_nWindowLeft, dlg->m_nWindowTop)), std::tuple(moved, kept));
+        EXPECT_EQ(dlg->m_bMoved, moved);
+        EXPECT_EQ(QPoint(dlg->m_nWindowLeft, dlg->m_nWindowTop), kept);
     }
+}
 
+TEST_F(DialDlgTest, TheSessionsEndSavesOnceEvenWhereTheSessionGoesOn)
+{
+    addEntries({"A", "B"});
+    setProfile("A");
     open(at100x50);
     dlg->moveTo(100, 75);
     dlg->m_bCheckSun = false;
     dlg->OnEndSession();
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_EQ(std::tuple(saves[0].m_bMoved, saves[0].m_bCheckSun, saves[0].m_nWindowTop), std::tuple(true, false, 75));
+    EXPECT_TRUE(saves[0].m_bMoved);
+    EXPECT_FALSE(saves[0].m_bCheckSun);
+    EXPECT_EQ(saves[0].m_nWindowTop, 75);
     // The log-off was cancelled after all: the tick goes on (it picks up a new default
     // entry), and closing later compares with the new position.
     setProfile("B");
     clock.advanceSeconds(1);
     EXPECT_TRUE(waitUntil([this] { return dlg->m_strEntry == "B"; }, 5000)) << "no tick after the session's end";
     dlg->OnDestroy();
-    EXPECT_EQ(std::tuple(dlg->m_nWindowTop, saves.size()), std::tuple(75, 1u));
+    EXPECT_EQ(dlg->m_nWindowTop, 75);
+    EXPECT_EQ(saves.size(), 1u);
+}
 
+TEST_F(DialDlgTest, OpensMinimisedWhenItClosedMinimised)
+{
+    addEntries({"A"});
+    setProfile("A");
     open([](CDialDlg& d) { d.m_bIconic = true; });
     // Asked for before it first shows, too: a window manager drops a later request to minimise
     // a window it has not yet taken over.
