@@ -3,6 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+// Windows's C library writes each line feed as CR LF into a file not opened as binary; the log
+// is the same bytes on both systems, so that its readers split its lines alike.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
 namespace telmaq {
 
 namespace {
@@ -44,7 +50,7 @@ int LoggingMessageBox::messageBox(Dialog* owner, const std::string& text, const 
 {
     // One write with O_APPEND per line, so that a reader never sees half a line.
     const std::string line = logLine(text, title, style) + '\n';
-    const int fd = ::open(m_logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const int fd = ::open(m_logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_BINARY, 0600);
     if (fd >= 0) {
         [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
         ::close(fd);

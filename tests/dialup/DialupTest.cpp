@@ -7,10 +7,9 @@
 #include "dialup/SystemDialupSettings.h"
 #include "fakes/CountingRegistry.h"
 #include "fakes/FakeDialupService.h"
-#include "support/TempEnvironment.h"
+#include "support/TestHive.h"
 
 #include <cstring>
-#include <filesystem>
 #include <new>
 
 namespace telmaq::test {
@@ -138,8 +137,7 @@ protected:
         return name ? name : "(none)";
     }
 
-    TempEnvironment env;
-    SqliteHive hive{env.hivePath()};
+    TestHive hive;
     CountingRegistry counting{hive};
     SystemDialupSettings settings{counting};
 };
@@ -149,7 +147,7 @@ TEST_F(SystemDialupSettingsTest, NumbersAreFourBytesWhateverTheirTagAndWithoutTh
     EXPECT_EQ(std::tuple(settings.ReadEnableRedial(), settings.ReadRedialTry(), settings.ReadRedialWaitSeconds(),
                          profile(), settings.WriteInternetProfile("Provider")),
               std::tuple(false, 0, 0, "(none)", 0));
-    EXPECT_FALSE(std::filesystem::exists(env.hivePath())) << "reading the system's settings made the hive";
+    EXPECT_TRUE(hive.untouched()) << "reading the system's settings made the hive";
     // The wait holds minutes in the high word and seconds in the low one, both unsigned.
     for (auto [name, type, bytes, read] : {std::tuple{"EnableRedial", REG_DWORD, le32(2), 1},
                                            {"EnableRedial", REG_DWORD, std::string("\x01"), 0},

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HiveTestSupport.h"
+#include "support/RegistryValues.h"
 
 #include <gtest/gtest.h>
 

@@ -1,55 +1,20 @@
 #pragma once
 
+// The hive file's own helpers: SQLite and the file system of Linux.
+
 #include "platform/registry/SqliteHive.h"
+#include "support/FileContents.h"
+#include "support/RegistryValues.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace telmaq::test {
-
-inline long setDword(IRegistry& hive, HKEY key, const char* name, std::uint32_t value)
-{
-    return hive.setValue(key, name, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&value), 4);
-}
-
-inline long setText(IRegistry& hive, HKEY key, const char* name, const std::string& text)
-{
-    return hive.setValue(key, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                         static_cast<std::uint32_t>(text.size() + 1));
-}
-
-// The value's bytes, or the registry's code as text when it cannot be read.
-inline std::string readBytes(IRegistry& hive, HKEY key, const char* name, std::uint32_t* type = nullptr)
-{
-    std::uint32_t size = 0;
-    long rc = hive.queryValue(key, name, type, nullptr, &size);
-    std::string bytes(size, '\0');
-    if (rc == ERROR_SUCCESS)
-        rc = hive.queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
-    return rc == ERROR_SUCCESS ? bytes.substr(0, size) : "error " + std::to_string(rc);
-}
-
-// A file's bytes; none, as a missing file, for a folder.
-inline std::string fileContents(const std::string& path)
-{
-    if (std::filesystem::is_directory(path))
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeFile(const std::string& path, const std::string& contents)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-}
 
 // Cuts a file of ours short inside its last table page, as a full disk or a copy broken off
 // leaves it: the rows may still read as if some were missing. Answers the bytes left, or

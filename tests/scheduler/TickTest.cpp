@@ -6,7 +6,7 @@
 #include "fakes/FakeHistory.h"
 #include "fakes/FakeTickWindow.h"
 #include "scheduler/RedialText.h"
-#include "support/TempEnvironment.h"
+#include "support/TestHive.h"
 
 #include <set>
 #include <tuple>
@@ -62,8 +62,7 @@ protected:
         clock.setLocal(weekday, hour, minute, second);
         tick.OnTimer();
     }
-    TempEnvironment env;
-    SqliteHive hive{env.hivePath()};
+    TestHive hive;
     CountingRegistry registry{hive};
     FakeClock clock;
     EndingLauncher launcher;

@@ -14,6 +14,7 @@
 #include "fakes/FakeHistory.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/MessageBoxRecorder.h"
+#include "platform/registry/SqliteHive.h"
 #include "support/TempEnvironment.h"
 
 #include <QtWidgets>
