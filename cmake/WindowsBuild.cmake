@@ -51,7 +51,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/icon/telmaq.ico)
 
 # The program itself, a windowed one (no console), with the UTF-8 manifest and the icon.
-add_executable(telmaq WIN32 app/WindowsMain.cpp app/QtMainWindowFactory.cpp ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc
+add_executable(telmaq WIN32 app/WindowsMain.cpp app/DialDlgMainWindowFactory.cpp ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc
     $<TARGET_OBJECTS:telmaq_utf8_manifest>)
 target_link_libraries(telmaq PRIVATE telmaq_app_core telmaq_ui)
 
