@@ -55,6 +55,14 @@ add_executable(telmaq WIN32 app/WindowsMain.cpp app/DialDlgMainWindowFactory.cpp
     $<TARGET_OBJECTS:telmaq_utf8_manifest>)
 target_link_libraries(telmaq PRIVATE telmaq_app_core telmaq_ui)
 
+# The help beside the program, where Help looks for it: the HTML page the Linux build ships,
+# under the name Windows Help once gave it (the program's own name with ".HLP").
+add_custom_command(OUTPUT ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/share/telmaq.HLP ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP
+    DEPENDS ${CMAKE_SOURCE_DIR}/share/telmaq.HLP VERBATIM)
+add_custom_target(telmaq_help ALL DEPENDS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP)
+add_dependencies(telmaq telmaq_help)
+
 if(TELMAQ_BUILD_TESTS)
     enable_testing()
     # Debian's GoogleTest sources (package googletest), built with the same compiler.
