@@ -63,6 +63,31 @@ add_custom_command(OUTPUT ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP
 add_custom_target(telmaq_help ALL DEPENDS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP)
 add_dependencies(telmaq telmaq_help)
 
+# The installer (NSIS's makensis, share/windows/telmaq.nsi) and the zip for use without
+# installing, both of the same files: telmaq.exe, stripped, and its help. Built on request
+# (target telmaq_windows_package, scripts/build-windows --package) into package/.
+find_program(TELMAQ_MAKENSIS makensis)
+find_program(TELMAQ_ZIP zip)
+if(TELMAQ_MAKENSIS AND TELMAQ_ZIP)
+    set(package ${CMAKE_BINARY_DIR}/package)
+    set(TELMAQ_WINDOWS_SETUP ${package}/telmaq-setup.exe)
+    set(TELMAQ_WINDOWS_ZIP ${package}/telmaq-${PROJECT_VERSION}-windows-x64.zip)
+    add_custom_command(OUTPUT ${TELMAQ_WINDOWS_SETUP} ${TELMAQ_WINDOWS_ZIP}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${package}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${package}/telmaq
+        COMMAND ${CMAKE_STRIP} -o ${package}/telmaq/telmaq.exe $<TARGET_FILE:telmaq>
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP ${package}/telmaq/
+        COMMAND ${TELMAQ_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DFILES=${package}/telmaq
+            -DICON=${CMAKE_BINARY_DIR}/icon/telmaq.ico -DOUTFILE=${TELMAQ_WINDOWS_SETUP}
+            ${CMAKE_SOURCE_DIR}/share/windows/telmaq.nsi
+        COMMAND ${CMAKE_COMMAND} -E chdir ${package} ${TELMAQ_ZIP} -q -X -r ${TELMAQ_WINDOWS_ZIP} telmaq
+        DEPENDS telmaq ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP ${CMAKE_SOURCE_DIR}/share/windows/telmaq.nsi ${CMAKE_BINARY_DIR}/icon/telmaq.ico
+        COMMENT "Making the installer and the zip" VERBATIM)
+    add_custom_target(telmaq_windows_package DEPENDS ${TELMAQ_WINDOWS_SETUP} ${TELMAQ_WINDOWS_ZIP})
+else()
+    message(STATUS "makensis or zip not found: no installer (scripts/setup installs nsis and zip)")
+endif()
+
 if(TELMAQ_BUILD_TESTS)
     enable_testing()
     # Debian's GoogleTest sources (package googletest), built with the same compiler.
