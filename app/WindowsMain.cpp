@@ -1,8 +1,8 @@
 // telmaq.exe: the one place where the program's Windows ports are made and wired together.
 
 #include "app/DialApp.h"
+#include "app/DialDlgMainWindowFactory.h"
 #include "app/MessageLog.h"
-#include "app/QtMainWindowFactory.h"
 #include "dialup/DialupLists.h"
 #include "dialup/RasErrorText.h"
 #include "dialup/SystemDialupSettings.h"
@@ -39,7 +39,7 @@ int main()
     // Windows's Remote Access client logs every dial, connection and hang-up itself.
     NullHistory history;
 
-    QtMainWindowFactory mainWindows(
+    DialDlgMainWindowFactory mainWindows(
         DialDlgPorts{{service, lists, errorText, launcher, clock, history}, dialupSettings, messageBoxes});
     // The settings live in the system's registry, which the system itself keeps whole.
     CDialApp app(registry, StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows,

@@ -1,9 +1,9 @@
 // telmaq: the one place where the program's real ports are made and wired together.
 
 #include "app/DialApp.h"
+#include "app/DialDlgMainWindowFactory.h"
 #include "app/LazyDialupService.h"
 #include "app/MessageLog.h"
-#include "app/QtMainWindowFactory.h"
 #include "dialup/DialupLists.h"
 #include "dialup/RasErrorText.h"
 #include "dialup/SystemDialupSettings.h"
@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     // Opened on the first event only: a copy that finds another one running writes nothing.
     SqliteHistory history(historyDatabasePath(), {configuredDialupProvider(hive)});
 
-    QtMainWindowFactory mainWindows(
+    DialDlgMainWindowFactory mainWindows(
         DialDlgPorts{{service, lists, errorText, launcher, clock, history}, dialupSettings, messageBoxes});
     CDialApp app(hive,
                  StartUpPorts{instanceLock, lists, errorText, dialupSettings, messageBoxes, mainWindows, hivePath()});

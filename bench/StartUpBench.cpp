@@ -11,7 +11,7 @@
 // by the dial-up benchmark.
 
 #include "app/DialApp.h"
-#include "app/QtMainWindowFactory.h"
+#include "app/DialDlgMainWindowFactory.h"
 #include "dialup/DialupLists.h"
 #include "dialup/RasErrorText.h"
 #include "dialup/SystemDialupSettings.h"
@@ -85,7 +85,8 @@ double startUpOnceMs(int entries)
     NullHistory history;
     SystemClock clock;
     test::MessageBoxRecorder boxes;
-    QtMainWindowFactory windows(DialDlgPorts{{service, lists, errorText, launcher, clock, history}, settings, boxes});
+    DialDlgMainWindowFactory windows(
+        DialDlgPorts{{service, lists, errorText, launcher, clock, history}, settings, boxes});
 
     ShowWatcher watcher;
     qApp->installEventFilter(&watcher);

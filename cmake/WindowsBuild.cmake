@@ -51,9 +51,42 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/icon/telmaq.ico)
 
 # The program itself, a windowed one (no console), with the UTF-8 manifest and the icon.
-add_executable(telmaq WIN32 app/WindowsMain.cpp app/QtMainWindowFactory.cpp ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc
+add_executable(telmaq WIN32 app/WindowsMain.cpp app/DialDlgMainWindowFactory.cpp ${CMAKE_BINARY_DIR}/icon/ProgramIcon.rc
     $<TARGET_OBJECTS:telmaq_utf8_manifest>)
 target_link_libraries(telmaq PRIVATE telmaq_app_core telmaq_ui)
+
+# The help beside the program, where Help looks for it: the HTML page the Linux build ships,
+# under the name Windows Help once gave it (the program's own name with ".HLP").
+add_custom_command(OUTPUT ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/share/telmaq.HLP ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP
+    DEPENDS ${CMAKE_SOURCE_DIR}/share/telmaq.HLP VERBATIM)
+add_custom_target(telmaq_help ALL DEPENDS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP)
+add_dependencies(telmaq telmaq_help)
+
+# The installer (NSIS's makensis, share/windows/telmaq.nsi) and the zip for use without
+# installing, both of the same files: telmaq.exe, stripped, and its help. Built on request
+# (target telmaq_windows_package, scripts/build-windows --package) into package/.
+find_program(TELMAQ_MAKENSIS makensis)
+find_program(TELMAQ_ZIP zip)
+if(TELMAQ_MAKENSIS AND TELMAQ_ZIP)
+    set(package ${CMAKE_BINARY_DIR}/package)
+    set(TELMAQ_WINDOWS_SETUP ${package}/telmaq-setup.exe)
+    set(TELMAQ_WINDOWS_ZIP ${package}/telmaq-${PROJECT_VERSION}-windows-x64.zip)
+    add_custom_command(OUTPUT ${TELMAQ_WINDOWS_SETUP} ${TELMAQ_WINDOWS_ZIP}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${package}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${package}/telmaq
+        COMMAND ${CMAKE_STRIP} -o ${package}/telmaq/telmaq.exe $<TARGET_FILE:telmaq>
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP ${package}/telmaq/
+        COMMAND ${TELMAQ_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DFILES=${package}/telmaq
+            -DICON=${CMAKE_BINARY_DIR}/icon/telmaq.ico -DOUTFILE=${TELMAQ_WINDOWS_SETUP}
+            ${CMAKE_SOURCE_DIR}/share/windows/telmaq.nsi
+        COMMAND ${CMAKE_COMMAND} -E chdir ${package} ${TELMAQ_ZIP} -q -X -r ${TELMAQ_WINDOWS_ZIP} telmaq
+        DEPENDS telmaq ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/telmaq.HLP ${CMAKE_SOURCE_DIR}/share/windows/telmaq.nsi ${CMAKE_BINARY_DIR}/icon/telmaq.ico
+        COMMENT "Making the installer and the zip" VERBATIM)
+    add_custom_target(telmaq_windows_package DEPENDS ${TELMAQ_WINDOWS_SETUP} ${TELMAQ_WINDOWS_ZIP})
+else()
+    message(STATUS "makensis or zip not found: no installer (scripts/setup installs nsis and zip)")
+endif()
 
 if(TELMAQ_BUILD_TESTS)
     enable_testing()

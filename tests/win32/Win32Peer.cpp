@@ -4,6 +4,7 @@
 //     telmaq_win32_peer connections FILE writes the active connections' entry names to FILE
 //     telmaq_win32_peer hangup ENTRY     hangs up that entry's connection; exit 0 when done
 //     telmaq_win32_peer sleep MS
+//     telmaq_win32_peer record FILE ARG  writes ARG to FILE: the program the shell started for a file
 #include "platform/win32/MutexInstanceLock.h"
 #include "platform/win32/RasDialupService.h"
 
@@ -48,6 +49,10 @@ int main(int argc, char** argv)
     }
     if (command == "sleep" && argc > 2) {
         sleepMs(argv[2]);
+        return 0;
+    }
+    if (command == "record" && argc > 3) {
+        std::ofstream(argv[2], std::ios::binary) << argv[3];
         return 0;
     }
     RasDialupService service;

@@ -4,16 +4,29 @@
 #include "ui/framework/Dialog.h"
 #include "ui/framework/win32/DialogWindow.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace telmaq {
 
 void openWithDesktop(Dialog& owner, const std::string& path, std::function<void()> onFailure)
 {
-    // The shell answers at once; a value of 32 or less is its failure.
-    const auto answer = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(owner.window().handle(), L"open", win32::wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (answer <= 32 && onFailure)
+    // The shell may hand the file on through extensions of its own, which are COM objects.
+    static const HRESULT comReady = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    (void)comReady;
+    const std::wstring file = win32::wide(path);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // The page is opened as HTML whatever its name ends in, so the help file's ".HLP" goes to
+    // the user's browser and not to WinHlp32, which Windows no longer has. No message of the
+    // shell's own: the failure is the caller's to tell.
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner.window().handle();
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpClass = L".html";
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info) && onFailure)
         owner.postCall(std::move(onFailure));
 }
 

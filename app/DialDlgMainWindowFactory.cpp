@@ -1,4 +1,4 @@
-#include "app/QtMainWindowFactory.h"
+#include "app/DialDlgMainWindowFactory.h"
 
 #include "app/DialApp.h"
 
@@ -6,10 +6,10 @@ namespace telmaq {
 
 namespace {
 
-class QtMainWindow : public IMainWindow
+class DialDlgMainWindow : public IMainWindow
 {
 public:
-    QtMainWindow(const DialDlgPorts& ports, CDialApp& app)
+    DialDlgMainWindow(const DialDlgPorts& ports, CDialApp& app)
         : m_dlg(ports, [&app](const DialDlgState& state) { app.SaveSettings(state); })
     {}
 
@@ -22,9 +22,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<IMainWindow> QtMainWindowFactory::createMainWindow(CDialApp& app)
+std::unique_ptr<IMainWindow> DialDlgMainWindowFactory::createMainWindow(CDialApp& app)
 {
-    return std::make_unique<QtMainWindow>(m_ports, app);
+    return std::make_unique<DialDlgMainWindow>(m_ports, app);
 }
 
 } // namespace telmaq

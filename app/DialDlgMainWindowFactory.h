@@ -6,10 +6,10 @@
 namespace telmaq {
 
 // Makes the real main window, CDialDlg, over the program's ports.
-class QtMainWindowFactory : public IMainWindowFactory
+class DialDlgMainWindowFactory : public IMainWindowFactory
 {
 public:
-    explicit QtMainWindowFactory(const DialDlgPorts& ports) : m_ports(ports) {}
+    explicit DialDlgMainWindowFactory(const DialDlgPorts& ports) : m_ports(ports) {}
 
     std::unique_ptr<IMainWindow> createMainWindow(CDialApp& app) override;
 
