@@ -46,8 +46,8 @@ keys_written() { "$wine" reg query 'HKCU\Software\wexhal\telmaq' >/dev/null 2>&1
 
 # The visible windows titled exactly TITLE (a pattern), one a line; fails when there are none.
 windows_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep .; }
-# key_to TITLE KEY...: focuses the (last) window titled TITLE and types the keys. Wine takes
-# a moment to make a window that has just got the focus its active one.
+# key_to TITLE KEY...: focuses the (last) window titled TITLE and types the keys, once the
+# focus has settled.
 key_to() {
     local window
     window=$(windows_named "$1" | tail -1) && xdotool windowfocus --sync "$window" && sleep 0.2 &&
@@ -93,7 +93,7 @@ press_until() {
     local check=$1 try
     for try in 1 2 3 4 5; do
         key_to_telmaq "${@:2}" || true
-        poll 4 $check && return
+        poll 6 $check && return
     done
     fail "nothing came of ${*:2}"
 }
@@ -301,13 +301,13 @@ application-hangup)
     wait_for_main_window
     press_until connecting_dialog_up Return
     wait_for connected_to 'プロバイダ東京'
-    peer await-hangup 60000 & watcher=$!
-    wait_for test -e "$dir/application-ended"
-    ended_at=$(now)
+    peer await-hangup 60000 "$(winpath "$dir/hung-up")" & watcher=$!
     wait_for ended "$watcher"
-    hung_up_at=$(now)
     wait "$watcher" || fail "the line was not hung up"
-    echo "hung up $(seconds_between "$ended_at" "$hung_up_at") s after the application ended (tick every 1 s)"
+    [ -s "$dir/application-ended" ] || fail "hung up while the application ran"
+    delay=$(($(cat "$dir/hung-up") - $(cat "$dir/application-ended")))
+    [ "$delay" -ge 0 ] || fail "hung up ${delay#-} ms before the application ended"
+    echo "hung up $(awk -v d="$delay" 'BEGIN { printf "%.2f", d / 1000 }') s after the application ended (tick every 1 s)"
     no_messages
     quit
     ;;
