@@ -7,12 +7,17 @@
 # Every start of a Wine program costs a second or more on a busy machine, so the registry is
 # set up in one import and read in one export, and paths are converted here rather than by
 # winepath: the prefix maps drive Z: to /.
-set -euo pipefail
+set -Eeuo pipefail
 bin=$1 case=$2
-wine=/usr/lib/wine/wine64
+wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+# The prefix's server of an earlier case may still be on its way out after being told to go,
+# and takes the programs that reach it with it: it must be gone first.
+end_wineserver() { "$wineserver" -k 2>/dev/null || true; "$wineserver" -w; }
+end_wineserver
 dir=$(mktemp -d "${TMPDIR:-/tmp}/telmaq-wine-e2e-XXXXXX")
 dir=$(cd "$dir" && pwd -P)
-trap 'status=$?; [ $status = 0 ] || { echo "--- messages"; cat "$dir/messages.log" 2>/dev/null; echo "--- telmaq output"; cat "$dir"/telmaq*.out 2>/dev/null; } >&2; /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$dir"; exit $status' EXIT
+trap 'status=$?; [ $status = 0 ] || { echo "--- messages"; cat "$dir/messages.log" 2>/dev/null; echo "--- telmaq output"; cat "$dir"/telmaq*.out 2>/dev/null; } >&2; end_wineserver; rm -rf "$dir"; exit $status' EXIT
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 fail() { echo "FAIL: $*" >&2; exit 1; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 now() { date +%s.%N; }
