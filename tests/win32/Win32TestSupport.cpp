@@ -33,6 +33,12 @@ std::uint32_t simulatedRasCalls(const char* function)
     return calls ? calls(function) : 0;
 }
 
+std::uint32_t simulatedRasDials(const char* entry)
+{
+    auto dials = simulatedExport<DWORD(WINAPI*)(LPCSTR)>("TelmaqSimulatedRasDials");
+    return dials ? dials(entry) : 0;
+}
+
 int runAndWait(const std::string& commandLine)
 {
     STARTUPINFOA startup{};

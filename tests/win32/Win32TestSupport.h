@@ -16,6 +16,9 @@ bool simulatedRasLoaded();
 // How many times this process called a function of the simulated service ("RasDialA", ...).
 std::uint32_t simulatedRasCalls(const char* function);
 
+// How many times any process of the prefix has dialled ENTRY through the simulated service.
+std::uint32_t simulatedRasDials(const char* entry);
+
 // Runs a program with its arguments (quoted by the caller) and waits for its exit code; -1
 // when it cannot be started.
 int runAndWait(const std::string& commandLine);

@@ -265,6 +265,20 @@ DWORD WINAPI TelmaqSimulatedRasCalls(LPCSTR function)
     return 0;
 }
 
+// How many times ENTRY has been dialled by any process of the prefix, so that a test can count
+// the redials that another program made.
+DWORD WINAPI TelmaqSimulatedRasDials(LPCSTR entry)
+{
+    Shared* shared = entry ? Shared::of(phonebookPath()) : nullptr;
+    if (!shared)
+        return 0;
+    Shared::Lock state(*shared);
+    for (const SharedCount& c : state->counts)
+        if (std::strcmp(c.entry, entry) == 0)
+            return c.dials;
+    return 0;
+}
+
 DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA buffer, LPDWORD bytes, LPDWORD count)
 {
     counted(0);
