@@ -34,7 +34,10 @@ window=$(managed_main_window)
 E2E_TIMEOUT=2 wait_for is_iconic "$window"
 sleep 1
 is_iconic "$window" && not_viewable "$window" || fail "the minimised start came back: $(wm_state "$window")"
-xprop -id "$window" _NET_WM_ICON | grep -q 'Icon ([0-9]* x [0-9]*)' || fail "no icon while minimised"
+# Read whole first: grep -q stops at the first icon, and xprop, cut off while it still draws
+# the rest, would fail the pipeline.
+icon=$(xprop -id "$window" _NET_WM_ICON)
+grep -q 'Icon ([0-9]* x [0-9]*)' <<<"$icon" || fail "no icon while minimised"
 xdotool windowactivate "$window"
 wait_for windows_of "$pid" telmaq
 MAIN_WINDOW=$window
