@@ -23,15 +23,7 @@ struct Sample
 
 // Every entry shares the one modem, as on a machine with a single line.
 constexpr Sample kSamples[] = {
-    {"テレマック・インターネット", "connect", "0570-000-001", "taro", "himitsu"},
-    {"会社のアクセスポイント", "busy:2", "03-0000-0002", "yamada", "kaisha"},
-    {"いつも話中", "busy", "06-0000-0003", "guest", "guest"},
-    {"応答のない接続先", "no-answer", "011-000-0004", "guest", "guest"},
-    {"発信音のない回線", "no-dialtone", "092-000-0005", "guest", "guest"},
-    {"モデムなし", "no-modem", "052-000-0006", "guest", "guest"},
-    {"パスワード違い", "auth-fail", "045-000-0007", "hanako", "machigai"},
-    {"途中で切れる回線", "drop:30", "022-000-0008", "guest", "guest"},
-    {"パスワード未保存", "connect", "075-000-0009", "jiro", nullptr},
+#include "DemoSamples.inc"
 };
 
 } // namespace
