@@ -44,8 +44,7 @@ exported() {
     "$wine" regedit /E "$(winpath "$dir/export.reg")" "$1" 2>/dev/null
     [ -s "$dir/export.reg" ] && iconv -f UTF-16 -t UTF-8 "$dir/export.reg" | tr -d '\r' | sed -n '/^\[/,$p' | grep .
 }
-# The recorder writes its lines in text mode: they end in CR LF on Windows.
-logged() { tr -d "\r" <"$dir/messages.log" | grep -qxF "$1"; }
+logged() { grep -qxF "$1" "$dir/messages.log"; }
 no_messages() { [ ! -s "$dir/messages.log" ] || fail "unexpected messages: $(cat "$dir/messages.log")"; }
 keys_written() { "$wine" reg query 'HKCU\Software\wexhal\telmaq' >/dev/null 2>&1; }
 
