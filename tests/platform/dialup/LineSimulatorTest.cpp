@@ -27,7 +27,6 @@ using States = std::vector<std::uint32_t>;
 const States kConnected = {
     RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
     RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
-const States kAuthFailed(kConnected.begin(), kConnected.begin() + 6);
 
 class LineSimulatorTest : public ::testing::Test
 {
@@ -60,29 +59,6 @@ protected:
     ReportLog& log = ReportLog::instance();
     LineSimulator simulator{env.dialupPath()};
 };
-
-TEST_F(LineSimulatorTest, EachLineBehaviourAndAWrongPasswordGiveTheirStatesAndCode)
-{
-    const States atDevice = {RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice};
-    const std::tuple<const char*, States, std::uint32_t> cases[] = {
-        {"connect", kConnected, 0},
-        {"busy", atDevice, ERROR_LINE_BUSY},
-        {"no-answer", atDevice, ERROR_NO_ANSWER},
-        {"no-dialtone", atDevice, ERROR_NO_DIALTONE},
-        {"no-modem", {RASCS_OpenPort}, ERROR_HARDWARE_FAILURE},
-        {"auth-fail", kAuthFailed, ERROR_AUTHENTICATION_FAILURE},
-    };
-    for (const auto& [line, states, error] : cases) {
-        const HRASCONN handle = start(line, line);
-        EXPECT_EQ(ending(), std::make_pair(states, error)) << line;
-        // A failed dial holds no line; a connected one is listed until hung up.
-        EXPECT_EQ(connectionNames(simulator), error ? Names{} : Names{line});
-        EXPECT_EQ(simulator.hangUp(handle), 0u) << line;
-        EXPECT_EQ(connectionNames(simulator), Names{});
-    }
-    redial("connect", nullptr, "wrong");
-    EXPECT_EQ(ending(), std::make_pair(kAuthFailed, ERROR_AUTHENTICATION_FAILURE));
-}
 
 TEST_F(LineSimulatorTest, ABusyCountIsKeptInTheFileAndStartsAgainWhenTheEntryChanges)
 {
