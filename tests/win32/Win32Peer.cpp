@@ -1,6 +1,6 @@
 // A second process for the Windows tests: what another copy, or another program of the user,
 // sees of the named mutex and of the Remote Access Service.
-//     telmaq_win32_peer lock [HOLD-MS]   exit 0 acquired, 1 held by another, 2 unavailable
+//     telmaq_win32_peer lock [HOLD-MS]   exit 0 acquired (then held HOLD-MS), 1 held by another, 2 unavailable
 //     telmaq_win32_peer connections FILE writes the active connections' entry names to FILE
 //     telmaq_win32_peer hangup ENTRY     hangs up that entry's connection; exit 0 when done
 //     telmaq_win32_peer dials ENTRY FILE   writes how many times ENTRY has been dialled to FILE
@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     if (command == "lock") {
         MutexInstanceLock lock;
         const IInstanceLock::Result result = lock.acquire();
-        if (argc > 2)
+        if (argc > 2 && result == IInstanceLock::Result::Acquired)
             sleepMs(argv[2]);
         return result == IInstanceLock::Result::Acquired ? 0 : result == IInstanceLock::Result::HeldByAnother ? 1 : 2;
     }

@@ -54,13 +54,19 @@ TEST(MutexInstanceLock, OneCopyAtATimeAcrossProcessesAndAKilledHolderKeepsNobody
     // A copy that holds the mutex and is killed lets the next one run.
     const ProcessHandle holder = launcher.start(peer() + " lock 60000", nullptr);
     ASSERT_NE(holder, kNoProcess);
-    MutexInstanceLock second;
-    IInstanceLock::Result seen = IInstanceLock::Result::Acquired;
-    for (int i = 0; i < 400 && seen != IInstanceLock::Result::HeldByAnother; ++i) {
+    // Waiting must not create the mutex: a copy that made it for a moment would send the
+    // holder away as a second copy.
+    bool held = false;
+    for (int i = 0; i < 400 && !held; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        seen = MutexInstanceLock().acquire();
+        if (HANDLE found = OpenMutexA(SYNCHRONIZE, FALSE, MutexInstanceLock::kInstanceName)) {
+            CloseHandle(found);
+            held = true;
+        }
     }
-    EXPECT_EQ(seen, IInstanceLock::Result::HeldByAnother);
+    EXPECT_TRUE(held);
+    MutexInstanceLock second;
+    EXPECT_EQ(second.acquire(), IInstanceLock::Result::HeldByAnother);
     TerminateProcess(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(holder)), 9);
     EXPECT_TRUE(endsWithin(launcher, holder));
     launcher.close(holder);
