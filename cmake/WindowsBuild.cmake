@@ -25,6 +25,9 @@ target_link_libraries(telmaq_app_core PUBLIC telmaq_ui)
 add_subdirectory(ui/framework/win32)
 add_subdirectory(ui/dialogs)
 
+# The simulated Remote Access Service that Wine runs the program over.
+add_subdirectory(tools/simulated-rasapi32)
+
 # The program's icon (resource 1, which the window framework shows): rendered from the SVG at
 # the sizes the shell asks for, put into one .ico.
 set(TELMAQ_ICON_SIZES 16 24 32 48)

@@ -8,7 +8,7 @@ namespace telmaq::test {
 
 namespace {
 
-// The marker the simulated service answers (tests/win32/simras).
+// The marker the simulated service answers (tools/simulated-rasapi32).
 constexpr DWORD kSimulatedRasMarker = 0x7E1A9;
 
 // An export of the loaded rasapi32.dll as the function type it has, or null.

@@ -1,4 +1,5 @@
-// A rasapi32.dll of ours, for the tests under Wine, whose own Remote Access Service is stubs.
+// A rasapi32.dll of ours that simulates the Remote Access Service under Wine, whose own is
+// stubs: the tests and scripts/run-windows dial through it.
 // It serves the phonebook of the file that TELMAQ_SIMRAS_PHONEBOOK names, read at every call,
 // one entry a line, fields separated by tabs:
 //
@@ -9,8 +10,8 @@
 // the DLL's own. The record sizes are checked as the real service checks them, and are written
 // here as numbers, so that a wrong layout in the program fails here and not on a user's
 // Windows. TelmaqSimulatedRas is the marker a test checks before it trusts any answer.
+#include "SimulatedLine.h"
 #include "platform/dialup/SimulatorErrorText.h"
-#include "simras/SimulatedLine.h"
 
 #include <windows.h>
 
@@ -28,8 +29,8 @@
 
 namespace {
 
-using telmaq::test::SimulatedDial;
-using telmaq::test::SimulatedStep;
+using telmaq::simras::SimulatedDial;
+using telmaq::simras::SimulatedStep;
 
 constexpr bool kWide = sizeof(void*) == 8;
 // The oldest ANSI layouts, packed to 4 bytes as the system's ras.h packs them.
@@ -242,7 +243,7 @@ DWORD WINAPI dialThread(LPVOID parameter)
     }
     if (going && job->plan.drops) {
         Sleep(job->plan.dropAfterMs);
-        report(*job, telmaq::test::remoteHangUp());
+        report(*job, telmaq::simras::remoteHangUp());
     }
     delete job;
     return 0;
@@ -406,7 +407,7 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR, LPRASDIALPARAMSA params, DWOR
         }
         name.copy(count->entry, RAS_MaxEntryName);
         const bool wrongPassword = entry->hasPassword && password != entry->password;
-        if (!telmaq::test::simulatedDial(entry->line, ++count->dials, wrongPassword, job->plan)) {
+        if (!telmaq::simras::simulatedDial(entry->line, ++count->dials, wrongPassword, job->plan)) {
             delete job;
             return ERROR_CANNOT_LOAD_PHONEBOOK;
         }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace telmaq::test {
+namespace telmaq::simras {
 
 struct SimulatedStep
 {
@@ -29,4 +29,4 @@ bool simulatedDial(const std::string& line, std::uint64_t dialNumber, bool wrong
 // The state of a far end that hung up, and its code.
 SimulatedStep remoteHangUp();
 
-} // namespace telmaq::test
+} // namespace telmaq::simras

@@ -1,8 +1,8 @@
-#include "simras/SimulatedLine.h"
+#include "SimulatedLine.h"
 
 #include "platform/dialup/LineBehaviour.h"
 
-namespace telmaq::test {
+namespace telmaq::simras {
 
 bool simulatedDial(const std::string& line, std::uint64_t dialNumber, bool wrongPassword, SimulatedDial& dial)
 {
@@ -22,4 +22,4 @@ SimulatedStep remoteHangUp()
     return {RASCS_Disconnected, ERROR_REMOTE_DISCONNECTION};
 }
 
-} // namespace telmaq::test
+} // namespace telmaq::simras
