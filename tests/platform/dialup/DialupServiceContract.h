@@ -33,18 +33,7 @@ protected:
         EXPECT_EQ(dialEntry(*m_service, name, &handle, password), 0u) << name;
         return handle;
     }
-    // The states reported to the end of the dial, and the last error; every report must come
-    // on a thread of the service's.
-    std::pair<States, std::uint32_t> ending()
-    {
-        EXPECT_TRUE(m_log.waitFor());
-        States states;
-        for (const auto& r : m_log.reports()) {
-            states.push_back(r.state);
-            EXPECT_NE(r.thread, std::this_thread::get_id()) << "reports come on the service's thread";
-        }
-        return {states, states.empty() ? 0 : m_log.reports().back().error};
-    }
+    std::pair<States, std::uint32_t> ending() { return m_log.ending(); }
 
     Provider m_provider;
     std::unique_ptr<IDialupService> m_service;
@@ -56,9 +45,7 @@ TYPED_TEST_SUITE_P(DialupServiceContract);
 TYPED_TEST_P(DialupServiceContract, EachLineEndsWithItsStateAndCodeAndNothingIsRedialled)
 {
     using States = std::vector<std::uint32_t>;
-    const States connected = {
-        RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
-        RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
+    const States& connected = kConnectedStates;
     const States atDevice(connected.begin(), connected.begin() + 3);
     const States atAuth(connected.begin(), connected.begin() + 6);
     const std::tuple<const char*, const char*, States, std::uint32_t> cases[] = {

@@ -24,9 +24,7 @@ using namespace test;
 using Names = std::vector<std::string>;
 using States = std::vector<std::uint32_t>;
 
-const States kConnected = {
-    RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
-    RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
+const States& kConnected = kConnectedStates;
 
 class LineSimulatorTest : public ::testing::Test
 {
@@ -43,17 +41,7 @@ protected:
         EXPECT_EQ(dialEntry(through ? *through : simulator, name, &handle, password), 0u) << name;
         return handle;
     }
-    // The states reported to the end of the dial, and the last error.
-    std::pair<States, std::uint32_t> ending()
-    {
-        EXPECT_TRUE(log.waitFor());
-        States states;
-        for (const auto& r : log.reports()) {
-            states.push_back(r.state);
-            EXPECT_NE(r.thread, std::this_thread::get_id()) << "reports come on the service's thread";
-        }
-        return {states, states.empty() ? 0 : log.reports().back().error};
-    }
+    std::pair<States, std::uint32_t> ending() { return log.ending(); }
 
     TempEnvironment env;
     ReportLog& log = ReportLog::instance();

@@ -2,6 +2,8 @@
 
 #include "platform/dialup/LineSimulator.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
@@ -53,11 +55,29 @@ public:
         });
     }
 
+    // The states reported to the end of the dial, and the last error; every report must come
+    // on a thread of the service's.
+    std::pair<std::vector<std::uint32_t>, std::uint32_t> ending()
+    {
+        EXPECT_TRUE(waitFor());
+        std::vector<std::uint32_t> states;
+        for (const Reported& r : reports()) {
+            states.push_back(r.state);
+            EXPECT_NE(r.thread, std::this_thread::get_id()) << "reports come on the service's thread";
+        }
+        return {states, states.empty() ? 0 : reports().back().error};
+    }
+
 private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<Reported> m_reports;
 };
+
+// The states of a dial that connects, in order.
+inline const std::vector<std::uint32_t> kConnectedStates = {
+    RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
+    RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
 
 inline SimEntry simEntry(const std::string& name, const std::string& line = "connect", std::uint32_t stepMs = 0,
                          const std::string& device = "")
