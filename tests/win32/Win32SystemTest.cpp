@@ -57,7 +57,7 @@ TEST(MutexInstanceLock, OneCopyAtATimeAcrossProcessesAndAKilledHolderKeepsNobody
     // Waiting must not create the mutex: a copy that made it for a moment would send the
     // holder away as a second copy.
     bool held = false;
-    for (int i = 0; i < 400 && !held; ++i) {
+    for (int i = 0; i < 1200 && !held; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (HANDLE found = OpenMutexA(SYNCHRONIZE, FALSE, MutexInstanceLock::kInstanceName)) {
             CloseHandle(found);
