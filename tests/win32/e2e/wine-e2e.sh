@@ -14,9 +14,14 @@ wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 # and takes the programs that reach it with it: it must be gone first.
 end_wineserver() { "$wineserver" -k 2>/dev/null || true; "$wineserver" -w; }
 end_wineserver
+# One server for the whole case: left to itself it goes a few seconds after the last program,
+# and a program that starts just then can be lost with it.
+"$wineserver" -p
 dir=$(mktemp -d "${TMPDIR:-/tmp}/telmaq-wine-e2e-XXXXXX")
 dir=$(cd "$dir" && pwd -P)
-trap 'status=$?; [ $status = 0 ] || { echo "--- messages"; cat "$dir/messages.log" 2>/dev/null; echo "--- telmaq output"; cat "$dir"/telmaq*.out 2>/dev/null; } >&2; end_wineserver; rm -rf "$dir"; exit $status' EXIT
+# On failure, what the program said and showed, and what of Wine was running; a file that is
+# missing must not end the report early.
+trap 'status=$?; set +eE; trap - ERR; [ $status = 0 ] || { echo "--- messages"; cat "$dir/messages.log"; echo "--- telmaq output"; cat "$dir"/telmaq*.out; echo "--- processes"; ps -eo pid,etime,stat,args | grep -i "[w]ine\|[.]exe"; } >&2 2>/dev/null; end_wineserver; rm -rf "$dir"; exit $status' EXIT
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 fail() { echo "FAIL: $*" >&2; exit 1; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
@@ -60,7 +65,12 @@ key_to() {
 key_to_telmaq() { key_to telmaq "$@"; }
 main_window() { windows_named telmaq | tail -1; }
 # Start-up ends by lining the timer up with the second; keys before that may find no focus.
-wait_for_main_window() { wait_for main_window && sleep 0.5; }
+shown_or_ended() { main_window || ended "$pid"; }
+wait_for_main_window() {
+    wait_for shown_or_ended
+    main_window >/dev/null || fail "telmaq.exe ended before its window showed"
+    sleep 0.5
+}
 connecting_dialog_up() { windows_named '.* に接続中'; }
 warning_box() { windows_named 'telmaq - 警告'; }
 time_dialog() { windows_named 自動接続時刻の設定; }
