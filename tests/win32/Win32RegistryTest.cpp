@@ -70,7 +70,12 @@ TEST_F(Win32RegistryTest, KeysValuesAndCodesAreTheRegistrysOwn)
 
     EXPECT_EQ(registry.closeKey(readOnly), ERROR_SUCCESS);
     EXPECT_EQ(registry.closeKey(readOnly), ERROR_INVALID_HANDLE);
+    // Nor does the closed key reach the key that the system's next handle, maybe of the same
+    // number, stands for.
+    HKEY other = 0;
+    ASSERT_EQ(registry.openKey(HKEY_CURRENT_USER, (root + "\\Settings").c_str(), KEY_READ, &other), ERROR_SUCCESS);
     EXPECT_EQ(registry.queryValue(readOnly, "InternetProfile", nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(registry.closeKey(other), ERROR_SUCCESS);
     EXPECT_EQ(registry.openKey(0x1234, "Settings", KEY_READ, &readOnly), ERROR_INVALID_HANDLE);
     EXPECT_EQ(registry.closeKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
 
