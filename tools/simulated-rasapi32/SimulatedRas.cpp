@@ -249,6 +249,28 @@ DWORD WINAPI dialThread(LPVOID parameter)
     return 0;
 }
 
+// The capacity protocol of both listings, over records of recordSize bytes: 603 and the size
+// needed when the buffer is too small, else each record zeroed, its size set and the rest
+// written by fill(i, record).
+template <typename Fill>
+DWORD answerListing(void* buffer, LPDWORD bytes, LPDWORD count, DWORD recordSize, std::size_t n, Fill fill)
+{
+    const DWORD needed = static_cast<DWORD>(n) * recordSize;
+    *count = static_cast<DWORD>(n);
+    if (!buffer || *bytes < needed) {
+        *bytes = needed;
+        return needed ? ERROR_BUFFER_TOO_SMALL : 0;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        char* record = static_cast<char*>(buffer) + i * recordSize;
+        std::memset(record, 0, recordSize);
+        std::memcpy(record, &recordSize, sizeof recordSize);
+        fill(i, record);
+    }
+    *bytes = needed;
+    return 0;
+}
+
 } // namespace
 
 extern "C" {
@@ -288,21 +310,8 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA buffer, LPDWORD byt
     if (buffer && buffer->dwSize != kEntrySize)
         return ERROR_INVALID_SIZE;
     const std::vector<Entry> entries = readPhonebook(phonebookPath());
-    const DWORD needed = static_cast<DWORD>(entries.size()) * kEntrySize;
-    *count = static_cast<DWORD>(entries.size());
-    if (!buffer || *bytes < needed) {
-        *bytes = needed;
-        return needed ? ERROR_BUFFER_TOO_SMALL : 0;
-    }
-    auto* records = reinterpret_cast<char*>(buffer);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        char* record = records + i * kEntrySize;
-        std::memset(record, 0, kEntrySize);
-        std::memcpy(record, &kEntrySize, sizeof kEntrySize);
-        entries[i].name.copy(record + 4, RAS_MaxEntryName);
-    }
-    *bytes = needed;
-    return 0;
+    return answerListing(buffer, bytes, count, kEntrySize, entries.size(),
+                         [&](std::size_t i, char* record) { entries[i].name.copy(record + 4, RAS_MaxEntryName); });
 }
 
 DWORD WINAPI RasEnumConnectionsA(LPRASCONNA buffer, LPDWORD bytes, LPDWORD count)
@@ -320,25 +329,13 @@ DWORD WINAPI RasEnumConnectionsA(LPRASCONNA buffer, LPDWORD bytes, LPDWORD count
     for (const SharedConnection& c : state->connections)
         if (c.id)
             live.push_back(&c);
-    const DWORD needed = static_cast<DWORD>(live.size()) * kConnectionSize;
-    *count = static_cast<DWORD>(live.size());
-    if (!buffer || *bytes < needed) {
-        *bytes = needed;
-        return needed ? ERROR_BUFFER_TOO_SMALL : 0;
-    }
-    auto* records = reinterpret_cast<char*>(buffer);
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        char* record = records + i * kConnectionSize;
-        std::memset(record, 0, kConnectionSize);
-        std::memcpy(record, &kConnectionSize, sizeof kConnectionSize);
+    return answerListing(buffer, bytes, count, kConnectionSize, live.size(), [&](std::size_t i, char* record) {
         const HRASCONN handle = handleOf(live[i]->id);
         std::memcpy(record + 4, &handle, sizeof handle);
         std::memcpy(record + kConnectionEntryAt, live[i]->entry, sizeof live[i]->entry);
         std::memcpy(record + kConnectionEntryAt + 257, "modem", 6);
         std::memcpy(record + kConnectionEntryAt + 257 + 17, "simras-modem0", 14);
-    }
-    *bytes = needed;
-    return 0;
+    });
 }
 
 DWORD WINAPI RasGetEntryDialParamsA(LPCSTR, LPRASDIALPARAMSA params, LPBOOL passwordRetrieved)
